@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonValue>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include <stdexcept>
+
+namespace ngc {
+
+// Field types a packet and a dataset know.
+enum class FieldType { String, Float, DateTime, Integer, Boolean };
+
+// One column of a packet: name, type, and for strings the maximum length in characters.
+struct FieldDef {
+    QString name;
+    FieldType type = FieldType::String;
+    int size = 0; // strings only; 0 means the default length of 20
+    friend bool operator==(const FieldDef &, const FieldDef &) = default;
+};
+
+// A row holds one QVariant per field: QString, double, QDateTime, qint32/qint64 or bool, or a
+// null QVariant for a null value.
+using Row = QList<QVariant>;
+
+// A whole result set as it crosses the wire: {"fields":[...],"rows":[[...],...]}.
+struct DataPacket {
+    QList<FieldDef> fields;
+    QList<Row> rows;
+    friend bool operator==(const DataPacket &, const DataPacket &) = default;
+};
+
+// One entry of a delta: an update carries the whole old and new row, an insert only the new
+// one, a delete only the old one.
+struct DeltaChange {
+    enum class Op { Insert, Update, Delete };
+    Op op = Op::Update;
+    Row oldRow;
+    Row newRow;
+    friend bool operator==(const DeltaChange &, const DeltaChange &) = default;
+};
+
+// The unsent changes of a dataset: {"fields":[...],"changes":[{"op":..,"old":..,"new":..}]}.
+struct DeltaPacket {
+    QList<FieldDef> fields;
+    QList<DeltaChange> changes;
+    bool isEmpty() const { return changes.isEmpty(); }
+    friend bool operator==(const DeltaPacket &, const DeltaPacket &) = default;
+};
+
+// Raised for a packet that does not match the format; the message names what is wrong
+// ("row 3, field CDFILIAL: string of 7 characters exceeds size 4").
+class PacketError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+QString fieldTypeName(FieldType type);
+
+// Encoding never fails. Floats are written so that they read back bit for bit; date-times are
+// ISO 8601 local time without a zone.
+QJsonValue encodePacket(const DataPacket &packet);
+QJsonValue encodeDelta(const DeltaPacket &delta);
+QByteArray packetToJson(const DataPacket &packet);
+QByteArray deltaToJson(const DeltaPacket &delta);
+
+// Decoding validates everything (JSON syntax, field list, types, row widths, value kinds, string
+// lengths) and throws PacketError before anything is returned, so a caller never sees half a
+// packet.
+DataPacket decodePacket(const QJsonValue &json);
+DeltaPacket decodeDelta(const QJsonValue &json);
+DataPacket packetFromJson(const QByteArray &json);
+DeltaPacket deltaFromJson(const QByteArray &json);
+
+} // namespace ngc

@@ -1,0 +1,86 @@
+# Shared by scripts/test, scripts/demo and scripts/bench: install what the project needs and
+# build it. Sourced, not run.
+
+NGC_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+# Exactly the Debian packages the project builds, tests and runs with.
+NGC_PACKAGES=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql fonts-dejavu-core
+    libcpp-httplib-dev libssl-dev zlib1g-dev libbrotli-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    postgresql
+)
+
+ngc_sudo() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Installs only what is missing, so a second run installs nothing.
+ngc_install() {
+    local missing=()
+    for p in "${NGC_PACKAGES[@]}" "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$p")
+        fi
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "installing: ${missing[*]}"
+        ngc_sudo apt-get update -qq
+        ngc_sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+            "${missing[@]}"
+    fi
+}
+
+# ngc_build <preset> [targets...]
+ngc_build() {
+    local preset="$1"; shift
+    cmake --preset "$preset" -S "$NGC_ROOT" >/dev/null
+    if [ $# -gt 0 ]; then
+        cmake --build "$NGC_ROOT/build/$preset" -j2 --target "$@"
+    else
+        cmake --build "$NGC_ROOT/build/$preset" -j2
+    fi
+}
+
+# A port on 127.0.0.1 that nothing listens on.
+ngc_free_port() {
+    local p
+    for p in $(seq "${1:-55432}" 65000); do
+        if ! (exec 3<>"/dev/tcp/127.0.0.1/$p") 2>/dev/null; then
+            echo "$p"
+            return 0
+        fi
+    done
+    return 1
+}
+
+# Starts a PostgreSQL cluster of our own on loopback and exports NGC_TEST_PG_URL; ngc_pg_stop
+# stops it and removes its files.
+ngc_pg_start() {
+    local bin
+    bin="$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -1)"
+    NGC_PG_DIR="$(mktemp -d /tmp/ngc-pg.XXXXXX)"
+    NGC_PG_PORT="$(ngc_free_port 55432)"
+    local run=()
+    if [ "$(id -u)" -eq 0 ]; then
+        chown postgres "$NGC_PG_DIR"
+        run=(runuser -u postgres --)
+    fi
+    "${run[@]}" "$bin/initdb" -D "$NGC_PG_DIR/data" -A trust -U ngc -E UTF8 >/dev/null
+    "${run[@]}" "$bin/pg_ctl" -D "$NGC_PG_DIR/data" -l "$NGC_PG_DIR/log" -w \
+        -o "-h 127.0.0.1 -p $NGC_PG_PORT -k $NGC_PG_DIR -c fsync=off -c max_connections=200" start >/dev/null
+    "${run[@]}" "$bin/createdb" -h 127.0.0.1 -p "$NGC_PG_PORT" -U ngc ngc_test
+    NGC_PG_BIN="$bin"
+    export NGC_TEST_PG_URL="postgresql://ngc@127.0.0.1:$NGC_PG_PORT/ngc_test"
+    echo "PostgreSQL test cluster on 127.0.0.1:$NGC_PG_PORT"
+}
+
+ngc_pg_stop() {
+    [ -n "${NGC_PG_DIR:-}" ] || return 0
+    local run=()
+    [ "$(id -u)" -eq 0 ] && run=(runuser -u postgres --)
+    "${run[@]}" "$NGC_PG_BIN/pg_ctl" -D "$NGC_PG_DIR/data" -m fast -w stop >/dev/null 2>&1 || true
+    rm -rf "$NGC_PG_DIR"
+    NGC_PG_DIR=
+}
