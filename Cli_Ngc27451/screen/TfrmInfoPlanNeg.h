@@ -1,0 +1,270 @@
+#pragma once
+
+#include <data/TClientDataSet.h>
+#include <data/TDataSource.h>
+#include <data/TField.h>
+#include <frame/TfrmPadraoGrid.h>
+
+#include <QString>
+
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QScrollArea;
+class QSplitter;
+
+namespace ngc {
+class TADOIBQuery;
+class TBtnPesquisa;
+class TButtonFlat;
+class TDBCheckBox;
+class TDBComboBox;
+class TDBDateEditPlus;
+class TDBEdit;
+class TDBGrid;
+class TDBRadioGroup;
+class TNetConnection;
+class TNumberEdit;
+class TPanel;
+class TRadioGroup;
+class TSpinEdit;
+class TTabSheet;
+} // namespace ngc
+
+namespace Cli_Ngc27451 {
+
+// "Informações da Planilha": the buyer completes the commercial conditions of one item of a
+// price-collection sheet. Every component keeps its design name as objectName; the handlers are
+// spread over one source file per subsystem folder.
+class TfrmInfoPlanNeg : public ngc::TfrmPadraoGrid {
+    Q_OBJECT
+
+public:
+    explicit TfrmInfoPlanNeg(QWidget *parent = nullptr);
+    ~TfrmInfoPlanNeg() override;
+
+    // Launch keys, set by the module entry after creation and before the screen is shown.
+    QString stCdFilial;
+    QString stNrColePreco;
+    QString stCdForneced;
+    QString stCdProduto;
+    QString stChaveMarca;
+    QString stCdMarca;
+    QString stCdRegiao;
+    QString stChaveComplementar;
+
+    // Datasets, data sources, connections and queries are reachable by their names, as the
+    // widgets are through findChild; a field by dataset name plus field name
+    // ("cdsItemColeVRPERDESITM").
+    ngc::TClientDataSet *findDataSet(const QString &name) const;
+    ngc::TDataSource *findDataSource(const QString &name) const;
+    ngc::TField *findField(const QString &name) const;
+
+    ngc::TClientDataSet cdsItemCole{QStringLiteral("cdsItemCole")};
+    ngc::TClientDataSet cdsPzoPgtItmCol{QStringLiteral("cdsPzoPgtItmCol")};
+    ngc::TClientDataSet cdsImpColet{QStringLiteral("cdsImpColet")};
+    ngc::TClientDataSet cdsFilialImp{QStringLiteral("cdsFilialImp")};
+    ngc::TClientDataSet cdsDescImp{QStringLiteral("cdsDescImp")};
+    ngc::TClientDataSet cdsParaSupri{QStringLiteral("cdsParaSupri")};
+    ngc::TClientDataSet cdsTipoCobr{QStringLiteral("cdsTipoCobr")};
+    ngc::TClientDataSet cdsPesqMarca{QStringLiteral("cdsPesqMarca")};
+    ngc::TClientDataSet cdsSomaPerc{QStringLiteral("cdsSomaPerc")};
+    ngc::TClientDataSet cdsVerif_PzoPgtItmCol{QStringLiteral("cdsVerif_PzoPgtItmCol")};
+    ngc::TClientDataSet cdsMarcaAutoriz{QStringLiteral("cdsMarcaAutoriz")};
+    ngc::TClientDataSet cdsVerif_ColeApr{QStringLiteral("cdsVerif_ColeApr")};
+    ngc::TClientDataSet cdsPesqProd{QStringLiteral("cdsPesqProd")};
+    ngc::TClientDataSet cdsPesqMarcaDesc{QStringLiteral("cdsPesqMarcaDesc")};
+    ngc::TClientDataSet cdsPesqReg{QStringLiteral("cdsPesqReg")};
+    ngc::TClientDataSet cdsPesqForn{QStringLiteral("cdsPesqForn")};
+
+    ngc::TDataSource dtsPzoPgtItmCol{QStringLiteral("dtsPzoPgtItmCol")};
+    ngc::TDataSource dtsImpColet{QStringLiteral("dtsImpColet")};
+    ngc::TDataSource dtsTipoCobr{QStringLiteral("dtsTipoCobr")};
+    ngc::TDataSource dtsPesqMarca{QStringLiteral("dtsPesqMarca")};
+    ngc::TDataSource dtsPesqFormPgto{QStringLiteral("dtsPesqFormPgto")};
+    ngc::TDataSource dtsPesqProd{QStringLiteral("dtsPesqProd")};
+    ngc::TDataSource dtsPesqMarcaDesc{QStringLiteral("dtsPesqMarcaDesc")};
+    ngc::TDataSource dtsPesqReg{QStringLiteral("dtsPesqReg")};
+    ngc::TDataSource dtsPesqForn{QStringLiteral("dtsPesqForn")};
+    ngc::TDataSource dtsFilialImp{QStringLiteral("dtsFilialImp")};
+    ngc::TDataSource dtsDescImp{QStringLiteral("dtsDescImp")};
+
+    ngc::TNetConnection *netInfoPlanNeg = nullptr;
+    ngc::TNetConnection *netSuprimentos = nullptr;
+    ngc::TADOIBQuery *qryMarca = nullptr;
+    ngc::TADOIBQuery *qryPesqFormPgto = nullptr;
+
+    // Page "Dados Adicionais".
+    ngc::TTabSheet *tshDados = nullptr;
+    ngc::TPanel *panDados = nullptr;
+    QScrollArea *scbDados = nullptr;
+    QGroupBox *grbCobranca = nullptr;
+    QGroupBox *grbValidade = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Label1 = nullptr;
+    ngc::TDBDateEditPlus *dbdIniVal = nullptr;
+    QLineEdit *edtNmSem_Ini = nullptr;
+    QLabel *Label2 = nullptr;
+    ngc::TDBDateEditPlus *dbdFimVal = nullptr;
+    QLineEdit *edtNmSem_Fin = nullptr;
+    QLabel *lblSegMarca = nullptr;
+    ngc::TDBEdit *dbeCdSegMarca = nullptr;
+    ngc::TBtnPesquisa *btpPesqMarca = nullptr;
+    ngc::TDBEdit *dbeNmSegMarca = nullptr;
+    QLabel *lblCdTipCob = nullptr;
+    ngc::TDBEdit *dbeCdTipCob = nullptr;
+    ngc::TBtnPesquisa *btpTipoCobr = nullptr;
+    ngc::TDBEdit *dbeNmTipoCobr = nullptr;
+    QLabel *lblDesconto = nullptr;
+    ngc::TDBEdit *dbeVrPerDesItm = nullptr;
+    ngc::TNumberEdit *nedValorDesc = nullptr;
+    QLabel *lblPrEntr = nullptr;
+    ngc::TSpinEdit *spePrEntr = nullptr;
+    QLabel *lblDias = nullptr;
+    QLabel *lblFrete = nullptr;
+    ngc::TDBComboBox *dcbFrete = nullptr;
+    QLabel *Label4 = nullptr;
+    ngc::TDBEdit *dbeValorFrete = nullptr;
+    QGroupBox *grbDesconto = nullptr;
+    QCheckBox *chkDesconto = nullptr;
+    ngc::TRadioGroup *rdgProduto = nullptr;
+    ngc::TRadioGroup *rdgMarca = nullptr;
+    ngc::TRadioGroup *rdgRegiao = nullptr;
+    ngc::TRadioGroup *rdgFornecedor = nullptr;
+    ngc::TButtonFlat *sbtPesqProduto = nullptr;
+    ngc::TButtonFlat *sbtPesqMarca = nullptr;
+    ngc::TButtonFlat *sbtPesqRegiao = nullptr;
+    ngc::TButtonFlat *sbtPesqFornecedor = nullptr;
+
+    // Page "Forma de Pagamento".
+    ngc::TTabSheet *tshFormPgto = nullptr;
+    ngc::TPanel *panPgto = nullptr;
+    QScrollArea *scbFormPgto = nullptr;
+    ngc::TPanel *panFormPgto = nullptr;
+    ngc::TDBRadioGroup *drgFormPgto = nullptr;
+    ngc::TPanel *panPesqFormPgto = nullptr;
+    ngc::TSpinEdit *speDiaFixo = nullptr;
+    QLabel *lblCom = nullptr;
+    ngc::TSpinEdit *speParcela = nullptr;
+    QLabel *lblParcelas = nullptr;
+    QLabel *lblParenteses = nullptr;
+    ngc::TDBCheckBox *dckIdUtDiaPgCol = nullptr;
+    ngc::TDBEdit *dbeCdFormPgto = nullptr;
+    ngc::TBtnPesquisa *btpPesqFormPgto = nullptr;
+    ngc::TDBEdit *dbeNmFormPgto = nullptr;
+    ngc::TDBGrid *dbgPzoPgtItmCol = nullptr;
+
+    // Page "Imposto" by branch.
+    ngc::TTabSheet *tshImpostoItem = nullptr;
+    QSplitter *Splitter1 = nullptr;
+    ngc::TPanel *panFilialImp = nullptr;
+    ngc::TDBGrid *dbgFilialImp = nullptr;
+    ngc::TPanel *panDescImp = nullptr;
+    ngc::TDBGrid *dbgDescImp = nullptr;
+
+    // Page items of the operation menu.
+    QAction *mnuDadosAdicionais = nullptr;
+    QAction *mnuFormaPagamento = nullptr;
+    QAction *mnuImposto = nullptr;
+    QAction *N1 = nullptr;
+
+    // Lifecycle.
+    void FormActivate();
+    void netInfoPlanNegBeforeConnect(ngc::TNetConnection &sender);
+    void netSuprimentosBeforeConnect(ngc::TNetConnection &sender);
+
+    // Toolbar, menu and page navigation; saving.
+    void BarraFerramenta();
+    void pgcPadraoChange();
+    void mnuDadosAdicionaisClick();
+    void mnuFormaPagamentoClick();
+    void mnuImpostoClick();
+    void cdsItemColeBeforeEdit(ngc::TClientDataSet &dataSet);
+    void cdsItemColeBeforePost(ngc::TClientDataSet &dataSet);
+    void cdsItemColeAfterPost(ngc::TClientDataSet &dataSet);
+    void cdsItemColeAfterCancel(ngc::TClientDataSet &dataSet);
+    void cdsImpColetBeforeInsert(ngc::TClientDataSet &dataSet);
+    void cdsImpColetBeforeEdit(ngc::TClientDataSet &dataSet);
+
+    // Payment form and instalments.
+    void cdsItemColeIDTPFOPGTCOLGetText(ngc::TField &sender, QString &text, bool displayText);
+    void cdsItemColeIDTPFOPGTCOLSetText(ngc::TField &sender, const QString &text);
+    void drgFormPgtoChange();
+    void panFormPgtoEnter();
+    void speDiaFixoChange();
+    void speParcelaChange();
+    void dbeCdFormPgtoChange();
+    void dbeCdFormPgtoExit();
+    void dbeCdFormPgtoKeyDown(QKeyEvent *event);
+    void btpPesqFormPgtoBeforePesq(bool &proceed);
+    void btpPesqFormPgtoAfterPesq();
+    void cdsPzoPgtItmColBeforeInsert(ngc::TClientDataSet &dataSet);
+    void cdsPzoPgtItmColAfterInsert(ngc::TClientDataSet &dataSet);
+    void cdsPzoPgtItmColBeforeEdit(ngc::TClientDataSet &dataSet);
+    void cdsPzoPgtItmColAfterEdit(ngc::TClientDataSet &dataSet);
+    void cdsPzoPgtItmColBeforePost(ngc::TClientDataSet &dataSet);
+    void cdsPzoPgtItmColAfterPost(ngc::TClientDataSet &dataSet);
+    void cdsPzoPgtItmColAfterCancel(ngc::TClientDataSet &dataSet);
+    void cdsPzoPgtItmColBeforeDelete(ngc::TClientDataSet &dataSet);
+    void cdsPzoPgtItmColAfterDelete(ngc::TClientDataSet &dataSet);
+    void dtsPzoPgtItmColStateChange(ngc::TDataSource &sender);
+    void dbgPzoPgtItmColColExit();
+    void dbgPzoPgtItmColEnter();
+    void dbgPzoPgtItmColKeyDown(QKeyEvent *event);
+    void dbgPzoPgtItmColKeyPress(QKeyEvent *event);
+
+    // Commercial conditions: lookups, validity and freight, discount, replication.
+    void dbeCdTipCobChange();
+    void dbeCdTipCobExit();
+    void btpTipoCobrBeforePesq(bool &proceed);
+    void btpTipoCobrAfterPesq();
+    void dbeCdSegMarcaChange();
+    void dbeCdSegMarcaExit();
+    void btpPesqMarcaBeforePesq(bool &proceed);
+    void btpPesqMarcaAfterPesq();
+    void dbdIniValDateChange();
+    void dbdFimValDateChange();
+    void dbdIniValExit();
+    void dbdFimValExit();
+    void spePrEntrChange();
+    void cdsItemColeIDTIPFREITMGetText(ngc::TField &sender, QString &text, bool displayText);
+    void cdsItemColeIDTIPFREITMSetText(ngc::TField &sender, const QString &text);
+    void dcbFreteChange();
+    void dbeVrPerDesItmChange();
+    void dbeVrPerDesItmExit();
+    void dbeVrPerDesItmKeyPress(QKeyEvent *event);
+    void nedValorDescChange();
+    void nedValorDescExit();
+    void nedValorDescKeyPress(QKeyEvent *event);
+    void chkDescontoClick();
+    void rdgProdutoClick();
+    void rdgMarcaClick();
+    void rdgRegiaoClick();
+    void rdgFornecedorClick();
+    void sbtPesqProdutoClick();
+    void sbtPesqMarcaClick();
+    void sbtPesqRegiaoClick();
+    void sbtPesqFornecedorClick();
+    void cdsPesqFornNRINSJURFORNGetText(ngc::TField &sender, QString &text, bool displayText);
+
+    // Taxes.
+    void cdsFilialImpAfterScroll(ngc::TClientDataSet &dataSet);
+    bool cdsDescImpFilterRecord(ngc::TClientDataSet &dataSet);
+
+private:
+    void createDataSets();
+    void createConnections();
+    void createPageDados();
+    void createPageFormPgto();
+    void createPageImpostoItem();
+    void adjustFrame();
+    void wireEvents();
+    bool boPrimeiraAtivacao = true;
+};
+
+} // namespace Cli_Ngc27451
