@@ -1,0 +1,466 @@
+#include "DataPacket.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QSet>
+#include <QTime>
+
+#include <cmath>
+#include <tuple>
+#include <vector>
+
+namespace ngc {
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+constexpr int kDefaultStringSize = 20;
+
+int effectiveSize(const FieldDef &def)
+{
+    return def.size > 0 ? def.size : kDefaultStringSize;
+}
+
+[[noreturn]] void fail(const QString &message)
+{
+    throw PacketError(message.toStdString());
+}
+
+QString kindOf(const QJsonValue &value)
+{
+    switch (value.type()) {
+    case QJsonValue::Null:
+        return u"null"_s;
+    case QJsonValue::Bool:
+        return u"boolean"_s;
+    case QJsonValue::Double:
+        return u"number"_s;
+    case QJsonValue::String:
+        return u"string"_s;
+    case QJsonValue::Array:
+        return u"array"_s;
+    case QJsonValue::Object:
+        return u"object"_s;
+    case QJsonValue::Undefined:
+        break;
+    }
+    return u"nothing"_s;
+}
+
+QString dateTimeText(const QDateTime &value)
+{
+    const QDateTime local = value.timeSpec() == Qt::LocalTime ? value : value.toLocalTime();
+    return local.toString(local.time().msec() != 0 ? u"yyyy-MM-ddTHH:mm:ss.zzz"_s
+                                                    : u"yyyy-MM-ddTHH:mm:ss"_s);
+}
+
+// The wire form of one value. A value of another type than its column is converted the way the
+// column would read it; what cannot be represented (no number, an invalid date) becomes null.
+QJsonValue encodeValue(const FieldDef &def, const QVariant &value)
+{
+    if (value.isNull())
+        return QJsonValue(QJsonValue::Null);
+    switch (def.type) {
+    case FieldType::String:
+        return QJsonValue(value.toString());
+    case FieldType::Float: {
+        const double number = value.toDouble();
+        // JSON has no text for these; sending null is the one value the other side can read.
+        if (!std::isfinite(number))
+            return QJsonValue(QJsonValue::Null);
+        return QJsonValue(number);
+    }
+    case FieldType::DateTime: {
+        const QDateTime dateTime = value.toDateTime();
+        if (!dateTime.isValid())
+            return QJsonValue(QJsonValue::Null);
+        return QJsonValue(dateTimeText(dateTime));
+    }
+    case FieldType::Integer:
+        return QJsonValue(value.toLongLong());
+    case FieldType::Boolean:
+        return QJsonValue(value.toBool());
+    }
+    return QJsonValue(QJsonValue::Null);
+}
+
+QJsonArray encodeFields(const QList<FieldDef> &fields)
+{
+    QJsonArray array;
+    for (const FieldDef &def : fields) {
+        QJsonObject object{{u"name"_s, def.name}, {u"type"_s, fieldTypeName(def.type)}};
+        if (def.type == FieldType::String && def.size > 0)
+            object.insert(u"size"_s, def.size);
+        array.append(object);
+    }
+    return array;
+}
+
+QJsonArray encodeRow(const QList<FieldDef> &fields, const Row &row)
+{
+    QJsonArray array;
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        array.append(encodeValue(fields[i], i < row.size() ? row[i] : QVariant()));
+    return array;
+}
+
+int digits(const QString &text, qsizetype from, qsizetype count, bool &ok)
+{
+    int result = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9') {
+            ok = false;
+            return 0;
+        }
+        result = result * 10 + (c - u'0');
+    }
+    return result;
+}
+
+// "yyyy-MM-ddTHH:mm:ss" with an optional ".zzz", local time; an invalid QDateTime when the text
+// is anything else (a zone suffix included: the wire carries wall-clock times).
+QDateTime parseDateTime(const QString &text)
+{
+    const qsizetype length = text.size();
+    if (length != 19 && length != 23)
+        return {};
+    if (text[4] != u'-' || text[7] != u'-' || text[10] != u'T' || text[13] != u':'
+        || text[16] != u':' || (length == 23 && text[19] != u'.'))
+        return {};
+    bool ok = true;
+    const int year = digits(text, 0, 4, ok);
+    const int month = digits(text, 5, 2, ok);
+    const int day = digits(text, 8, 2, ok);
+    const int hour = digits(text, 11, 2, ok);
+    const int minute = digits(text, 14, 2, ok);
+    const int second = digits(text, 17, 2, ok);
+    const int msec = length == 23 ? digits(text, 20, 3, ok) : 0;
+    if (!ok)
+        return {};
+    const QDate date(year, month, day);
+    const QTime time(hour, minute, second, msec);
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time);
+}
+
+FieldType parseFieldType(const QString &name, bool &ok)
+{
+    ok = true;
+    if (name == u"string"_s)
+        return FieldType::String;
+    if (name == u"float"_s)
+        return FieldType::Float;
+    if (name == u"datetime"_s)
+        return FieldType::DateTime;
+    if (name == u"integer"_s)
+        return FieldType::Integer;
+    if (name == u"boolean"_s)
+        return FieldType::Boolean;
+    ok = false;
+    return FieldType::String;
+}
+
+QJsonArray requireArray(const QJsonObject &object, const QString &key)
+{
+    const auto it = object.constFind(key);
+    if (it == object.constEnd())
+        fail(u"missing \"%1\""_s.arg(key));
+    if (!it->isArray())
+        fail(u"\"%1\" is %2, not an array"_s.arg(key, kindOf(QJsonValue(*it))));
+    return it->toArray();
+}
+
+QList<FieldDef> decodeFields(const QJsonObject &object)
+{
+    const QJsonArray array = requireArray(object, u"fields"_s);
+    QList<FieldDef> fields;
+    fields.reserve(array.size());
+    QSet<QString> seen;
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        const QJsonValue entry = array.at(i);
+        const QString where = u"field %1"_s.arg(i + 1);
+        if (!entry.isObject())
+            fail(u"%1: %2, not an object"_s.arg(where, kindOf(entry)));
+        const QJsonObject spec = entry.toObject();
+        const QJsonValue name = spec.value(u"name"_s);
+        if (!name.isString() || name.toString().isEmpty())
+            fail(u"%1: missing name"_s.arg(where));
+        FieldDef def;
+        def.name = name.toString();
+        const QString key = def.name.toUpper();
+        if (seen.contains(key))
+            fail(u"%1: duplicate field name %2"_s.arg(where, def.name));
+        seen.insert(key);
+        const QJsonValue type = spec.value(u"type"_s);
+        if (!type.isString())
+            fail(u"field %1: missing type"_s.arg(def.name));
+        bool known = false;
+        def.type = parseFieldType(type.toString(), known);
+        if (!known)
+            fail(u"field %1: unknown type \"%2\""_s.arg(def.name, type.toString()));
+        const QJsonValue size = spec.value(u"size"_s);
+        if (def.type == FieldType::String && !size.isUndefined()) {
+            const double number = size.toDouble(-1);
+            if (!size.isDouble() || number < 1 || number > 1e6 || number != std::floor(number))
+                fail(u"field %1: size is not a positive whole number"_s.arg(def.name));
+            def.size = static_cast<int>(number);
+        }
+        fields.append(def);
+    }
+    return fields;
+}
+
+// Decodes one value for its column. An empty string is a null value: that is how every dataset
+// treats it, so it is normalised here once.
+QVariant decodeValue(const FieldDef &def, const QJsonValue &value, const QString &where)
+{
+    if (value.isNull())
+        return {};
+    auto wrongKind = [&](const QString &expected) {
+        fail(u"%1, field %2: %3 where %4 was expected"_s.arg(where, def.name, kindOf(value),
+                                                              expected));
+    };
+    switch (def.type) {
+    case FieldType::String: {
+        if (!value.isString())
+            wrongKind(u"a string"_s);
+        QString text = value.toString();
+        if (text.isEmpty())
+            return {};
+        if (text.size() > effectiveSize(def))
+            fail(u"%1, field %2: string of %3 characters exceeds size %4"_s.arg(
+                where, def.name, QString::number(text.size()),
+                QString::number(effectiveSize(def))));
+        return QVariant(std::move(text));
+    }
+    case FieldType::Float:
+        if (!value.isDouble())
+            wrongKind(u"a number"_s);
+        return QVariant(value.toDouble());
+    case FieldType::DateTime: {
+        if (!value.isString())
+            wrongKind(u"a date-time"_s);
+        const QString text = value.toString();
+        const QDateTime dateTime = parseDateTime(text);
+        if (!dateTime.isValid())
+            fail(u"%1, field %2: \"%3\" is not a date-time yyyy-MM-ddTHH:mm:ss[.zzz]"_s.arg(
+                where, def.name, text.left(40)));
+        return QVariant(dateTime);
+    }
+    case FieldType::Integer: {
+        if (!value.isDouble())
+            wrongKind(u"an integer"_s);
+        // toInteger() refuses fractions and anything outside 64 bits; the sentinel is told apart
+        // from a genuine value by asking twice.
+        const qint64 number = value.toInteger(0);
+        if (number == 0 && value.toInteger(1) != 0)
+            fail(u"%1, field %2: %3 is not an integer"_s.arg(
+                where, def.name, QString::number(value.toDouble(), 'g', 17)));
+        return QVariant(number);
+    }
+    case FieldType::Boolean:
+        if (!value.isBool())
+            wrongKind(u"a boolean"_s);
+        return QVariant(value.toBool());
+    }
+    return {};
+}
+
+// A cache for the common case of a column repeating one date: building a local QDateTime is
+// costly, a QString comparison is not.
+struct DateTimeCache {
+    QString text;
+    QVariant value;
+};
+
+Row decodeRow(const QList<FieldDef> &fields, const QJsonValue &value, const QString &where,
+              std::vector<DateTimeCache> &dates)
+{
+    if (!value.isArray())
+        fail(u"%1: %2, not an array"_s.arg(where, kindOf(value)));
+    const QJsonArray array = value.toArray();
+    if (array.size() != fields.size())
+        fail(u"%1: %2 values for %3 fields"_s.arg(where, QString::number(array.size()),
+                                                    QString::number(fields.size())));
+    Row row;
+    row.reserve(fields.size());
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        const QJsonValue cell = array.at(i);
+        if (fields[i].type == FieldType::DateTime && cell.isString()) {
+            DateTimeCache &cache = dates[static_cast<size_t>(i)];
+            const QString text = cell.toString();
+            if (text != cache.text || cache.value.isNull()) {
+                cache.value = decodeValue(fields[i], cell, where);
+                cache.text = text;
+            }
+            row.append(cache.value);
+            continue;
+        }
+        row.append(decodeValue(fields[i], cell, where));
+    }
+    return row;
+}
+
+QString rowWhere(qsizetype index)
+{
+    return u"row %1"_s.arg(index + 1);
+}
+
+QJsonObject requireObject(const QJsonValue &json)
+{
+    if (!json.isObject())
+        fail(u"packet is %1, not an object"_s.arg(kindOf(json)));
+    return json.toObject();
+}
+
+QJsonValue parseJson(const QByteArray &json)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError)
+        fail(u"invalid JSON at offset %1: %2"_s.arg(QString::number(error.offset),
+                                                    error.errorString()));
+    if (document.isArray())
+        return document.array();
+    return document.object();
+}
+
+} // namespace
+
+QString fieldTypeName(FieldType type)
+{
+    switch (type) {
+    case FieldType::String:
+        return u"string"_s;
+    case FieldType::Float:
+        return u"float"_s;
+    case FieldType::DateTime:
+        return u"datetime"_s;
+    case FieldType::Integer:
+        return u"integer"_s;
+    case FieldType::Boolean:
+        return u"boolean"_s;
+    }
+    return {};
+}
+
+QJsonValue encodePacket(const DataPacket &packet)
+{
+    QJsonArray rows;
+    for (const Row &row : packet.rows)
+        rows.append(encodeRow(packet.fields, row));
+    return QJsonObject{{u"fields"_s, encodeFields(packet.fields)}, {u"rows"_s, rows}};
+}
+
+QJsonValue encodeDelta(const DeltaPacket &delta)
+{
+    QJsonArray changes;
+    for (const DeltaChange &change : delta.changes) {
+        QJsonObject object;
+        switch (change.op) {
+        case DeltaChange::Op::Insert:
+            object.insert(u"op"_s, u"insert"_s);
+            object.insert(u"new"_s, encodeRow(delta.fields, change.newRow));
+            break;
+        case DeltaChange::Op::Update:
+            object.insert(u"op"_s, u"update"_s);
+            object.insert(u"old"_s, encodeRow(delta.fields, change.oldRow));
+            object.insert(u"new"_s, encodeRow(delta.fields, change.newRow));
+            break;
+        case DeltaChange::Op::Delete:
+            object.insert(u"op"_s, u"delete"_s);
+            object.insert(u"old"_s, encodeRow(delta.fields, change.oldRow));
+            break;
+        }
+        changes.append(object);
+    }
+    return QJsonObject{{u"fields"_s, encodeFields(delta.fields)}, {u"changes"_s, changes}};
+}
+
+QByteArray packetToJson(const DataPacket &packet)
+{
+    return QJsonDocument(encodePacket(packet).toObject()).toJson(QJsonDocument::Compact);
+}
+
+QByteArray deltaToJson(const DeltaPacket &delta)
+{
+    return QJsonDocument(encodeDelta(delta).toObject()).toJson(QJsonDocument::Compact);
+}
+
+DataPacket decodePacket(const QJsonValue &json)
+{
+    const QJsonObject object = requireObject(json);
+    DataPacket packet;
+    packet.fields = decodeFields(object);
+    const QJsonArray rows = requireArray(object, u"rows"_s);
+    packet.rows.reserve(rows.size());
+    std::vector<DateTimeCache> dates(static_cast<size_t>(packet.fields.size()));
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        packet.rows.append(decodeRow(packet.fields, rows.at(i), rowWhere(i), dates));
+    return packet;
+}
+
+DeltaPacket decodeDelta(const QJsonValue &json)
+{
+    const QJsonObject object = requireObject(json);
+    DeltaPacket delta;
+    delta.fields = decodeFields(object);
+    const QJsonArray changes = requireArray(object, u"changes"_s);
+    delta.changes.reserve(changes.size());
+    std::vector<DateTimeCache> dates(static_cast<size_t>(delta.fields.size()));
+    for (qsizetype i = 0; i < changes.size(); ++i) {
+        const QString where = u"change %1"_s.arg(i + 1);
+        const QJsonValue entry = changes.at(i);
+        if (!entry.isObject())
+            fail(u"%1: %2, not an object"_s.arg(where, kindOf(entry)));
+        const QJsonObject change = entry.toObject();
+        const QString op = change.value(u"op"_s).toString();
+        DeltaChange decoded;
+        bool needsOld = false;
+        bool needsNew = false;
+        if (op == u"insert"_s) {
+            decoded.op = DeltaChange::Op::Insert;
+            needsNew = true;
+        } else if (op == u"update"_s) {
+            decoded.op = DeltaChange::Op::Update;
+            needsOld = needsNew = true;
+        } else if (op == u"delete"_s) {
+            decoded.op = DeltaChange::Op::Delete;
+            needsOld = true;
+        } else {
+            fail(u"%1: unknown op \"%2\""_s.arg(where, op));
+        }
+        for (const auto &[key, needed, target] :
+             {std::tuple{u"old"_s, needsOld, &decoded.oldRow},
+              std::tuple{u"new"_s, needsNew, &decoded.newRow}}) {
+            const QJsonValue row = change.value(key);
+            if (needed && row.isUndefined())
+                fail(u"%1: %2 without \"%3\""_s.arg(where, op, key));
+            if (!needed && !row.isUndefined())
+                fail(u"%1: %2 with \"%3\""_s.arg(where, op, key));
+            if (needed)
+                *target = decodeRow(delta.fields, row, u"%1 %2"_s.arg(where, key), dates);
+        }
+        delta.changes.append(std::move(decoded));
+    }
+    return delta;
+}
+
+DataPacket packetFromJson(const QByteArray &json)
+{
+    return decodePacket(parseJson(json));
+}
+
+DeltaPacket deltaFromJson(const QByteArray &json)
+{
+    return decodeDelta(parseJson(json));
+}
+
+} // namespace ngc
