@@ -41,10 +41,12 @@ namespace Cli_Ngc27451 {
 // "Informações da Planilha": the buyer completes the commercial conditions of one item of a
 // price-collection sheet. Every component keeps its design name as objectName; the handlers are
 // spread over one source file per subsystem folder.
-class TfrmInfoPlanNeg : public ngc::TfrmPadraoGrid {
+class TfrmInfoPlanNeg final : public ngc::TfrmPadraoGrid {
     Q_OBJECT
 
 public:
+    // Builds every component and runs the creation handler; a failing creation throws and no
+    // screen exists.
     explicit TfrmInfoPlanNeg(QWidget *parent = nullptr);
     ~TfrmInfoPlanNeg() override;
 
@@ -174,12 +176,22 @@ public:
     QAction *N1 = nullptr;
 
     // Lifecycle.
-    void FormActivate();
+    void FormCreate() override;
+    void FormActivate() override;
+    void FormClose(ngc::CloseAction &action) override;
     void netInfoPlanNegBeforeConnect(ngc::TNetConnection &sender);
     void netSuprimentosBeforeConnect(ngc::TNetConnection &sender);
 
     // Toolbar, menu and page navigation; saving.
     void BarraFerramenta();
+    void dtsPadraoStateChange() override;
+    void sbtIncluirClick() override;
+    void sbtAlterarClick() override;
+    void sbtExcluirClick() override;
+    void sbtProcurarClick() override;
+    void sbtVerificarClick() override;
+    void sbtCancelarClick() override;
+    void sbtConfirmarClick() override;
     void pgcPadraoChange();
     void mnuDadosAdicionaisClick();
     void mnuFormaPagamentoClick();
@@ -264,6 +276,7 @@ private:
     void createPageImpostoItem();
     void adjustFrame();
     void wireEvents();
+    void fillCatalog();
     bool boPrimeiraAtivacao = true;
 };
 
