@@ -1,0 +1,106 @@
+#pragma once
+
+#include <net/NetError.h>
+#include <net/RemoteArg.h>
+
+#include <QJsonArray>
+#include <QJsonValue>
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace ngc {
+
+// What the trace hook sees of one remote call once it has ended.
+struct CallTrace {
+    QString object;      // remote object, e.g. "Ngc27451.rdmInfoPlanNeg"
+    QString method;
+    QJsonArray args;     // the arguments as sent (by-reference ones with their value at sending)
+    bool ok = false;     // false: the call failed and error says why
+    QJsonValue reply;    // the reply when ok
+    QJsonArray refs;     // the final values the server returned for the arguments, when ok
+    QString error;
+};
+
+// A connection to one remote object of the application server. Methods are called by name with
+// positional arguments; every call blocks until the reply arrives or a time-out expires.
+//
+// Opening runs the before-connect handler (where the owner sets host and port) and makes the
+// connection usable; the socket itself is connected by the first call and then kept alive, with
+// Nagle's algorithm off, so that a call costs one round trip. One thread at a time may call.
+class TNetConnection final : public QObject {
+    Q_OBJECT
+public:
+    using BeforeConnectHandler = std::function<void(TNetConnection &)>;
+    using TraceHook = std::function<void(const CallTrace &)>;
+
+    explicit TNetConnection(QObject *parent = nullptr);
+    explicit TNetConnection(const QString &serverName, QObject *parent = nullptr);
+    ~TNetConnection() override;
+
+    // The remote object's name; the path of every call is /rpc/<serverName>.
+    QString serverName() const { return m_serverName; }
+    void setServerName(const QString &name) { m_serverName = name; }
+
+    // Host name or address of the application server; "http://name" is taken as "name".
+    QString host() const { return m_host; }
+    void SetHost(const QString &host);
+    int port() const { return m_port; }
+    void setPort(int port) { m_port = port; }
+
+    // Runs at every opening, before anything else.
+    void setBeforeConnect(BeforeConnectHandler handler) { m_beforeConnect = std::move(handler); }
+
+    // With ThrowException a reply that reports a failure ({"ok":false}) is raised as a NetError
+    // by Call; without it the reply is returned for CheckResultServ to show. Transport and
+    // protocol failures are raised either way.
+    bool throwException() const { return m_throwException; }
+    void setThrowException(bool on) { m_throwException = on; }
+
+    std::chrono::milliseconds connectTimeout() const { return m_connectTimeout; }
+    void setConnectTimeout(std::chrono::milliseconds timeout) { m_connectTimeout = timeout; }
+    std::chrono::milliseconds readTimeout() const { return m_readTimeout; }
+    void setReadTimeout(std::chrono::milliseconds timeout) { m_readTimeout = timeout; }
+
+    // Opening an open connection and closing a closed one do nothing. Opening checks the
+    // settings (NetError when host, port or server name are unusable) but does not touch the
+    // network; the bearer token is read from the host context here.
+    void Open();
+    void Close();
+    void SetConnected(bool connected);
+    bool Connected() const { return m_open; }
+
+    // Calls a method of the remote object and returns its reply ({"ok":...}). On success every
+    // by-reference argument receives the server's final value; on any failure none is touched.
+    QJsonValue Call(const QString &method, const RemoteArgs &args = {});
+
+    // One hook for every connection of the process, run after each call (also a failed one),
+    // on the calling thread. Returns the hook it replaces; an empty function removes it.
+    static TraceHook setTraceHook(TraceHook hook);
+
+private:
+    struct Transport;
+
+    QJsonValue callOpen(const QString &method, const RemoteArgs &args, const QJsonArray &params,
+                        QJsonArray &refs);
+    QString where(const QString &method) const;
+    [[noreturn]] void fail(const QString &method, const QString &before,
+                           const QString &after = {}) const;
+
+    QString m_serverName;
+    QString m_host = QStringLiteral("127.0.0.1");
+    int m_port = 8080;
+    BeforeConnectHandler m_beforeConnect;
+    bool m_throwException = false;
+    std::chrono::milliseconds m_connectTimeout{5000};
+    std::chrono::milliseconds m_readTimeout{60000};
+    bool m_open = false;
+    QString m_token;
+    int m_nextId = 1;
+    std::unique_ptr<Transport> m_transport;
+};
+
+} // namespace ngc

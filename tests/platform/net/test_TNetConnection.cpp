@@ -1,0 +1,499 @@
+#include "RpcTestServer.h"
+
+#include <net/TNetConnection.h>
+
+#include <host/HostContext.h>
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryFile>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+using namespace ngc;
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString kObject = QStringLiteral("Ngc27451.rdmInfoPlanNeg");
+
+std::unique_ptr<TNetConnection> openConnection(int port)
+{
+    auto connection = std::make_unique<TNetConnection>(kObject);
+    connection->SetHost(QStringLiteral("127.0.0.1"));
+    connection->setPort(port);
+    connection->Open();
+    return connection;
+}
+
+QJsonObject samplePacket()
+{
+    return QJsonDocument::fromJson(R"({"fields":[{"name":"CDFILIAL","type":"string","size":4}],
+                                       "rows":[["0001"]]})")
+        .object();
+}
+
+// A port on 127.0.0.1 with nothing listening on it.
+int closedPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+// A listener that never accepts, with its queue already full: further connects get no answer.
+class FullListener {
+public:
+    FullListener()
+    {
+        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_listener, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        ::listen(m_listener, 0);
+        socklen_t length = sizeof address;
+        ::getsockname(m_listener, reinterpret_cast<sockaddr *>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        for (int &fd : m_fillers) {
+            fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        }
+    }
+    ~FullListener()
+    {
+        for (int fd : m_fillers)
+            ::close(fd);
+        ::close(m_listener);
+    }
+    int port() const { return m_port; }
+
+private:
+    int m_listener = -1;
+    int m_fillers[4] = {};
+    int m_port = 0;
+};
+
+struct TraceRecorder {
+    TraceRecorder()
+    {
+        m_previous = TNetConnection::setTraceHook([this](const CallTrace &t) { calls.push_back(t); });
+    }
+    ~TraceRecorder() { TNetConnection::setTraceHook(m_previous); }
+    std::vector<CallTrace> calls;
+
+private:
+    TNetConnection::TraceHook m_previous;
+};
+
+} // namespace
+
+TEST(TNetConnection, SendsEachArgumentKindAsPlainJson)
+{
+    QString key = QStringLiteral("0001");
+    QJsonValue nullFields;
+    QJsonValue fieldList = QJsonArray{QStringLiteral("CDTIPCOB"), QStringLiteral("NMMARCA")};
+    struct Case {
+        const char *name;
+        RemoteArg arg;
+        QJsonValue expected;
+    };
+    const std::vector<Case> cases = {
+        {"string", RemoteArg::string(QStringLiteral("Preço à vista")),
+         QStringLiteral("Preço à vista")},
+        {"empty string", RemoteArg::string(QString()), QString()},
+        {"string by reference", RemoteArg::stringRef(&key), QStringLiteral("0001")},
+        {"null variant", RemoteArg::variant(QJsonValue()), QJsonValue()},
+        {"undefined variant", RemoteArg::variant(QJsonValue(QJsonValue::Undefined)), QJsonValue()},
+        {"field list", RemoteArg::variant(fieldList), fieldList},
+        {"packet", RemoteArg::variant(samplePacket()), samplePacket()},
+        {"null variant by reference", RemoteArg::variantRef(&nullFields), QJsonValue()},
+        {"list by reference", RemoteArg::variantRef(&fieldList), fieldList},
+        {"true", RemoteArg::boolean(true), true},
+        {"false", RemoteArg::boolean(false), false},
+        {"integer", RemoteArg::integer(2), 2},
+        {"negative integer", RemoteArg::integer(-2147483647 - 1), -2147483647.0 - 1},
+    };
+
+    RpcTestServer server;
+    auto connection = openConnection(server.port());
+    RemoteArgs all;
+    QJsonArray expected;
+    for (const Case &c : cases) {
+        all.append(c.arg);
+        expected.append(c.expected);
+    }
+    connection->Call(QStringLiteral("GetItemCole"), all);
+
+    const auto seen = server.seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].path, "/rpc/Ngc27451.rdmInfoPlanNeg");
+    EXPECT_EQ(seen[0].body.value(QStringLiteral("jsonrpc")).toString(), QStringLiteral("2.0"));
+    EXPECT_TRUE(seen[0].body.value(QStringLiteral("id")).isDouble());
+    EXPECT_EQ(seen[0].body.value(QStringLiteral("method")).toString(), QStringLiteral("GetItemCole"));
+    const QJsonArray params = seen[0].body.value(QStringLiteral("params")).toArray();
+    ASSERT_EQ(params.size(), expected.size());
+    for (qsizetype i = 0; i < params.size(); ++i)
+        EXPECT_EQ(params[i], expected[i]) << cases[size_t(i)].name;
+    EXPECT_TRUE(params[0].isString());
+    EXPECT_TRUE(params[11].isDouble());
+}
+
+TEST(TNetConnection, WritesBackWhatTheServerLeftInReferences)
+{
+    RpcTestServer server([](const QJsonObject &request, httplib::Response &res) {
+        QJsonArray refs;
+        for (const QJsonValue &param : request.value(QStringLiteral("params")).toArray())
+            refs.append(param.isString() ? QJsonValue(param.toString() + QStringLiteral("*"))
+                                         : QJsonValue(QJsonArray{QStringLiteral("VRPERDESITM")}));
+        // By-value arguments come back as null, as the server sends them.
+        refs[0] = QJsonValue();
+        refs[2] = QJsonValue();
+        RpcTestServer::sendJson(res, RpcTestServer::success(request, RpcTestServer::okReply(), refs));
+    });
+    auto connection = openConnection(server.port());
+
+    const QString byValue = QStringLiteral("by value");
+    QString filial = QStringLiteral("0001");
+    QString selection;
+    QJsonValue nullFields;
+    connection->Call(QStringLiteral("SetItemCole"),
+                     {RemoteArg::string(byValue), RemoteArg::stringRef(&filial),
+                      RemoteArg::integer(1), RemoteArg::stringRef(&selection),
+                      RemoteArg::variantRef(&nullFields)});
+
+    EXPECT_EQ(filial, QStringLiteral("0001*"));
+    EXPECT_EQ(selection, QStringLiteral("*"));
+    EXPECT_EQ(nullFields, QJsonValue(QJsonArray{QStringLiteral("VRPERDESITM")}));
+    EXPECT_EQ(byValue, QStringLiteral("by value"));
+}
+
+TEST(TNetConnection, FailedCallLeavesReferencesUntouchedAndNamesTheMethod)
+{
+    using Respond = std::function<void(const QJsonObject &, httplib::Response &)>;
+    const auto refsOf = [](const QJsonObject &request) {
+        QJsonArray refs;
+        for (qsizetype i = 0; i < request.value(QStringLiteral("params")).toArray().size(); ++i)
+            refs.append(QStringLiteral("changed"));
+        return refs;
+    };
+    struct Case {
+        const char *name;
+        Respond respond;
+        const char *messagePart;
+    };
+    const std::vector<Case> cases = {
+        {"method not found",
+         [](const QJsonObject &request, httplib::Response &res) {
+             RpcTestServer::sendJson(
+                 res, {{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
+                       {QStringLiteral("id"), request.value(QStringLiteral("id"))},
+                       {QStringLiteral("error"),
+                        QJsonObject{{QStringLiteral("code"), -32601},
+                                    {QStringLiteral("message"), QStringLiteral("Method not found")}}}});
+         },
+         "Method not found (código -32601)"},
+        {"error object with an error status",
+         [](const QJsonObject &, httplib::Response &res) {
+             RpcTestServer::sendJson(
+                 res,
+                 {{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
+                  {QStringLiteral("id"), QJsonValue()},
+                  {QStringLiteral("error"),
+                   QJsonObject{{QStringLiteral("code"), -32001},
+                               {QStringLiteral("message"), QStringLiteral("Unauthorized")}}}},
+                 401);
+         },
+         "Unauthorized (código -32001)"},
+        {"plain HTTP error",
+         [](const QJsonObject &, httplib::Response &res) {
+             res.status = 500;
+             res.set_content("boom", "text/plain");
+         },
+         "HTTP 500: boom"},
+        {"not JSON",
+         [](const QJsonObject &, httplib::Response &res) { res.set_content("<html>", "text/html"); },
+         "Resposta inválida"},
+        {"answer to another call",
+         [&](const QJsonObject &request, httplib::Response &res) {
+             QJsonObject other = request;
+             other[QStringLiteral("id")] = request.value(QStringLiteral("id")).toInt() + 1;
+             RpcTestServer::sendJson(
+                 res, RpcTestServer::success(other, RpcTestServer::okReply(), refsOf(request)));
+         },
+         "outra chamada"},
+        {"too few final values",
+         [](const QJsonObject &request, httplib::Response &res) {
+             RpcTestServer::sendJson(res, RpcTestServer::success(request, RpcTestServer::okReply(),
+                                                                 QJsonArray{QStringLiteral("x")}));
+         },
+         "1 valores de retorno para 2 argumentos"},
+        {"no final values at all",
+         [](const QJsonObject &request, httplib::Response &res) {
+             QJsonObject body = RpcTestServer::success(request, RpcTestServer::okReply(), {});
+             QJsonObject result = body.value(QStringLiteral("result")).toObject();
+             result.remove(QStringLiteral("refs"));
+             body[QStringLiteral("result")] = result;
+             RpcTestServer::sendJson(res, body);
+         },
+         "0 valores de retorno"},
+        {"number for a string reference",
+         [](const QJsonObject &request, httplib::Response &res) {
+             RpcTestServer::sendJson(res, RpcTestServer::success(request, RpcTestServer::okReply(),
+                                                                 QJsonArray{QStringLiteral("x"), 7}));
+         },
+         "argumento 2 de tipo inválido"},
+        {"no reply",
+         [](const QJsonObject &request, httplib::Response &res) {
+             RpcTestServer::sendJson(res, {{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
+                                           {QStringLiteral("id"), request.value(QStringLiteral("id"))},
+                                           {QStringLiteral("result"), QJsonObject()}});
+         },
+         "sem resultado"},
+    };
+
+    RpcTestServer server;
+    auto connection = openConnection(server.port());
+    for (const Case &c : cases) {
+        server.setHandler(c.respond);
+        QString filial = QStringLiteral("0001");
+        QString colePreco = QStringLiteral("123");
+        try {
+            connection->Call(QStringLiteral("GetVerif_ColeApr"),
+                             {RemoteArg::stringRef(&filial), RemoteArg::stringRef(&colePreco)});
+            ADD_FAILURE() << c.name << ": no error";
+        } catch (const NetError &error) {
+            const QString message = QString::fromUtf8(error.what());
+            EXPECT_TRUE(message.contains(QString::fromUtf8(c.messagePart))) << c.name << ": "
+                                                                            << error.what();
+            EXPECT_TRUE(message.contains(
+                QStringLiteral("127.0.0.1:%1 (Ngc27451.rdmInfoPlanNeg.GetVerif_ColeApr)")
+                    .arg(server.port())))
+                << c.name << ": " << error.what();
+        }
+        EXPECT_EQ(filial, QStringLiteral("0001")) << c.name;
+        EXPECT_EQ(colePreco, QStringLiteral("123")) << c.name;
+    }
+}
+
+TEST(TNetConnection, ServerMessageIsShownLiterally)
+{
+    RpcTestServer server([](const QJsonObject &request, httplib::Response &res) {
+        RpcTestServer::sendJson(
+            res, {{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
+                  {QStringLiteral("id"), request.value(QStringLiteral("id"))},
+                  {QStringLiteral("error"),
+                   QJsonObject{{QStringLiteral("code"), -32602},
+                               {QStringLiteral("message"), QStringLiteral("bad %1 or %0")}}}});
+    });
+    auto connection = openConnection(server.port());
+    try {
+        connection->Call(QStringLiteral("GetItemCole"));
+        FAIL() << "no error";
+    } catch (const NetError &error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QStringLiteral("bad %1 or %0")))
+            << error.what();
+    }
+}
+
+TEST(TNetConnection, ConnectionRefusedIsAClearError)
+{
+    const int port = closedPort();
+    auto connection = openConnection(port); // opening alone does not touch the network
+    EXPECT_TRUE(connection->Connected());
+    try {
+        connection->Call(QStringLiteral("GetItemCole"));
+        FAIL() << "no error";
+    } catch (const NetError &error) {
+        EXPECT_EQ(QString::fromUtf8(error.what()),
+                  QStringLiteral("Não foi possível conectar ao servidor de aplicação 127.0.0.1:%1 "
+                                 "(Ngc27451.rdmInfoPlanNeg.GetItemCole): conexão recusada ou "
+                                 "endereço inacessível")
+                      .arg(port));
+    }
+}
+
+TEST(TNetConnection, TimeOutsEndTheCallWithAClearError)
+{
+    RpcTestServer stalling([](const QJsonObject &request, httplib::Response &res) {
+        std::this_thread::sleep_for(800ms);
+        RpcTestServer::echoRefs(request, res);
+    });
+    FullListener full;
+    struct Case {
+        const char *name;
+        int port;
+        const char *messagePart;
+    };
+    for (const Case &c : {Case{"read", stalling.port(), "não respondeu em 0.2 s"},
+                          Case{"connect", full.port(), "sem resposta em 0.2 s"}}) {
+        TNetConnection connection(kObject);
+        connection.setPort(c.port);
+        connection.setConnectTimeout(200ms);
+        connection.setReadTimeout(200ms);
+        connection.Open();
+        QString key = QStringLiteral("0001");
+        const auto started = std::chrono::steady_clock::now();
+        try {
+            connection.Call(QStringLiteral("GetItemCole"), {RemoteArg::stringRef(&key)});
+            ADD_FAILURE() << c.name << ": no error";
+        } catch (const NetError &error) {
+            EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QString::fromUtf8(c.messagePart)))
+                << c.name << ": " << error.what();
+        }
+        // Not a speed check: only that the call gave up instead of waiting for the server.
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 750ms) << c.name;
+        EXPECT_EQ(key, QStringLiteral("0001"));
+    }
+}
+
+TEST(TNetConnection, OpeningRunsBeforeConnectAndChecksTheSettings)
+{
+    RpcTestServer server;
+    TNetConnection connection(kObject);
+    int openings = 0;
+    connection.setBeforeConnect([&](TNetConnection &sender) {
+        ++openings;
+        sender.SetHost(QStringLiteral("http://127.0.0.1/"));
+        sender.setPort(server.port());
+    });
+
+    EXPECT_THROW(connection.Call(QStringLiteral("GetItemCole")), NetError);
+    connection.SetConnected(true);
+    connection.Open();
+    EXPECT_EQ(openings, 1);
+    EXPECT_EQ(connection.host(), QStringLiteral("127.0.0.1"));
+    connection.Call(QStringLiteral("GetItemCole"));
+    connection.SetConnected(false);
+    EXPECT_FALSE(connection.Connected());
+    EXPECT_THROW(connection.Call(QStringLiteral("GetItemCole")), NetError);
+    connection.Open();
+    EXPECT_EQ(openings, 2);
+    connection.Call(QStringLiteral("GetItemCole"));
+    EXPECT_EQ(server.seen().size(), 2u);
+
+    struct Case {
+        const char *name;
+        QString object;
+        QString host;
+        int port;
+    };
+    for (const Case &c : {Case{"object with a slash", QStringLiteral("a/b"), {}, 1},
+                          Case{"object with a line break", QStringLiteral("a\r\nX: y"), {}, 1},
+                          Case{"no object", QString(), {}, 1},
+                          Case{"host with a space", kObject, QStringLiteral("a b"), 1},
+                          Case{"no host", kObject, QStringLiteral(" "), 1},
+                          Case{"port zero", kObject, {}, 0},
+                          Case{"port too large", kObject, {}, 65536}}) {
+        TNetConnection bad(c.object);
+        if (!c.host.isNull())
+            bad.SetHost(c.host);
+        bad.setPort(c.port);
+        EXPECT_THROW(bad.Open(), NetError) << c.name;
+        EXPECT_FALSE(bad.Connected()) << c.name;
+    }
+}
+
+TEST(TNetConnection, SendsTheHostTokenOnlyWhenThereIsOne)
+{
+    RpcTestServer server;
+    QTemporaryFile tokenFile;
+    ASSERT_TRUE(tokenFile.open());
+    tokenFile.write("s3cret\n");
+    tokenFile.flush();
+    HostContext &context = HostContext::instance();
+    const QString previous = context.tokenFile;
+
+    context.tokenFile = tokenFile.fileName();
+    openConnection(server.port())->Call(QStringLiteral("GetItemCole"));
+    context.tokenFile.clear();
+    openConnection(server.port())->Call(QStringLiteral("GetItemCole"));
+    context.tokenFile = previous;
+
+    const auto seen = server.seen();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].authorization, "Bearer s3cret");
+    EXPECT_EQ(seen[1].authorization, "");
+}
+
+TEST(TNetConnection, KeepsOneSocketAndSurvivesTheServerClosingAnIdleOne)
+{
+    RpcTestServer server;
+    server.server().set_keep_alive_timeout(1);
+    auto connection = openConnection(server.port());
+    for (int i = 0; i < 3; ++i)
+        connection->Call(QStringLiteral("GetParaSupri"));
+    // The server drops the idle socket; the next call must not fail because of it.
+    std::this_thread::sleep_for(1500ms);
+    connection->Call(QStringLiteral("GetParaSupri"));
+
+    const auto seen = server.seen();
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[1].remotePort, seen[0].remotePort);
+    EXPECT_EQ(seen[2].remotePort, seen[0].remotePort);
+    EXPECT_NE(seen[1].body.value(QStringLiteral("id")), seen[0].body.value(QStringLiteral("id")));
+}
+
+TEST(TNetConnection, FailureInTheReplyIsRaisedOnlyWithThrowException)
+{
+    const QJsonObject refused{{QStringLiteral("ok"), false},
+                              {QStringLiteral("message"), QStringLiteral("Item bloqueado")}};
+    RpcTestServer server([&](const QJsonObject &request, httplib::Response &res) {
+        RpcTestServer::sendJson(res, RpcTestServer::success(
+                                         request, refused,
+                                         QJsonArray{QStringLiteral("0002")}));
+    });
+    auto connection = openConnection(server.port());
+    QString key = QStringLiteral("0001");
+    EXPECT_EQ(connection->Call(QStringLiteral("GetItemCole"), {RemoteArg::stringRef(&key)}),
+              QJsonValue(refused));
+    EXPECT_EQ(key, QStringLiteral("0002"));
+
+    connection->setThrowException(true);
+    key = QStringLiteral("0001");
+    try {
+        connection->Call(QStringLiteral("GetItemCole"), {RemoteArg::stringRef(&key)});
+        FAIL() << "no error";
+    } catch (const NetError &error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).endsWith(QStringLiteral(": Item bloqueado")))
+            << error.what();
+    }
+    EXPECT_EQ(key, QStringLiteral("0001"));
+}
+
+TEST(TNetConnection, TraceHookSeesEveryCallInOrder)
+{
+    TraceRecorder recorder;
+    RpcTestServer server;
+    auto connection = openConnection(server.port());
+    QString filial = QStringLiteral("0001");
+    connection->Call(QStringLiteral("GetParaSupri"), {RemoteArg::stringRef(&filial)});
+    connection->Close();
+    EXPECT_THROW(connection->Call(QStringLiteral("GetItemCole"), {RemoteArg::integer(3)}), NetError);
+
+    ASSERT_EQ(recorder.calls.size(), 2u);
+    const CallTrace &first = recorder.calls[0];
+    EXPECT_EQ(first.object, kObject);
+    EXPECT_EQ(first.method, QStringLiteral("GetParaSupri"));
+    EXPECT_EQ(first.args, QJsonArray{QStringLiteral("0001")});
+    EXPECT_TRUE(first.ok);
+    EXPECT_EQ(first.reply, QJsonValue(RpcTestServer::okReply()));
+    EXPECT_EQ(first.refs, QJsonArray{QStringLiteral("0001")});
+    const CallTrace &second = recorder.calls[1];
+    EXPECT_EQ(second.method, QStringLiteral("GetItemCole"));
+    EXPECT_EQ(second.args, QJsonArray{3});
+    EXPECT_FALSE(second.ok);
+    EXPECT_TRUE(second.error.contains(QStringLiteral("não está aberta"))) << second.error.toStdString();
+}
