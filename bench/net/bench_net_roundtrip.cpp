@@ -1,0 +1,105 @@
+// One blocking remote call against a bare HTTP POST on the same loopback endpoint, so the ratio
+// shows what the connection adds (request building, JSON encoding and decoding, reply checks).
+#include <net/TNetConnection.h>
+
+#include <benchmark/benchmark.h>
+#include <httplib.h>
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <memory>
+#include <thread>
+
+namespace {
+
+// The shape of a small reply: {"ok":true,"data":null} with one by-reference key handed back.
+const std::string kReply = R"({"jsonrpc":"2.0","id":1,"result":{"reply":{"ok":true,"data":null},)"
+                           R"("refs":["0001"]}})";
+const std::string kRequest =
+    R"({"jsonrpc":"2.0","id":1,"method":"GetParaSupri","params":["0001"]})";
+
+class LoopbackServer {
+public:
+    LoopbackServer()
+    {
+        m_server.set_tcp_nodelay(true);
+        m_server.set_keep_alive_max_count(1000000);
+        m_server.Post(R"(/rpc/(.*))", [](const httplib::Request &req, httplib::Response &res) {
+            // Echo the id so the connection accepts the answer.
+            const QJsonObject request =
+                QJsonDocument::fromJson(QByteArray::fromStdString(req.body)).object();
+            std::string body = kReply;
+            body.replace(body.find("\"id\":1"), 6,
+                         "\"id\":" + std::to_string(request.value(QStringLiteral("id")).toInt()));
+            res.set_content(body, "application/json");
+        });
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    }
+    ~LoopbackServer()
+    {
+        while (!m_server.is_running())
+            std::this_thread::yield();
+        m_server.stop();
+        m_thread.join();
+    }
+    int port() const { return m_port; }
+
+private:
+    httplib::Server m_server;
+    int m_port = 0;
+    std::thread m_thread;
+};
+
+LoopbackServer &server()
+{
+    static LoopbackServer instance;
+    return instance;
+}
+
+void BM_BarePost(benchmark::State &state)
+{
+    httplib::Client client("127.0.0.1", server().port());
+    client.set_keep_alive(true);
+    client.set_tcp_nodelay(state.range(0) != 0);
+    for (auto _ : state) {
+        auto result = client.Post("/rpc/Ngc.rdmSuprimentos", kRequest, "application/json");
+        if (!result || result->status != 200) {
+            state.SkipWithError("bare POST failed");
+            break;
+        }
+        benchmark::DoNotOptimize(result->body.data());
+    }
+}
+
+void BM_ConnectionCall(benchmark::State &state)
+{
+    ngc::TNetConnection connection(QStringLiteral("Ngc.rdmSuprimentos"));
+    connection.setPort(server().port());
+    connection.Open();
+    QString filial = QStringLiteral("0001");
+    for (auto _ : state) {
+        const QJsonValue reply = connection.Call(QStringLiteral("GetParaSupri"),
+                                                 {ngc::RemoteArg::stringRef(&filial)});
+        benchmark::DoNotOptimize(reply);
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_BarePost)->Arg(1)->ArgName("nodelay")->MinTime(2.0)->UseRealTime();
+// With Nagle on, every small POST waits for the delayed acknowledgement; a few rounds show it.
+BENCHMARK(BM_BarePost)->Arg(0)->ArgName("nodelay")->Iterations(20)->UseRealTime();
+BENCHMARK(BM_ConnectionCall)->MinTime(2.0)->UseRealTime();
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
