@@ -10,9 +10,17 @@ namespace ngc {
 class TDataSource;
 
 // What a control bound to a data source implements to hear from it (one link per control).
+//
+// A link knows the data source it is registered with, and each side unregisters itself when
+// destroyed, so controls and data sources may be destroyed in any order.
 class DataLink {
 public:
-    virtual ~DataLink() = default;
+    DataLink() = default;
+    DataLink(const DataLink &) {}
+    DataLink &operator=(const DataLink &) { return *this; }
+    virtual ~DataLink();
+    // The data source this link is registered with; null once it is removed or destroyed.
+    TDataSource *linkedSource() const { return m_source; }
     // The dataset's state changed (inactive, browse, edit, insert).
     virtual void stateChanged() {}
     // A field of the current record changed (field set), or the whole current record must be
@@ -20,6 +28,10 @@ public:
     virtual void dataChanged(TField *field) { (void)field; }
     // The dataset is about to post: write any pending text into the field now. May throw.
     virtual void updateData() {}
+
+private:
+    friend class TDataSource;
+    TDataSource *m_source = nullptr;
 };
 
 // Binds controls to a dataset and tells every bound control about state and data changes. The
@@ -40,6 +52,8 @@ public:
     std::function<void(TDataSource &)> OnStateChange;
     std::function<void(TDataSource &, TField *)> OnDataChange;
 
+    // A link is registered with one data source at a time: adding it here removes it from the
+    // source it had.
     void addLink(DataLink *link);
     void removeLink(DataLink *link);
 

@@ -76,8 +76,13 @@ public:
     void SetText(const QString &text);
 
 private:
+    friend class TClientDataSet;
+    QString formattedText(bool displayText) const;
+    void assignText(const QString &text); // SetText without the handler
+
     TClientDataSet &m_dataSet;
     FieldDef m_def;
+    int m_index = -1;
 };
 
 } // namespace ngc
