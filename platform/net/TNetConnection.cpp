@@ -113,19 +113,44 @@ void TNetConnection::Open()
                            .toStdString());
 
     m_token = HostContext::instance().token();
+    m_transport = makeTransport();
+    applyTimeouts();
+    m_open = true;
+}
+
+std::unique_ptr<TNetConnection::Transport> TNetConnection::makeTransport() const
+{
     auto transport = std::make_unique<Transport>(m_host.toStdString(), m_port);
     httplib::Client &client = transport->client;
     client.set_keep_alive(true);
     client.set_tcp_nodelay(true);
+    if (!m_token.isEmpty())
+        client.set_bearer_token_auth(m_token.toStdString());
+    return transport;
+}
+
+void TNetConnection::applyTimeouts() const
+{
+    if (!m_transport)
+        return;
+    httplib::Client &client = m_transport->client;
     const auto [connectSec, connectUsec] = secUsec(m_connectTimeout);
     client.set_connection_timeout(connectSec, connectUsec);
     const auto [readSec, readUsec] = secUsec(m_readTimeout);
     client.set_read_timeout(readSec, readUsec);
     client.set_write_timeout(readSec, readUsec);
-    if (!m_token.isEmpty())
-        client.set_bearer_token_auth(m_token.toStdString());
-    m_transport = std::move(transport);
-    m_open = true;
+}
+
+void TNetConnection::setConnectTimeout(std::chrono::milliseconds timeout)
+{
+    m_connectTimeout = timeout;
+    applyTimeouts();
+}
+
+void TNetConnection::setReadTimeout(std::chrono::milliseconds timeout)
+{
+    m_readTimeout = timeout;
+    applyTimeouts();
 }
 
 void TNetConnection::Close()

@@ -60,10 +60,11 @@ public:
     bool throwException() const { return m_throwException; }
     void setThrowException(bool on) { m_throwException = on; }
 
+    // Time-outs take effect at once, also on an open connection.
     std::chrono::milliseconds connectTimeout() const { return m_connectTimeout; }
-    void setConnectTimeout(std::chrono::milliseconds timeout) { m_connectTimeout = timeout; }
+    void setConnectTimeout(std::chrono::milliseconds timeout);
     std::chrono::milliseconds readTimeout() const { return m_readTimeout; }
-    void setReadTimeout(std::chrono::milliseconds timeout) { m_readTimeout = timeout; }
+    void setReadTimeout(std::chrono::milliseconds timeout);
 
     // Opening an open connection and closing a closed one do nothing. Opening checks the
     // settings (NetError when host, port or server name are unusable) but does not touch the
@@ -84,6 +85,8 @@ public:
 private:
     struct Transport;
 
+    std::unique_ptr<Transport> makeTransport() const;
+    void applyTimeouts() const;
     QJsonValue callOpen(const QString &method, const RemoteArgs &args, const QJsonArray &params,
                         QJsonArray &refs);
     QString where(const QString &method) const;

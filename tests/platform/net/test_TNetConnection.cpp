@@ -13,6 +13,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -357,6 +358,27 @@ TEST(TNetConnection, TimeOutsEndTheCallWithAClearError)
         EXPECT_LT(std::chrono::steady_clock::now() - started, 750ms) << c.name;
         EXPECT_EQ(key, QStringLiteral("0001"));
     }
+}
+
+TEST(TNetConnection, CallAfterATimeOutGetsItsOwnReply)
+{
+    std::atomic<bool> stall = true;
+    RpcTestServer server([&](const QJsonObject &request, httplib::Response &res) {
+        if (stall.exchange(false))
+            std::this_thread::sleep_for(400ms);
+        RpcTestServer::sendJson(
+            res, RpcTestServer::success(request, RpcTestServer::okReply(request.value(
+                                                     QStringLiteral("method"))),
+                                        {}));
+    });
+    auto connection = openConnection(server.port());
+    connection->setReadTimeout(100ms);
+    EXPECT_THROW(connection->Call(QStringLiteral("GetItemCole")), NetError);
+    // Let the late answer reach the old socket before asking again.
+    std::this_thread::sleep_for(500ms);
+    connection->setReadTimeout(5s);
+    EXPECT_EQ(connection->Call(QStringLiteral("GetSomaPerc")),
+              QJsonValue(RpcTestServer::okReply(QStringLiteral("GetSomaPerc"))));
 }
 
 TEST(TNetConnection, OpeningRunsBeforeConnectAndChecksTheSettings)
