@@ -2,12 +2,14 @@
 
 #include <host/HostContext.h>
 
-#include <data/EditMask.h>
+#include <data/Formats.h>
 #include <data/TClientDataSet.h>
 #include <data/TField.h>
 
 #include <QLocale>
 #include <QWidget>
+
+#include <algorithm>
 
 #include <charconv>
 #include <cmath>
@@ -153,11 +155,6 @@ void Seta_Campo_Null(TClientDataSet &dataSet)
     }
 }
 
-QString FormatMaskText(const QString &mask, const QString &text)
-{
-    return ngc::formatMaskText(mask, text);
-}
-
 void SetChildEnabled(QWidget *container, bool enabled)
 {
     if (!container)
@@ -190,9 +187,8 @@ int ModuloAtiv()
 
 double StrToFloat(const QString &text)
 {
-    bool ok = false;
-    const double value = QLocale().toDouble(text.trimmed(), &ok);
-    if (!ok) {
+    double value = 0.0;
+    if (!TextToFloat(text, value)) {
         throw std::runtime_error(
             QStringLiteral("'%1' não é um número válido.").arg(text).toStdString());
     }

@@ -1,5 +1,9 @@
 #pragma once
 
+// FormatMaskText, which lays raw text into an edit mask, belongs to the edit-mask support; the
+// routines offer it with the others.
+#include <data/EditMask.h>
+
 #include <QChar>
 #include <QDate>
 #include <QString>
@@ -43,9 +47,6 @@ QString PictPess(const QString &personType);
 // into null; fields with values keep them. The dataset must be in edit or insert state when a
 // field has to change.
 void Seta_Campo_Null(TClientDataSet &dataSet);
-
-// Lays raw text into an edit mask ("99.999;0;_"): literals are inserted around the characters.
-QString FormatMaskText(const QString &mask, const QString &text);
 
 // Enables or disables a container and every control inside it.
 void SetChildEnabled(QWidget *container, bool enabled);

@@ -1,0 +1,103 @@
+#include <host/DataSetModel.h>
+
+#include <data/TClientDataSet.h>
+#include <data/TField.h>
+
+namespace ngc {
+
+DataSetModel::DataSetModel(TClientDataSet *dataSet, bool checkable, QObject *parent)
+    : QAbstractTableModel(parent), m_dataSet(dataSet), m_checkable(checkable)
+{
+    if (!m_dataSet || !m_dataSet->Active())
+        return;
+    m_rows = m_dataSet->RecordCount();
+    for (int i = 0; i < m_dataSet->FieldCount(); ++i) {
+        if (m_dataSet->Fields(i).Visible)
+            m_fields.append(i);
+    }
+    m_checked.fill(false, m_rows);
+}
+
+int DataSetModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int DataSetModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_fields.size());
+}
+
+QString DataSetModel::displayText(int row, int column) const
+{
+    return m_dataSet->DisplayTextAt(row + 1, m_fields.at(column));
+}
+
+QVariant DataSetModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return displayText(index.row(), index.column());
+    case Qt::CheckStateRole:
+        if (m_checkable && index.column() == 0)
+            return m_checked.at(index.row()) ? Qt::Checked : Qt::Unchecked;
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Vertical)
+        return section + 1;
+    if (section < 0 || section >= m_fields.size())
+        return {};
+    return m_dataSet->Fields(m_fields.at(section)).displayLabel();
+}
+
+Qt::ItemFlags DataSetModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (m_checkable && index.column() == 0)
+        result |= Qt::ItemIsUserCheckable;
+    return result;
+}
+
+bool DataSetModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!m_checkable || role != Qt::CheckStateRole || !index.isValid() || index.column() != 0)
+        return false;
+    setChecked(index.row(), value.toInt() == Qt::Checked);
+    return true;
+}
+
+void DataSetModel::setChecked(int row, bool checked)
+{
+    if (row < 0 || row >= m_rows || m_checked.at(row) == checked)
+        return;
+    m_checked[row] = checked;
+    const QModelIndex cell = index(row, 0);
+    emit dataChanged(cell, cell, {Qt::CheckStateRole});
+}
+
+void DataSetModel::setAllChecked(bool checked)
+{
+    for (int row = 0; row < m_rows; ++row)
+        setChecked(row, checked);
+}
+
+void DataSetModel::toggle(int row)
+{
+    if (row >= 0 && row < m_rows)
+        setChecked(row, !m_checked.at(row));
+}
+
+} // namespace ngc

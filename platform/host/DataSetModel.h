@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QList>
+
+namespace ngc {
+
+class TClientDataSet;
+
+// A read-only table over the visible fields and visible records of a dataset, as the host's
+// dialogs show it while they run modally (the dataset cannot change underneath). With checkable
+// set, the first column carries a mark per row.
+class DataSetModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit DataSetModel(TClientDataSet *dataSet, bool checkable = false,
+                          QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value,
+                 int role = Qt::EditRole) override;
+
+    // The dataset's field index shown in a column.
+    int fieldIndex(int column) const { return m_fields.at(column); }
+    QString displayText(int row, int column) const;
+
+    bool isChecked(int row) const { return m_checked.at(row); }
+    void setChecked(int row, bool checked);
+    void setAllChecked(bool checked);
+    void toggle(int row);
+
+private:
+    TClientDataSet *m_dataSet;
+    bool m_checkable;
+    int m_rows = 0;
+    QList<int> m_fields;
+    QList<bool> m_checked;
+};
+
+} // namespace ngc
