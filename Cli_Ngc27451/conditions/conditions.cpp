@@ -80,13 +80,13 @@ void TfrmInfoPlanNeg::dbeVrPerDesItmChange() {}
 
 void TfrmInfoPlanNeg::dbeVrPerDesItmExit() {}
 
-void TfrmInfoPlanNeg::dbeVrPerDesItmKeyPress(QKeyEvent *) {}
+void TfrmInfoPlanNeg::dbeVrPerDesItmKeyPress(QChar &) {}
 
 void TfrmInfoPlanNeg::nedValorDescChange() {}
 
 void TfrmInfoPlanNeg::nedValorDescExit() {}
 
-void TfrmInfoPlanNeg::nedValorDescKeyPress(QKeyEvent *) {}
+void TfrmInfoPlanNeg::nedValorDescKeyPress(QChar &) {}
 
 void TfrmInfoPlanNeg::chkDescontoClick() {}
 

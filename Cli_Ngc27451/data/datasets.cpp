@@ -1,5 +1,7 @@
 #include "Cli_Ngc27451/screen/TfrmInfoPlanNeg.h"
 
+#include <widgets/TADOIBQuery.h>
+
 #include <QHash>
 #include <QStringList>
 
@@ -190,6 +192,35 @@ void definePesqForn(TClientDataSet &ds)
     labelled(addString(ds, QStringLiteral("NRINSJURFORN"), 20), QStringLiteral("Inscrição"));
 }
 
+void defineQueries(ngc::TADOIBQuery &marca, ngc::TADOIBQuery &formPgto)
+{
+    marca.SetSQL({
+        QStringLiteral("SELECT"),
+        QStringLiteral("   MARCA.CDMARCA,"),
+        QStringLiteral("   MARCA.NMMARCA"),
+        QStringLiteral("FROM"),
+        QStringLiteral("   MARCA"),
+        QStringLiteral("WHERE"),
+        QStringLiteral("   (MARCA.CDMARCA = :P_CDMARCA OR :P_TCDMARCA = 'T')"),
+    });
+    defineCodeName(marca.DataSet(), QStringLiteral("CDMARCA"), 5, QStringLiteral("NMMARCA"), 20);
+
+    formPgto.SetSQL({
+        QStringLiteral("SELECT"),
+        QStringLiteral("   CDFORMPGTO,"),
+        QStringLiteral("   NMFORMPGTO,"),
+        QStringLiteral("   IDTIPODTPGTO"),
+        QStringLiteral("FROM"),
+        QStringLiteral("   FORMPGTO"),
+        QStringLiteral("WHERE"),
+        QStringLiteral("  (CDFORMPGTO = :P_CDFORMPGTO OR :P_TFORMPGTO = 'T')"),
+    });
+    TClientDataSet &rows = formPgto.DataSet();
+    defineCodeName(rows, QStringLiteral("CDFORMPGTO"), 2, QStringLiteral("NMFORMPGTO"), 30);
+    hidden(labelled(addString(rows, QStringLiteral("IDTIPODTPGTO"), 4),
+                    QStringLiteral("Tipo da Forma de Pagamento")));
+}
+
 } // namespace
 
 void TfrmInfoPlanNeg::createDataSets()
@@ -209,11 +240,15 @@ void TfrmInfoPlanNeg::createDataSets()
     defineSelectionHead(cdsPesqReg);
     defineCodeName(cdsPesqReg, QStringLiteral("CDREGIAO"), 3, QStringLiteral("NMREGIAO"), 30);
     definePesqForn(cdsPesqForn);
+    defineQueries(qryMarca, qryPesqFormPgto);
+
+    dtsPadrao->SetDataSet(&cdsItemCole);
 
     dtsPzoPgtItmCol.SetDataSet(&cdsPzoPgtItmCol);
     dtsImpColet.SetDataSet(&cdsImpColet);
     dtsTipoCobr.SetDataSet(&cdsTipoCobr);
     dtsPesqMarca.SetDataSet(&cdsPesqMarca);
+    dtsPesqFormPgto.SetDataSet(&qryPesqFormPgto.DataSet());
     dtsPesqProd.SetDataSet(&cdsPesqProd);
     dtsPesqMarcaDesc.SetDataSet(&cdsPesqMarcaDesc);
     dtsPesqReg.SetDataSet(&cdsPesqReg);

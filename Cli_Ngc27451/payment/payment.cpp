@@ -35,7 +35,7 @@ void TfrmInfoPlanNeg::dbeCdFormPgtoChange() {}
 
 void TfrmInfoPlanNeg::dbeCdFormPgtoExit() {}
 
-void TfrmInfoPlanNeg::dbeCdFormPgtoKeyDown(QKeyEvent *) {}
+void TfrmInfoPlanNeg::dbeCdFormPgtoKeyDown(int &, Qt::KeyboardModifiers) {}
 
 void TfrmInfoPlanNeg::btpPesqFormPgtoBeforePesq(bool &) {}
 
@@ -65,8 +65,8 @@ void TfrmInfoPlanNeg::dbgPzoPgtItmColColExit() {}
 
 void TfrmInfoPlanNeg::dbgPzoPgtItmColEnter() {}
 
-void TfrmInfoPlanNeg::dbgPzoPgtItmColKeyDown(QKeyEvent *) {}
+void TfrmInfoPlanNeg::dbgPzoPgtItmColKeyDown(int &, Qt::KeyboardModifiers) {}
 
-void TfrmInfoPlanNeg::dbgPzoPgtItmColKeyPress(QKeyEvent *) {}
+void TfrmInfoPlanNeg::dbgPzoPgtItmColKeyPress(QChar &) {}
 
 } // namespace Cli_Ngc27451

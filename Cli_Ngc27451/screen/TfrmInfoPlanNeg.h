@@ -4,22 +4,20 @@
 #include <data/TDataSource.h>
 #include <data/TField.h>
 #include <frame/TfrmPadraoGrid.h>
+#include <widgets/TADOIBQuery.h>
 
 #include <QString>
 
-#include <memory>
 
 class QAction;
 class QCheckBox;
 class QGroupBox;
-class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QScrollArea;
 class QSplitter;
 
 namespace ngc {
-class TADOIBQuery;
 class TBtnPesquisa;
 class TButtonFlat;
 class TDBCheckBox;
@@ -84,6 +82,10 @@ public:
     ngc::TClientDataSet cdsPesqReg{QStringLiteral("cdsPesqReg")};
     ngc::TClientDataSet cdsPesqForn{QStringLiteral("cdsPesqForn")};
 
+    // The lookups that read the host's shared database rather than the application server.
+    ngc::TADOIBQuery qryMarca{QStringLiteral("qryMarca")};
+    ngc::TADOIBQuery qryPesqFormPgto{QStringLiteral("qryPesqFormPgto")};
+
     ngc::TDataSource dtsPzoPgtItmCol{QStringLiteral("dtsPzoPgtItmCol")};
     ngc::TDataSource dtsImpColet{QStringLiteral("dtsImpColet")};
     ngc::TDataSource dtsTipoCobr{QStringLiteral("dtsTipoCobr")};
@@ -98,8 +100,6 @@ public:
 
     ngc::TNetConnection *netInfoPlanNeg = nullptr;
     ngc::TNetConnection *netSuprimentos = nullptr;
-    ngc::TADOIBQuery *qryMarca = nullptr;
-    ngc::TADOIBQuery *qryPesqFormPgto = nullptr;
 
     // Page "Dados Adicionais".
     ngc::TTabSheet *tshDados = nullptr;
@@ -212,7 +212,7 @@ public:
     void speParcelaChange();
     void dbeCdFormPgtoChange();
     void dbeCdFormPgtoExit();
-    void dbeCdFormPgtoKeyDown(QKeyEvent *event);
+    void dbeCdFormPgtoKeyDown(int &key, Qt::KeyboardModifiers shift);
     void btpPesqFormPgtoBeforePesq(bool &proceed);
     void btpPesqFormPgtoAfterPesq();
     void cdsPzoPgtItmColBeforeInsert(ngc::TClientDataSet &dataSet);
@@ -227,8 +227,8 @@ public:
     void dtsPzoPgtItmColStateChange(ngc::TDataSource &sender);
     void dbgPzoPgtItmColColExit();
     void dbgPzoPgtItmColEnter();
-    void dbgPzoPgtItmColKeyDown(QKeyEvent *event);
-    void dbgPzoPgtItmColKeyPress(QKeyEvent *event);
+    void dbgPzoPgtItmColKeyDown(int &key, Qt::KeyboardModifiers shift);
+    void dbgPzoPgtItmColKeyPress(QChar &key);
 
     // Commercial conditions: lookups, validity and freight, discount, replication.
     void dbeCdTipCobChange();
@@ -249,10 +249,10 @@ public:
     void dcbFreteChange();
     void dbeVrPerDesItmChange();
     void dbeVrPerDesItmExit();
-    void dbeVrPerDesItmKeyPress(QKeyEvent *event);
+    void dbeVrPerDesItmKeyPress(QChar &key);
     void nedValorDescChange();
     void nedValorDescExit();
-    void nedValorDescKeyPress(QKeyEvent *event);
+    void nedValorDescKeyPress(QChar &key);
     void chkDescontoClick();
     void rdgProdutoClick();
     void rdgMarcaClick();
@@ -275,6 +275,7 @@ private:
     void createPageFormPgto();
     void createPageImpostoItem();
     void adjustFrame();
+    void setTabOrders();
     void wireEvents();
     void fillCatalog();
     bool boPrimeiraAtivacao = true;
