@@ -4,8 +4,10 @@
 #include <data/TDataSource.h>
 #include <data/TField.h>
 #include <frame/TfrmPadraoGrid.h>
+#include <net/RemoteArg.h>
 #include <widgets/TADOIBQuery.h>
 
+#include <QJsonValue>
 #include <QString>
 
 
@@ -268,6 +270,29 @@ public:
     void cdsFilialImpAfterScroll(ngc::TClientDataSet &dataSet);
     bool cdsDescImpFilterRecord(ngc::TClientDataSet &dataSet);
 
+    // Loading from the server and the check that the collection still accepts changes.
+    void AtualizaItemCole();
+    void AtualizaPzoPgtItmCol();
+    void AtualizaImpostos();
+    void Verifica_Cotacao();
+
+    // Checks the save runs in their fixed order; each shows its message, moves the focus to the
+    // offending control and ends the save with a silent abort.
+    void Vd_Marca();
+    void vd_Validade();
+    void Vd_Cobranca();
+    void Vd_CdFormPgto(bool obrigatorio);
+    void Vd_PzoPgtItmCol();
+    void Vd_PesqProd();
+    void Vd_PesqMarca();
+    void Vd_PesqRegiao();
+    void Vd_PesqForn();
+
+    // The control of this window that holds the input focus, also while a message box or the
+    // progress window is up; an inner part of a composite control (a spin box's line edit, a
+    // grid's cell editor) counts as the control itself. Null when no control has the focus.
+    QWidget *ActiveControl() const;
+
 private:
     void createDataSets();
     void createConnections();
@@ -279,6 +304,16 @@ private:
     void wireEvents();
     void fillCatalog();
     bool boPrimeiraAtivacao = true;
+
+    // The six item keys as every item method takes them, each by reference.
+    ngc::RemoteArgs ChavesItem();
+    // Verificar's re-reads, under the progress window.
+    void RelerItemCole();
+    void RelerPzoPgtItmCol();
+    // Sends the item's unsent change with the null-field list and the replication choices.
+    void EnviaItemCole();
+    // The null-field list of the last save: null, or the names of the item's null fields.
+    QJsonValue vaCamposNulos;
 };
 
 } // namespace Cli_Ngc27451
