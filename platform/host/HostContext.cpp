@@ -16,7 +16,7 @@ void parseServer(const QString &server, HostContext &context)
     const int colon = host.lastIndexOf(QLatin1Char(':'));
     const bool bracketed = host.startsWith(QLatin1Char('['));
     const int closing = host.indexOf(QLatin1Char(']'));
-    if (colon > 0 && (!bracketed || colon > closing)
+    if (colon >= 0 && (!bracketed || colon > closing)
         && (bracketed || host.indexOf(QLatin1Char(':')) == colon)) {
         bool ok = false;
         const int port = host.mid(colon + 1).toInt(&ok);

@@ -48,7 +48,9 @@ private:
 } // namespace
 
 ProgressWindow::ProgressWindow()
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    // A tool-tip window is never activated on any platform (a tool window is, on some), so the
+    // screen keeps the activation and nothing there sees a focus change.
+    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_spinner(new Spinner(m_step, this)), m_bar(new QProgressBar(this)),
       m_label(new QLabel(this)), m_timer(new QTimer(this))
 {

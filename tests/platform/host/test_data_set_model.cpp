@@ -6,6 +6,8 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 
+#include "printers.h"
+
 #include <gtest/gtest.h>
 
 using namespace ngc;

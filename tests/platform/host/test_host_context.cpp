@@ -3,6 +3,8 @@
 #include <QTemporaryDir>
 #include <QFile>
 
+#include "printers.h"
+
 #include <gtest/gtest.h>
 
 using namespace ngc;

@@ -4,6 +4,8 @@
 #include <data/TClientDataSet.h>
 #include <data/TDataSource.h>
 
+#include "printers.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>

@@ -10,6 +10,8 @@
 #include <QLocale>
 #include <QVBoxLayout>
 
+#include "printers.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -3,6 +3,8 @@
 #include <data/TClientDataSet.h>
 #include <data/TDataSource.h>
 
+#include "printers.h"
+
 #include <gtest/gtest.h>
 
 using namespace ngc;

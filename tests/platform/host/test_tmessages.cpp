@@ -2,6 +2,8 @@
 #include <host/ScriptedHostUi.h>
 #include <host/TMessages.h>
 
+#include "printers.h"
+
 #include <gtest/gtest.h>
 
 using namespace ngc;
