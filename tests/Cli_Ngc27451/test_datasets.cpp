@@ -4,7 +4,13 @@
 #include <data/TDataSource.h>
 #include <data/TField.h>
 
+#include <host/HostContext.h>
+#include <widgets/TADOIBQuery.h>
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStringList>
+#include <QTemporaryDir>
 
 using ngc::FieldType;
 using screentest::ScreenFixture;
@@ -125,6 +131,12 @@ const FieldRow fields[] = {
     {"cdsPesqForn", "NMFANTFORN", S, 40, "Nome"},
     {"cdsPesqForn", "IDTPIJURFORN", S, 1, "", "", "", H},
     {"cdsPesqForn", "NRINSJURFORN", S, 20, "Inscrição"},
+
+    {"qryMarca", "CDMARCA", S, 5, "Código"},
+    {"qryMarca", "NMMARCA", S, 20, "Nome"},
+    {"qryPesqFormPgto", "CDFORMPGTO", S, 2, "Código"},
+    {"qryPesqFormPgto", "NMFORMPGTO", S, 30, "Nome"},
+    {"qryPesqFormPgto", "IDTIPODTPGTO", S, 4, "Tipo da Forma de Pagamento", "", "", H},
 };
 
 using DataSetLayoutTest = ScreenFixture;
@@ -222,6 +234,72 @@ TEST_F(DataSetLayoutTest, ItemPacketLoadsThroughTheLayout)
     EXPECT_EQ(item.ChangeCount(), 1);
     item.SetData(packet);
     EXPECT_EQ(item.ChangeCount(), 0);
+}
+
+// The two lookups on the host's shared database: "T" in the second parameter lists every row,
+// otherwise only the code asked for; the SQL text itself is kept line for line.
+TEST_F(DataSetLayoutTest, SharedDatabaseLookups)
+{
+    EXPECT_EQ(screen->qryMarca.SQL(),
+              QStringList({"SELECT", "   MARCA.CDMARCA,", "   MARCA.NMMARCA", "FROM", "   MARCA",
+                           "WHERE", "   (MARCA.CDMARCA = :P_CDMARCA OR :P_TCDMARCA = 'T')"}));
+    EXPECT_EQ(screen->qryPesqFormPgto.SQL(),
+              QStringList({"SELECT", "   CDFORMPGTO,", "   NMFORMPGTO,", "   IDTIPODTPGTO", "FROM",
+                           "   FORMPGTO", "WHERE",
+                           "  (CDFORMPGTO = :P_CDFORMPGTO OR :P_TFORMPGTO = 'T')"}));
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("shared.db"));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
+                                                    QStringLiteral("seed"));
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        for (const char *sql :
+             {"CREATE TABLE MARCA (CDMARCA TEXT, NMMARCA TEXT, IDATIVO TEXT)",
+              "INSERT INTO MARCA VALUES ('00001', 'ACME', 'S'), ('00002', 'Bravo', 'S')",
+              "CREATE TABLE FORMPGTO (CDFORMPGTO TEXT, NMFORMPGTO TEXT, IDTIPODTPGTO TEXT)",
+              "INSERT INTO FORMPGTO VALUES ('01', 'Boleto', 'DDL'), ('02', 'Cheque', 'DFM'),"
+              " ('03', 'Dinheiro', 'DDL')"})
+            ASSERT_TRUE(q.exec(QLatin1String(sql))) << sql;
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("seed"));
+    ngc::HostContext::instance().sharedDb = QStringLiteral("sqlite:") + path;
+
+    struct Case {
+        ngc::TADOIBQuery *query;
+        const char *codeParam;
+        const char *allParam;
+        const char *code;
+        const char *all;
+        int rows;
+    };
+    const Case cases[] = {
+        {&screen->qryMarca, "P_CDMARCA", "P_TCDMARCA", "00002", "", 1},
+        {&screen->qryMarca, "P_CDMARCA", "P_TCDMARCA", " ", "T", 2},
+        {&screen->qryMarca, "P_CDMARCA", "P_TCDMARCA", "00009", "", 0},
+        {&screen->qryPesqFormPgto, "P_CDFORMPGTO", "P_TFORMPGTO", "03", "", 1},
+        {&screen->qryPesqFormPgto, "P_CDFORMPGTO", "P_TFORMPGTO", "", "T", 3},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.codeParam) + "=" + c.code);
+        c.query->Close();
+        c.query->ParamByName(QLatin1String(c.codeParam)).SetAsString(QLatin1String(c.code));
+        c.query->ParamByName(QLatin1String(c.allParam)).SetAsString(QLatin1String(c.all));
+        c.query->Open();
+        EXPECT_EQ(c.query->DataSet().RecordCount(), c.rows);
+        if (c.rows == 1) {
+            EXPECT_EQ(c.query->DataSet().Fields(0).AsString(), QLatin1String(c.code));
+        }
+    }
+    EXPECT_EQ(screen->qryPesqFormPgto.FieldByName(QStringLiteral("NMFORMPGTO")).AsString(),
+              QLatin1String("Boleto"));
+    screen->qryMarca.Close();
+    screen->qryPesqFormPgto.Close();
+    ngc::HostContext::instance().sharedDb.clear();
 }
 
 } // namespace

@@ -1,0 +1,124 @@
+#include "support/ScreenFixture.h"
+
+#include <widgets/TPageControl.h>
+#include <widgets/TTabSheet.h>
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QPixmap>
+
+using screentest::ScreenFixture;
+
+namespace {
+
+// A pixel counts as different when a colour channel moved by more than this; anti-aliasing and
+// hinting differences between font builds stay below it or touch few pixels.
+constexpr int channelTolerance = 48;
+// Share of pixels that may differ before the page counts as changed.
+constexpr double differenceTolerance = 0.02;
+
+QDir referenceDir()
+{
+    return QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(QStringLiteral("reference"));
+}
+
+double differenceRatio(const QImage &a, const QImage &b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    qint64 differing = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const auto *p = reinterpret_cast<const QRgb *>(x.constScanLine(row));
+        const auto *q = reinterpret_cast<const QRgb *>(y.constScanLine(row));
+        for (int col = 0; col < x.width(); ++col) {
+            if (std::abs(qRed(p[col]) - qRed(q[col])) > channelTolerance
+                || std::abs(qGreen(p[col]) - qGreen(q[col])) > channelTolerance
+                || std::abs(qBlue(p[col]) - qBlue(q[col])) > channelTolerance)
+                ++differing;
+        }
+    }
+    return static_cast<double>(differing) / (static_cast<double>(x.width()) * x.height());
+}
+
+// An item with something in every field the pages show.
+void loadItem(Cli_Ngc27451::TfrmInfoPlanNeg &screen)
+{
+    ngc::TClientDataSet &item = screen.cdsItemCole;
+    ngc::DataPacket packet;
+    packet.fields = item.FieldDefs();
+    ngc::Row row(packet.fields.size());
+    const auto set = [&](const char *field, const QVariant &value) {
+        row[item.FieldByName(QLatin1String(field)).Index()] = value;
+    };
+    set("CDTIPCOB", QStringLiteral("01"));
+    set("NMTIPOCOBR", QStringLiteral("Boleto"));
+    set("VRPRECUNIITM", 10.0);
+    set("VRPERDESITM", 12.5);
+    set("CDSEGMARCCOL", QStringLiteral("00002"));
+    set("NMMARCA", QStringLiteral("Bravo"));
+    set("CDFORMPGTO", QStringLiteral("03"));
+    set("NMFORMPGTO", QStringLiteral("Trinta dias"));
+    set("IDTPFOPGTCOL", QStringLiteral("V"));
+    set("IDUTDIAPGCOL", QStringLiteral("E"));
+    set("IDTIPFREITM", QStringLiteral("F"));
+    set("DTINIVALITM", QDateTime(QDate(2026, 12, 1), QTime(0, 0)));
+    set("DTFINVALITM", QDateTime(QDate(2026, 12, 31), QTime(0, 0)));
+    set("VRFRETEFORN", 1234.5);
+    packet.rows.append(row);
+    item.SetData(packet);
+
+    ngc::TClientDataSet &terms = screen.cdsPzoPgtItmCol;
+    ngc::DataPacket instalments;
+    instalments.fields = terms.FieldDefs();
+    for (const auto &[days, share] : {std::pair{30.0, 50.0}, {60.0, 50.0}}) {
+        ngc::Row r(instalments.fields.size());
+        r[7] = days;
+        r[8] = share;
+        instalments.rows.append(r);
+    }
+    terms.SetData(instalments);
+}
+
+using ScreenshotTest = ScreenFixture;
+
+// Each page as the user sees it, against the committed picture. NGC_UPDATE_REFERENCE=1 writes
+// the pictures instead (review them before committing).
+TEST_F(ScreenshotTest, EveryPageMatchesItsReference)
+{
+    loadItem(*screen);
+    screen->show();
+    QApplication::processEvents();
+    const bool update = qEnvironmentVariable("NGC_UPDATE_REFERENCE") == QLatin1String("1");
+    const QDir dir = referenceDir();
+    if (update) {
+        ASSERT_TRUE(dir.mkpath(QStringLiteral(".")));
+    }
+
+    for (ngc::TTabSheet *page : {screen->tshDados, screen->tshFormPgto, screen->tshPadrao,
+                                 screen->tshImpostoItem}) {
+        SCOPED_TRACE(page->objectName().toStdString());
+        screen->pgcPadrao->SetActivePage(page);
+        QApplication::processEvents();
+        const QImage shot = screen->grab().toImage();
+        const QString path = dir.filePath(page->objectName() + QStringLiteral(".png"));
+        if (update) {
+            ASSERT_TRUE(shot.save(path));
+            continue;
+        }
+        const QImage reference(path);
+        ASSERT_FALSE(reference.isNull())
+            << "no reference " << path.toStdString() << "; run once with NGC_UPDATE_REFERENCE=1";
+        ASSERT_EQ(shot.size(), reference.size());
+        const double ratio = differenceRatio(shot, reference);
+        EXPECT_LE(ratio, differenceTolerance) << "differing share " << ratio;
+        if (ratio > differenceTolerance) {
+            shot.save(QDir::temp().filePath(page->objectName() + QStringLiteral("-actual.png")));
+        }
+    }
+    screen->hide();
+}
+
+} // namespace
