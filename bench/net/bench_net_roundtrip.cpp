@@ -82,8 +82,8 @@ void BM_ConnectionCall(benchmark::State &state)
     connection.Open();
     QString filial = QStringLiteral("0001");
     for (auto _ : state) {
-        const QJsonValue reply = connection.Call(QStringLiteral("GetParaSupri"),
-                                                 {ngc::RemoteArg::stringRef(&filial)});
+        const QJsonValue reply =
+            connection.Call(QStringLiteral("GetParaSupri"), {ngc::RemoteArg::stringRef(&filial)});
         benchmark::DoNotOptimize(reply);
     }
 }

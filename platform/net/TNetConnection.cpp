@@ -167,8 +167,7 @@ QString TNetConnection::where(const QString &method) const
     return QStringLiteral("%1:%2 (%3.%4)").arg(m_host).arg(m_port).arg(m_serverName, method);
 }
 
-void TNetConnection::fail(const QString &method, const QString &before,
-                          const QString &after) const
+void TNetConnection::fail(const QString &method, const QString &before, const QString &after) const
 {
     throw NetError((before + where(method) + after).toStdString());
 }
@@ -202,9 +201,10 @@ QJsonValue TNetConnection::callOpen(const QString &method, const RemoteArgs &arg
                                     const QJsonArray &params, QJsonArray &refs)
 {
     if (!m_open)
-        throw NetError(QStringLiteral("A conexão com o servidor de aplicação não está aberta (%1.%2)")
-                           .arg(m_serverName, method)
-                           .toStdString());
+        throw NetError(
+            QStringLiteral("A conexão com o servidor de aplicação não está aberta (%1.%2)")
+                .arg(m_serverName, method)
+                .toStdString());
     if (method.isEmpty())
         fail(method, QStringLiteral("Chamada sem nome de método ao servidor de aplicação "));
 
@@ -217,15 +217,16 @@ QJsonValue TNetConnection::callOpen(const QString &method, const RemoteArgs &arg
     const std::string path = "/rpc/" + m_serverName.toStdString();
 
     const auto started = std::chrono::steady_clock::now();
-    httplib::Result result = m_transport->client.Post(path, body.constData(), size_t(body.size()),
-                                                      "application/json");
+    httplib::Result result =
+        m_transport->client.Post(path, body.constData(), size_t(body.size()), "application/json");
     if (!result) {
         const auto elapsed = std::chrono::steady_clock::now() - started;
         const QString cannotConnect =
             QStringLiteral("Não foi possível conectar ao servidor de aplicação ");
         switch (result.error()) {
         case httplib::Error::Connection:
-            fail(method, cannotConnect, QStringLiteral(": conexão recusada ou endereço inacessível"));
+            fail(method, cannotConnect,
+                 QStringLiteral(": conexão recusada ou endereço inacessível"));
         case httplib::Error::ConnectionTimeout:
             fail(method, cannotConnect,
                  QStringLiteral(": sem resposta em ") + seconds(m_connectTimeout));
@@ -245,7 +246,8 @@ QJsonValue TNetConnection::callOpen(const QString &method, const RemoteArgs &arg
     const httplib::Response &response = *result;
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(
-        QByteArray::fromRawData(response.body.data(), qsizetype(response.body.size())), &parseError);
+        QByteArray::fromRawData(response.body.data(), qsizetype(response.body.size())),
+        &parseError);
     const QJsonObject envelope = document.object();
     const QString server = QStringLiteral("O servidor de aplicação ");
     const QString answer = QStringLiteral("Resposta inválida do servidor de aplicação ");

@@ -16,12 +16,12 @@ namespace ngc {
 
 // What the trace hook sees of one remote call once it has ended.
 struct CallTrace {
-    QString object;      // remote object, e.g. "Ngc27451.rdmInfoPlanNeg"
+    QString object; // remote object, e.g. "Ngc27451.rdmInfoPlanNeg"
     QString method;
-    QJsonArray args;     // the arguments as sent (by-reference ones with their value at sending)
-    bool ok = false;     // false: the call failed and error says why
-    QJsonValue reply;    // the reply when ok
-    QJsonArray refs;     // the final values the server returned for the arguments, when ok
+    QJsonArray args;  // the arguments as sent (by-reference ones with their value at sending)
+    bool ok = false;  // false: the call failed and error says why
+    QJsonValue reply; // the reply when ok
+    QJsonArray refs;  // the final values the server returned for the arguments, when ok
     QString error;
 };
 

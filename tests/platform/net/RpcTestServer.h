@@ -34,8 +34,8 @@ public:
             Handler current;
             {
                 std::lock_guard lock(m_mutex);
-                m_seen.push_back({req.path, body, req.get_header_value("Authorization"),
-                                  req.remote_port});
+                m_seen.push_back(
+                    {req.path, body, req.get_header_value("Authorization"), req.remote_port});
                 current = m_handler;
             }
             current(body, res);
@@ -90,8 +90,8 @@ public:
     // Answers ok with every argument handed back unchanged as its final value.
     static void echoRefs(const QJsonObject &request, httplib::Response &res)
     {
-        sendJson(res, success(request, okReply(),
-                              request.value(QStringLiteral("params")).toArray()));
+        sendJson(res,
+                 success(request, okReply(), request.value(QStringLiteral("params")).toArray()));
     }
 
 private:

@@ -90,7 +90,8 @@ private:
 struct TraceRecorder {
     TraceRecorder()
     {
-        m_previous = TNetConnection::setTraceHook([this](const CallTrace &t) { calls.push_back(t); });
+        m_previous =
+            TNetConnection::setTraceHook([this](const CallTrace &t) { calls.push_back(t); });
     }
     ~TraceRecorder() { TNetConnection::setTraceHook(m_previous); }
     std::vector<CallTrace> calls;
@@ -143,7 +144,8 @@ TEST(TNetConnection, SendsEachArgumentKindAsPlainJson)
     EXPECT_EQ(seen[0].path, "/rpc/Ngc27451.rdmInfoPlanNeg");
     EXPECT_EQ(seen[0].body.value(QStringLiteral("jsonrpc")).toString(), QStringLiteral("2.0"));
     EXPECT_TRUE(seen[0].body.value(QStringLiteral("id")).isDouble());
-    EXPECT_EQ(seen[0].body.value(QStringLiteral("method")).toString(), QStringLiteral("GetItemCole"));
+    EXPECT_EQ(seen[0].body.value(QStringLiteral("method")).toString(),
+              QStringLiteral("GetItemCole"));
     const QJsonArray params = seen[0].body.value(QStringLiteral("params")).toArray();
     ASSERT_EQ(params.size(), expected.size());
     for (qsizetype i = 0; i < params.size(); ++i)
@@ -162,7 +164,8 @@ TEST(TNetConnection, WritesBackWhatTheServerLeftInReferences)
         // By-value arguments come back as null, as the server sends them.
         refs[0] = QJsonValue();
         refs[2] = QJsonValue();
-        RpcTestServer::sendJson(res, RpcTestServer::success(request, RpcTestServer::okReply(), refs));
+        RpcTestServer::sendJson(res,
+                                RpcTestServer::success(request, RpcTestServer::okReply(), refs));
     });
     auto connection = openConnection(server.port());
 
@@ -199,11 +202,12 @@ TEST(TNetConnection, FailedCallLeavesReferencesUntouchedAndNamesTheMethod)
         {"method not found",
          [](const QJsonObject &request, httplib::Response &res) {
              RpcTestServer::sendJson(
-                 res, {{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
-                       {QStringLiteral("id"), request.value(QStringLiteral("id"))},
-                       {QStringLiteral("error"),
-                        QJsonObject{{QStringLiteral("code"), -32601},
-                                    {QStringLiteral("message"), QStringLiteral("Method not found")}}}});
+                 res,
+                 {{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
+                  {QStringLiteral("id"), request.value(QStringLiteral("id"))},
+                  {QStringLiteral("error"),
+                   QJsonObject{{QStringLiteral("code"), -32601},
+                               {QStringLiteral("message"), QStringLiteral("Method not found")}}}});
          },
          "Method not found (código -32601)"},
         {"error object with an error status",
@@ -225,7 +229,9 @@ TEST(TNetConnection, FailedCallLeavesReferencesUntouchedAndNamesTheMethod)
          },
          "HTTP 500: boom"},
         {"not JSON",
-         [](const QJsonObject &, httplib::Response &res) { res.set_content("<html>", "text/html"); },
+         [](const QJsonObject &, httplib::Response &res) {
+             res.set_content("<html>", "text/html");
+         },
          "Resposta inválida"},
         {"answer to another call",
          [&](const QJsonObject &request, httplib::Response &res) {
@@ -252,15 +258,17 @@ TEST(TNetConnection, FailedCallLeavesReferencesUntouchedAndNamesTheMethod)
          "0 valores de retorno"},
         {"number for a string reference",
          [](const QJsonObject &request, httplib::Response &res) {
-             RpcTestServer::sendJson(res, RpcTestServer::success(request, RpcTestServer::okReply(),
-                                                                 QJsonArray{QStringLiteral("x"), 7}));
+             RpcTestServer::sendJson(res,
+                                     RpcTestServer::success(request, RpcTestServer::okReply(),
+                                                            QJsonArray{QStringLiteral("x"), 7}));
          },
          "argumento 2 de tipo inválido"},
         {"no reply",
          [](const QJsonObject &request, httplib::Response &res) {
-             RpcTestServer::sendJson(res, {{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
-                                           {QStringLiteral("id"), request.value(QStringLiteral("id"))},
-                                           {QStringLiteral("result"), QJsonObject()}});
+             RpcTestServer::sendJson(res,
+                                     {{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
+                                      {QStringLiteral("id"), request.value(QStringLiteral("id"))},
+                                      {QStringLiteral("result"), QJsonObject()}});
          },
          "sem resultado"},
     };
@@ -277,8 +285,8 @@ TEST(TNetConnection, FailedCallLeavesReferencesUntouchedAndNamesTheMethod)
             ADD_FAILURE() << c.name << ": no error";
         } catch (const NetError &error) {
             const QString message = QString::fromUtf8(error.what());
-            EXPECT_TRUE(message.contains(QString::fromUtf8(c.messagePart))) << c.name << ": "
-                                                                            << error.what();
+            EXPECT_TRUE(message.contains(QString::fromUtf8(c.messagePart)))
+                << c.name << ": " << error.what();
             EXPECT_TRUE(message.contains(
                 QStringLiteral("127.0.0.1:%1 (Ngc27451.rdmInfoPlanNeg.GetVerif_ColeApr)")
                     .arg(server.port())))
@@ -367,9 +375,8 @@ TEST(TNetConnection, CallAfterATimeOutGetsItsOwnReply)
         if (stall.exchange(false))
             std::this_thread::sleep_for(400ms);
         RpcTestServer::sendJson(
-            res, RpcTestServer::success(request, RpcTestServer::okReply(request.value(
-                                                     QStringLiteral("method"))),
-                                        {}));
+            res, RpcTestServer::success(
+                     request, RpcTestServer::okReply(request.value(QStringLiteral("method"))), {}));
     });
     auto connection = openConnection(server.port());
     connection->setReadTimeout(100ms);
@@ -412,13 +419,13 @@ TEST(TNetConnection, OpeningRunsBeforeConnectAndChecksTheSettings)
         QString host;
         int port;
     };
-    for (const Case &c : {Case{"object with a slash", QStringLiteral("a/b"), {}, 1},
-                          Case{"object with a line break", QStringLiteral("a\r\nX: y"), {}, 1},
-                          Case{"no object", QString(), {}, 1},
-                          Case{"host with a space", kObject, QStringLiteral("a b"), 1},
-                          Case{"no host", kObject, QStringLiteral(" "), 1},
-                          Case{"port zero", kObject, {}, 0},
-                          Case{"port too large", kObject, {}, 65536}}) {
+    for (const Case &c :
+         {Case{"object with a slash", QStringLiteral("a/b"), {}, 1},
+          Case{"object with a line break", QStringLiteral("a\r\nX: y"), {}, 1},
+          Case{"no object", QString(), {}, 1},
+          Case{"host with a space", kObject, QStringLiteral("a b"), 1},
+          Case{"no host", kObject, QStringLiteral(" "), 1}, Case{"port zero", kObject, {}, 0},
+          Case{"port too large", kObject, {}, 65536}}) {
         TNetConnection bad(c.object);
         if (!c.host.isNull())
             bad.SetHost(c.host);
@@ -473,9 +480,8 @@ TEST(TNetConnection, FailureInTheReplyIsRaisedOnlyWithThrowException)
     const QJsonObject refused{{QStringLiteral("ok"), false},
                               {QStringLiteral("message"), QStringLiteral("Item bloqueado")}};
     RpcTestServer server([&](const QJsonObject &request, httplib::Response &res) {
-        RpcTestServer::sendJson(res, RpcTestServer::success(
-                                         request, refused,
-                                         QJsonArray{QStringLiteral("0002")}));
+        RpcTestServer::sendJson(
+            res, RpcTestServer::success(request, refused, QJsonArray{QStringLiteral("0002")}));
     });
     auto connection = openConnection(server.port());
     QString key = QStringLiteral("0001");
@@ -503,7 +509,8 @@ TEST(TNetConnection, TraceHookSeesEveryCallInOrder)
     QString filial = QStringLiteral("0001");
     connection->Call(QStringLiteral("GetParaSupri"), {RemoteArg::stringRef(&filial)});
     connection->Close();
-    EXPECT_THROW(connection->Call(QStringLiteral("GetItemCole"), {RemoteArg::integer(3)}), NetError);
+    EXPECT_THROW(connection->Call(QStringLiteral("GetItemCole"), {RemoteArg::integer(3)}),
+                 NetError);
 
     ASSERT_EQ(recorder.calls.size(), 2u);
     const CallTrace &first = recorder.calls[0];
@@ -517,5 +524,6 @@ TEST(TNetConnection, TraceHookSeesEveryCallInOrder)
     EXPECT_EQ(second.method, QStringLiteral("GetItemCole"));
     EXPECT_EQ(second.args, QJsonArray{3});
     EXPECT_FALSE(second.ok);
-    EXPECT_TRUE(second.error.contains(QStringLiteral("não está aberta"))) << second.error.toStdString();
+    EXPECT_TRUE(second.error.contains(QStringLiteral("não está aberta")))
+        << second.error.toStdString();
 }
