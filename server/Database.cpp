@@ -1,0 +1,169 @@
+#include "Database.h"
+
+#include <QCoreApplication>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+
+#include <atomic>
+#include <vector>
+
+namespace ngc {
+
+namespace {
+
+std::atomic<quint64> g_nextDatabaseId{1};
+std::atomic<quint64> g_nextThreadId{1};
+
+// Connections are named per database object and per thread; the names opened by a thread are
+// removed when it ends, which is the only place where Qt allows it for that connection.
+struct ThreadConnections {
+    quint64 threadId = g_nextThreadId++;
+    std::vector<QString> names;
+    ~ThreadConnections()
+    {
+        for (const QString &name : names)
+            QSqlDatabase::removeDatabase(name);
+    }
+};
+thread_local ThreadConnections t_connections;
+
+QString connectionName(quint64 databaseId)
+{
+    return QStringLiteral("ngc-server-%1-%2").arg(databaseId).arg(t_connections.threadId);
+}
+
+void execOrThrow(QSqlDatabase &db, const QString &sql)
+{
+    QSqlQuery query(db);
+    if (!query.exec(sql))
+        throw DatabaseError("database set-up failed (" + sql.toStdString() + "): " +
+                            query.lastError().text().toStdString());
+}
+
+} // namespace
+
+DatabaseUrl DatabaseUrl::parse(const QString &url)
+{
+    DatabaseUrl result;
+    if (url.startsWith(QLatin1String("sqlite:"))) {
+        result.kind = Kind::SQLite;
+        const QString rest = url.mid(7);
+        if (rest == QLatin1String(":memory:")) {
+            result.memory = true;
+        } else if (rest.isEmpty()) {
+            throw std::invalid_argument("sqlite: needs a file path or :memory:");
+        } else {
+            result.path = rest;
+        }
+        return result;
+    }
+    if (url.startsWith(QLatin1String("postgresql://")) ||
+        url.startsWith(QLatin1String("postgres://"))) {
+        const QUrl parsed(url, QUrl::StrictMode);
+        if (!parsed.isValid() || parsed.host().isEmpty())
+            throw std::invalid_argument("malformed PostgreSQL URL: " + url.toStdString());
+        result.kind = Kind::PostgreSQL;
+        result.host = parsed.host();
+        result.port = parsed.port(5432);
+        result.user = parsed.userName();
+        result.password = parsed.password();
+        result.name = parsed.path().mid(1);
+        if (result.name.isEmpty())
+            throw std::invalid_argument("the PostgreSQL URL names no database: " +
+                                        url.toStdString());
+        return result;
+    }
+    throw std::invalid_argument("unknown database URL (use sqlite:PATH, sqlite::memory: or "
+                                "postgresql://user@host:port/db): " +
+                                url.toStdString());
+}
+
+Database::Database(const QString &url) : m_url(DatabaseUrl::parse(url)), m_id(g_nextDatabaseId++)
+{
+    if (m_url.kind == DatabaseUrl::Kind::SQLite && m_url.memory) {
+        m_memoryUri = QStringLiteral("file:ngc-memory-%1-%2?mode=memory&cache=shared")
+                          .arg(QCoreApplication::applicationPid())
+                          .arg(m_id);
+        m_anchorName = QStringLiteral("ngc-server-anchor-%1").arg(m_id);
+        open(m_anchorName);
+    }
+}
+
+Database::~Database()
+{
+    const QString own = connectionName(m_id);
+    auto &names = t_connections.names;
+    for (auto it = names.begin(); it != names.end();) {
+        if (*it == own) {
+            QSqlDatabase::removeDatabase(*it);
+            it = names.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (!m_anchorName.isEmpty())
+        QSqlDatabase::removeDatabase(m_anchorName);
+}
+
+QSqlDatabase Database::open(const QString &connectionName) const
+{
+    if (m_url.kind == DatabaseUrl::Kind::PostgreSQL) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
+        db.setHostName(m_url.host);
+        db.setPort(m_url.port);
+        db.setUserName(m_url.user);
+        db.setPassword(m_url.password);
+        db.setDatabaseName(m_url.name);
+        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+        if (!db.open())
+            throw DatabaseError("cannot open PostgreSQL database: " +
+                                db.lastError().text().toStdString());
+        execOrThrow(db, QStringLiteral("SET client_min_messages TO WARNING"));
+        return db;
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+    if (m_url.memory) {
+        db.setDatabaseName(m_memoryUri);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=10000"));
+    } else {
+        db.setDatabaseName(m_url.path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    }
+    if (!db.open())
+        throw DatabaseError("cannot open SQLite database: " + db.lastError().text().toStdString());
+    execOrThrow(db, QStringLiteral("PRAGMA foreign_keys = ON"));
+    if (!m_url.memory) {
+        execOrThrow(db, QStringLiteral("PRAGMA journal_mode = WAL"));
+        // In WAL mode NORMAL loses no committed transaction when the process dies; only a power
+        // cut can take back the last ones, and never leaves a transaction half applied.
+        execOrThrow(db, QStringLiteral("PRAGMA synchronous = NORMAL"));
+    }
+    return db;
+}
+
+Database::Session Database::session()
+{
+    std::unique_lock<std::mutex> lock;
+    if (m_url.memory)
+        lock = std::unique_lock<std::mutex>(m_memoryMutex);
+    const QString name = connectionName(m_id);
+    QSqlDatabase db;
+    if (QSqlDatabase::contains(name)) {
+        db = QSqlDatabase::database(name, false);
+        if (!db.isOpen() && !db.open())
+            throw DatabaseError("cannot reopen the database: " +
+                                db.lastError().text().toStdString());
+    } else {
+        try {
+            db = open(name);
+        } catch (...) {
+            QSqlDatabase::removeDatabase(name);
+            throw;
+        }
+        t_connections.names.push_back(name);
+    }
+    return Session(db, isPostgres(), std::move(lock));
+}
+
+} // namespace ngc

@@ -1,0 +1,215 @@
+#include "Dispatcher.h"
+
+#include "Methods.h"
+#include "RequestError.h"
+
+#include <QElapsedTimer>
+#include <QtGlobal>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
+#include <limits>
+
+namespace ngc {
+
+namespace {
+
+QByteArray serialise(const QJsonObject &response)
+{
+    return QJsonDocument(response).toJson(QJsonDocument::Compact);
+}
+
+QJsonObject error(const QJsonValue &id, int code, const QString &message)
+{
+    return {{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
+            {QStringLiteral("id"), id},
+            {QStringLiteral("error"),
+             QJsonObject{{QStringLiteral("code"), code}, {QStringLiteral("message"), message}}}};
+}
+
+QJsonObject result(const QJsonValue &id, const QJsonObject &reply, const QJsonArray &refs)
+{
+    return {{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
+            {QStringLiteral("id"), id},
+            {QStringLiteral("result"),
+             QJsonObject{{QStringLiteral("reply"), reply}, {QStringLiteral("refs"), refs}}}};
+}
+
+bool isInt32(const QJsonValue &value)
+{
+    if (!value.isDouble())
+        return false;
+    const double number = value.toDouble();
+    return std::floor(number) == number &&
+           number >= static_cast<double>(std::numeric_limits<qint32>::min()) &&
+           number <= static_cast<double>(std::numeric_limits<qint32>::max());
+}
+
+QString kindName(ArgKind kind)
+{
+    switch (kind) {
+    case ArgKind::StringValue:
+    case ArgKind::StringRef:
+        return QStringLiteral("a string");
+    case ArgKind::VariantValue:
+        return QStringLiteral("null or a data packet");
+    case ArgKind::VariantRef:
+        return QStringLiteral("null or an array of strings");
+    case ArgKind::Boolean:
+        return QStringLiteral("true or false");
+    case ArgKind::Integer:
+        return QStringLiteral("a 32-bit integer");
+    }
+    return {};
+}
+
+bool matches(const QJsonValue &value, ArgKind kind)
+{
+    switch (kind) {
+    case ArgKind::StringValue:
+    case ArgKind::StringRef:
+        return value.isString();
+    case ArgKind::VariantValue:
+        return value.isNull() || value.isObject();
+    case ArgKind::VariantRef:
+        if (value.isNull())
+            return true;
+        if (!value.isArray())
+            return false;
+        for (const QJsonValue &entry : value.toArray()) {
+            if (!entry.isString())
+                return false;
+        }
+        return true;
+    case ArgKind::Boolean:
+        return value.isBool();
+    case ArgKind::Integer:
+        return isInt32(value);
+    }
+    return false;
+}
+
+// One entry per argument: the final value of a by-reference argument, null for the others.
+QJsonArray references(const MethodSpec &spec, const QJsonArray &args)
+{
+    QJsonArray refs;
+    for (int i = 0; i < spec.args.size(); ++i) {
+        const ArgKind kind = spec.args[i].kind;
+        const bool byReference = kind == ArgKind::StringRef || kind == ArgKind::VariantRef;
+        refs.append(byReference ? args.at(i) : QJsonValue(QJsonValue::Null));
+    }
+    return refs;
+}
+
+void checkArguments(const MethodSpec &spec, const QJsonArray &params)
+{
+    if (params.size() != spec.args.size())
+        throw InvalidParams(QStringLiteral("%1 takes %2 arguments, %3 given")
+                                .arg(spec.name)
+                                .arg(spec.args.size())
+                                .arg(params.size()));
+    for (int i = 0; i < spec.args.size(); ++i) {
+        const ArgSpec &arg = spec.args[i];
+        if (!matches(params[i], arg.kind))
+            throw InvalidParams(QStringLiteral("argument %1 (%2) must be %3")
+                                    .arg(i + 1)
+                                    .arg(arg.name, kindName(arg.kind)));
+        if (arg.maxLength > 0 && params[i].toString().size() > arg.maxLength)
+            throw InvalidParams(QStringLiteral("argument %1 (%2): %3 characters exceed the "
+                                               "column size %4")
+                                    .arg(i + 1)
+                                    .arg(arg.name)
+                                    .arg(params[i].toString().size())
+                                    .arg(arg.maxLength));
+    }
+}
+
+} // namespace
+
+Dispatcher::Dispatcher(Database &database, std::function<void(const RequestLog &)> log)
+    : m_database(database), m_log(std::move(log))
+{
+}
+
+QByteArray Dispatcher::errorResponse(int code, const QString &message)
+{
+    return serialise(error(QJsonValue::Null, code, message));
+}
+
+QByteArray Dispatcher::handle(const QString &object, const QByteArray &request) const
+{
+    QElapsedTimer timer;
+    timer.start();
+    RequestLog entry{object, {}, 0, {}};
+    auto finish = [&](const QJsonObject &response, const QString &outcome) {
+        entry.milliseconds = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+        entry.outcome = outcome;
+        if (m_log)
+            m_log(entry);
+        return serialise(response);
+    };
+    auto fail = [&](const QJsonValue &id, int code, const QString &message) {
+        return finish(error(id, code, message), QStringLiteral("error %1").arg(code));
+    };
+
+    QJsonParseError parseError{};
+    const QJsonDocument document = QJsonDocument::fromJson(request, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return fail(QJsonValue::Null, ParseError,
+                    QStringLiteral("Parse error: ") + parseError.errorString());
+    if (!document.isObject())
+        return fail(QJsonValue::Null, InvalidRequest,
+                    QStringLiteral("Invalid Request: a single request object is expected"));
+    const QJsonObject body = document.object();
+    const QJsonValue id = body.value(QStringLiteral("id"));
+    if (!(id.isDouble() || id.isString()))
+        return fail(QJsonValue::Null, InvalidRequest,
+                    QStringLiteral("Invalid Request: \"id\" must be a number or a string"));
+    if (body.value(QStringLiteral("jsonrpc")).toString() != QLatin1String("2.0"))
+        return fail(id, InvalidRequest, QStringLiteral("Invalid Request: \"jsonrpc\" must be \"2.0\""));
+    const QJsonValue method = body.value(QStringLiteral("method"));
+    if (!method.isString())
+        return fail(id, InvalidRequest, QStringLiteral("Invalid Request: \"method\" must be a string"));
+    entry.method = method.toString();
+    const QJsonValue params = body.value(QStringLiteral("params"));
+    if (!params.isUndefined() && !params.isArray())
+        return fail(id, InvalidRequest,
+                    QStringLiteral("Invalid Request: \"params\" must be an array"));
+
+    if (!Methods::hasObject(object))
+        return fail(id, MethodNotFound, QStringLiteral("Method not found: unknown object \"%1\"")
+                                            .arg(object));
+    const MethodSpec *spec = Methods::find(object, entry.method);
+    if (!spec)
+        return fail(id, MethodNotFound, QStringLiteral("Method not found: %1 has no method \"%2\"")
+                                            .arg(object, entry.method));
+    try {
+        checkArguments(*spec, params.toArray());
+        Database::Session session = m_database.session();
+        Call call{session, params.toArray()};
+        const QJsonValue data = spec->run(call);
+        return finish(result(id,
+                             {{QStringLiteral("ok"), true},
+                              {QStringLiteral("data"), data}},
+                             references(*spec, call.args)),
+                      QStringLiteral("ok"));
+    } catch (const InvalidParams &e) {
+        return fail(id, InvalidParamsCode,
+                    QStringLiteral("Invalid params: ") + QString::fromStdString(e.what()));
+    } catch (const BusinessFailure &e) {
+        return finish(result(id,
+                             {{QStringLiteral("ok"), false},
+                              {QStringLiteral("message"), e.userMessage()}},
+                             references(*spec, params.toArray())),
+                      QStringLiteral("fail"));
+    } catch (const std::exception &e) {
+        // The driver's text may name tables and statements: it goes to the log, not the client.
+        qWarning("%s.%s failed: %s", qPrintable(object), qPrintable(entry.method), e.what());
+        return fail(id, InternalError,
+                    QStringLiteral("Internal error: the server could not complete the request"));
+    }
+}
+
+} // namespace ngc

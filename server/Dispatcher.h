@@ -1,0 +1,45 @@
+#pragma once
+
+#include "Database.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+namespace ngc {
+
+// What the log records of one request.
+struct RequestLog {
+    QString object;
+    QString method;
+    double milliseconds = 0;
+    QString outcome; // "ok", "fail" (a business refusal) or "error <code>"
+};
+
+// JSON-RPC 2.0 over the remote objects: takes a request document and the object it was sent to
+// and returns the response document. It knows nothing of the transport, so it is the same behind
+// HTTP, in tests and in benchmarks.
+class Dispatcher final {
+public:
+    enum ErrorCode {
+        ParseError = -32700,
+        InvalidRequest = -32600,
+        MethodNotFound = -32601,
+        InvalidParamsCode = -32602,
+        InternalError = -32603,
+    };
+
+    explicit Dispatcher(Database &database, std::function<void(const RequestLog &)> log = {});
+
+    QByteArray handle(const QString &object, const QByteArray &request) const;
+
+    // A complete error response, for faults found before a request reaches the dispatcher.
+    static QByteArray errorResponse(int code, const QString &message);
+
+private:
+    Database &m_database;
+    std::function<void(const RequestLog &)> m_log;
+};
+
+} // namespace ngc
