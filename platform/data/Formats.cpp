@@ -89,6 +89,7 @@ struct Picture {
     int maxDecimals = 0;
     bool grouping = false;
     bool hasPoint = false;
+    bool hasDigits = false;
 };
 
 Picture parsePicture(const QString &section)
@@ -117,6 +118,7 @@ Picture parsePicture(const QString &section)
         const bool structural = placeholder || c == u',' || c == u'.';
         if (structural && !afterDigits) {
             inDigits = true;
+            picture.hasDigits = picture.hasDigits || placeholder;
             if (c == u'.') {
                 picture.hasPoint = true;
             } else if (c == u',') {
@@ -142,6 +144,9 @@ Picture parsePicture(const QString &section)
 
 QString applyPicture(const Picture &picture, const Decimal &rounded, const QLocale &locale)
 {
+    // A section of text alone ("zero") shows just that.
+    if (!picture.hasDigits)
+        return picture.prefix + picture.suffix;
     QString integer;
     const int integerDigits = std::max(rounded.pointPos, 0);
     const int shownInteger = std::max(integerDigits, picture.minInteger);
