@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <mutex>
 
 namespace ngc {
@@ -112,7 +113,13 @@ void TNetConnection::Open()
                            .arg(m_serverName)
                            .toStdString());
 
-    m_token = HostContext::instance().token();
+    const QString token = HostContext::instance().token();
+    // A line break in the token would end the header and start another one.
+    if (std::any_of(token.begin(), token.end(), [](QChar c) { return c.unicode() < 0x20; }))
+        throw NetError(QStringLiteral("Token de acesso inválido para o servidor de aplicação (%1)")
+                           .arg(m_serverName)
+                           .toStdString());
+    m_token = token;
     m_transport = makeTransport();
     applyTimeouts();
     m_open = true;

@@ -440,13 +440,23 @@ TEST(TNetConnection, SendsTheHostTokenOnlyWhenThereIsOne)
     RpcTestServer server;
     QTemporaryFile tokenFile;
     ASSERT_TRUE(tokenFile.open());
-    tokenFile.write("s3cret\n");
-    tokenFile.flush();
     HostContext &context = HostContext::instance();
     const QString previous = context.tokenFile;
+    const auto writeToken = [&](const QByteArray &text) {
+        tokenFile.resize(0);
+        tokenFile.write(text);
+        tokenFile.flush();
+    };
 
     context.tokenFile = tokenFile.fileName();
+    writeToken("s3cret\n");
     openConnection(server.port())->Call(QStringLiteral("GetItemCole"));
+    // A token that would smuggle a header of its own is refused before anything is sent.
+    writeToken("s3cret\r\nX-Injected: 1");
+    TNetConnection injected(kObject);
+    injected.setPort(server.port());
+    EXPECT_THROW(injected.Open(), NetError);
+    EXPECT_FALSE(injected.Connected());
     context.tokenFile.clear();
     openConnection(server.port())->Call(QStringLiteral("GetItemCole"));
     context.tokenFile = previous;
