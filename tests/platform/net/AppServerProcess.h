@@ -1,15 +1,32 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
+#include <chrono>
 #include <stdexcept>
 #include <string>
+#include <thread>
+
+// The launch keys of the item the demo data set ("--seed demo") is built around.
+namespace demo {
+inline const char *const cdFilial = "0001";
+inline const char *const nrColePreco = "2026000001";
+inline const char *const cdForneced = "1001";
+inline const char *const cdProduto = "1001";
+inline const char *const chaveMarca = "CM01";
+inline const char *const cdMarca = "00001";
+inline const char *const cdRegiao = "001";
+inline const char *const chaveComplementar = "CC01";
+} // namespace demo
 
 // The real application server run as a child process on a free port of 127.0.0.1; stopped when
-// this object goes.
+// this object goes. Its output goes to a file, so that a chatty server never blocks on a full
+// pipe nobody reads.
 class AppServerProcess {
 public:
     explicit AppServerProcess(const QString &program, const QStringList &extraArgs = {})
@@ -20,26 +37,37 @@ public:
             args += {QStringLiteral("--db"), QStringLiteral("sqlite::memory:")};
         if (!extraArgs.contains(QStringLiteral("--seed")))
             args += {QStringLiteral("--seed"), QStringLiteral("demo")};
+        const QString output = m_dir.filePath(QStringLiteral("stdout"));
+        m_process.setStandardOutputFile(output);
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start(program, args);
         if (!m_process.waitForStarted(10000))
             throw std::runtime_error("cannot start " + program.toStdString());
-        // The first line says where it listens; seeding may take a moment before it.
-        QByteArray line;
-        while (!line.endsWith('\n')) {
-            if (!m_process.waitForReadyRead(30000))
-                throw std::runtime_error("no listening line from " + program.toStdString());
-            line += m_process.readLine();
-        }
+
+        // The first line says where it listens; migrating and seeding come before it.
         const QByteArray prefix = "listening on 127.0.0.1:";
-        if (!line.startsWith(prefix))
-            throw std::runtime_error("unexpected first line: " + line.toStdString());
-        m_port = line.mid(prefix.size()).trimmed().toInt();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (m_port == 0) {
+            QFile file(output);
+            if (file.open(QIODevice::ReadOnly)) {
+                const QByteArray line = file.readLine();
+                if (line.endsWith('\n')) {
+                    if (!line.startsWith(prefix))
+                        throw std::runtime_error("unexpected first line: " + line.toStdString());
+                    m_port = line.mid(prefix.size()).trimmed().toInt();
+                    break;
+                }
+            }
+            if (m_process.state() == QProcess::NotRunning ||
+                std::chrono::steady_clock::now() > deadline)
+                throw std::runtime_error("no listening line from " + program.toStdString());
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
     }
     ~AppServerProcess()
     {
         m_process.terminate();
-        if (!m_process.waitForFinished(5000)) {
+        if (!m_process.waitForFinished(10000)) {
             m_process.kill();
             m_process.waitForFinished(5000);
         }
@@ -51,6 +79,7 @@ public:
     qint64 pid() const { return m_process.processId(); }
 
 private:
+    QTemporaryDir m_dir;
     QProcess m_process;
     int m_port = 0;
 };

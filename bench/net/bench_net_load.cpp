@@ -1,0 +1,342 @@
+// Load driver for the application server over loopback: throughput and latency of a cheap read,
+// GetItemCole and SetItemCole at several connection counts, then a new client's latency beside
+// idle keep-alive connections and the server's memory over a sustained load. Every phase runs
+// for a fixed time and stops by itself.
+//
+//   bench_net_load [--seconds N] [--idle-seconds N] [--phase throughput|idle|all]
+//
+// NGC_TEST_PG_URL, when set, repeats the throughput phase on PostgreSQL.
+#include "AppServerProcess.h"
+
+#include <net/TNetConnection.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <thread>
+#include <vector>
+
+using namespace ngc;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+const QString kPlan = QStringLiteral("Ngc27451.rdmInfoPlanNeg");
+const QString kSupri = QStringLiteral("Ngc.rdmSuprimentos");
+
+// The demo item's keys, in the order of the six-key argument list.
+struct Keys {
+    QString filial = QString::fromLatin1(demo::cdFilial);
+    QString colePreco = QString::fromLatin1(demo::nrColePreco);
+    QString produto = QString::fromLatin1(demo::cdProduto);
+    QString marca = QString::fromLatin1(demo::cdMarca);
+    QString forneced = QString::fromLatin1(demo::cdForneced);
+    QString regiao = QString::fromLatin1(demo::cdRegiao);
+    QString complementar = QString::fromLatin1(demo::chaveComplementar);
+
+    RemoteArgs args()
+    {
+        return {RemoteArg::stringRef(&filial),   RemoteArg::stringRef(&colePreco),
+                RemoteArg::stringRef(&produto),  RemoteArg::stringRef(&marca),
+                RemoteArg::stringRef(&forneced), RemoteArg::stringRef(&regiao)};
+    }
+};
+
+bool ok(const QJsonValue &reply)
+{
+    return reply.toObject().value(QStringLiteral("ok")).toBool();
+}
+
+// One client: its own connection and its own copy of the keys, as one open screen has.
+class Client {
+public:
+    Client(int port, const QString &object) : m_connection(object)
+    {
+        m_connection.setPort(port);
+        m_connection.Open();
+    }
+
+    QJsonValue cheapRead()
+    {
+        return m_connection.Call(QStringLiteral("GetParaSupri"),
+                                 {RemoteArg::stringRef(&m_keys.filial)});
+    }
+    QJsonValue readItem()
+    {
+        return m_connection.Call(QStringLiteral("GetItemCole"), m_keys.args());
+    }
+
+    // Saves the item with its discount moved between two values, from the row last read. A
+    // refusal (someone else saved in between) makes the next save re-read first.
+    QJsonValue saveItem()
+    {
+        if (m_item.isEmpty())
+            reloadItem();
+        QJsonArray oldRow = m_item.value(QStringLiteral("rows")).toArray().at(0).toArray();
+        QJsonArray newRow = oldRow;
+        newRow[11] = oldRow.at(11).toDouble() == 4.0 ? 6.0 : 4.0;
+        const QJsonObject delta{
+            {QStringLiteral("fields"), m_item.value(QStringLiteral("fields"))},
+            {QStringLiteral("changes"),
+             QJsonArray{QJsonObject{{QStringLiteral("op"), QStringLiteral("update")},
+                                    {QStringLiteral("old"), oldRow},
+                                    {QStringLiteral("new"), newRow}}}}};
+        QJsonValue nullFields;
+        QString produto, regiao, forn, marca;
+        const QJsonValue reply = m_connection.Call(
+            QStringLiteral("SetItemCole"),
+            {RemoteArg::variant(delta), RemoteArg::variantRef(&nullFields),
+             RemoteArg::boolean(false), RemoteArg::stringRef(&m_keys.complementar),
+             RemoteArg::integer(0), RemoteArg::integer(0), RemoteArg::integer(0),
+             RemoteArg::integer(0), RemoteArg::stringRef(&produto), RemoteArg::stringRef(&regiao),
+             RemoteArg::stringRef(&forn), RemoteArg::stringRef(&marca)});
+        if (ok(reply)) {
+            QJsonArray rows{newRow};
+            m_item[QStringLiteral("rows")] = rows;
+        } else {
+            m_item = {};
+        }
+        return reply;
+    }
+    void reloadItem() { m_item = readItem().toObject().value(QStringLiteral("data")).toObject(); }
+
+private:
+    TNetConnection m_connection;
+    Keys m_keys;
+    QJsonObject m_item;
+};
+
+enum class Method { CheapRead, GetItemCole, SetItemCole };
+
+const char *name(Method method)
+{
+    switch (method) {
+    case Method::CheapRead:
+        return "GetParaSupri";
+    case Method::GetItemCole:
+        return "GetItemCole";
+    case Method::SetItemCole:
+        return "SetItemCole";
+    }
+    return "";
+}
+
+struct LoadResult {
+    double callsPerSecond = 0;
+    double p50 = 0;
+    double p99 = 0;
+    long calls = 0;
+    long refused = 0;
+    long errors = 0;
+};
+
+double percentile(std::vector<double> &sorted, double p)
+{
+    if (sorted.empty())
+        return 0;
+    const size_t index = std::min(sorted.size() - 1, size_t(p * double(sorted.size())));
+    return sorted[index];
+}
+
+LoadResult summarize(std::vector<std::vector<double>> &perThread, double seconds, long refused,
+                     long errors)
+{
+    std::vector<double> all;
+    for (auto &samples : perThread)
+        all.insert(all.end(), samples.begin(), samples.end());
+    std::sort(all.begin(), all.end());
+    LoadResult result;
+    result.calls = long(all.size());
+    result.callsPerSecond = double(all.size()) / seconds;
+    result.p50 = percentile(all, 0.50);
+    result.p99 = percentile(all, 0.99);
+    result.refused = refused;
+    result.errors = errors;
+    return result;
+}
+
+LoadResult runLoad(int port, Method method, int connections, double seconds)
+{
+    std::vector<std::vector<double>> latencies(static_cast<size_t>(connections));
+    std::atomic<long> refused = 0;
+    std::atomic<long> errors = 0;
+    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < connections; ++i) {
+        threads.emplace_back([&, i] {
+            Client client(port, method == Method::CheapRead ? kSupri : kPlan);
+            auto &mine = latencies[size_t(i)];
+            while (Clock::now() < end) {
+                const auto started = Clock::now();
+                try {
+                    QJsonValue reply;
+                    switch (method) {
+                    case Method::CheapRead:
+                        reply = client.cheapRead();
+                        break;
+                    case Method::GetItemCole:
+                        reply = client.readItem();
+                        break;
+                    case Method::SetItemCole:
+                        reply = client.saveItem();
+                        break;
+                    }
+                    mine.push_back(
+                        std::chrono::duration<double, std::milli>(Clock::now() - started).count());
+                    if (!ok(reply))
+                        ++refused;
+                } catch (const std::exception &error) {
+                    if (errors++ == 0)
+                        std::fprintf(stderr, "%s: %s\n", name(method), error.what());
+                }
+            }
+        });
+    }
+    for (auto &thread : threads)
+        thread.join();
+    return summarize(latencies, seconds, refused, errors);
+}
+
+long rssKiB(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return 0;
+}
+
+void throughputPhase(const QString &label, const QStringList &serverArgs, double seconds)
+{
+    AppServerProcess server(QStringLiteral(NGC_APPSERVER), serverArgs);
+    std::printf("\n### %s\n\n", qPrintable(label));
+    std::printf(
+        "| method | connections | calls/s | p50 ms | p99 ms | calls | refused | errors |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|\n");
+    for (int connections : {1, 8, 32}) {
+        double cheap = 0;
+        for (Method method : {Method::CheapRead, Method::GetItemCole, Method::SetItemCole}) {
+            const LoadResult r = runLoad(server.port(), method, connections, seconds);
+            if (method == Method::CheapRead)
+                cheap = r.callsPerSecond;
+            std::printf("| %s | %d | %.0f | %.3f | %.3f | %ld | %ld | %ld |\n", name(method),
+                        connections, r.callsPerSecond, r.p50, r.p99, r.calls, r.refused, r.errors);
+            if (method == Method::GetItemCole && cheap > 0)
+                std::printf("| GetItemCole / GetParaSupri | %d | %.2f | | | | | |\n", connections,
+                            r.callsPerSecond / cheap);
+            std::fflush(stdout);
+        }
+    }
+}
+
+void idlePhase(const QStringList &serverArgs, double seconds)
+{
+    AppServerProcess server(QStringLiteral(NGC_APPSERVER), serverArgs);
+    std::printf("\n### Idle connections and memory (SQLite file)\n\n");
+
+    // 64 screens open and idle: each has called once, so each holds a live keep-alive socket.
+    std::vector<std::unique_ptr<Client>> idle;
+    for (int i = 0; i < 64; ++i) {
+        idle.push_back(std::make_unique<Client>(server.port(), kPlan));
+        idle.back()->readItem();
+    }
+    std::vector<std::vector<double>> newClient(1);
+    long errors = 0;
+    {
+        Client client(server.port(), kPlan);
+        for (int i = 0; i < 200; ++i) {
+            const auto started = Clock::now();
+            try {
+                client.readItem();
+                newClient[0].push_back(
+                    std::chrono::duration<double, std::milli>(Clock::now() - started).count());
+            } catch (const std::exception &error) {
+                if (errors++ == 0)
+                    std::fprintf(stderr, "new client: %s\n", error.what());
+            }
+        }
+    }
+    const LoadResult fresh = summarize(newClient, 1, 0, errors);
+    std::printf("New client beside 64 idle connections: %ld calls, p50 %.3f ms, p99 %.3f ms, "
+                "%ld errors\n\n",
+                fresh.calls, fresh.p50, fresh.p99, fresh.errors);
+
+    // Sustained load (8 readers, 2 writers) while the idle connections stay open; the server's
+    // resident memory is sampled every second.
+    std::atomic<bool> running = true;
+    std::vector<long> rss;
+    std::thread sampler([&] {
+        while (running) {
+            rss.push_back(rssKiB(server.pid()));
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+        }
+    });
+    std::thread readers([&] { runLoad(server.port(), Method::GetItemCole, 8, seconds); });
+    const LoadResult writes = runLoad(server.port(), Method::SetItemCole, 2, seconds);
+    readers.join();
+    running = false;
+    sampler.join();
+    std::printf("Sustained load for %.0f s: %ld saves (%ld refused), server RSS KiB per 10 s:",
+                seconds, writes.calls, writes.refused);
+    for (size_t i = 0; i < rss.size(); i += 10)
+        std::printf(" %ld", rss[i]);
+    if (!rss.empty()) {
+        // The first seconds fill caches and start workers; growth is measured after them.
+        const size_t from = std::min<size_t>(5, rss.size() - 1);
+        const long peak = *std::max_element(rss.begin() + long(from), rss.end());
+        std::printf("\nRSS after warm-up %ld KiB, peak %ld KiB, end %ld KiB (%+.1f%%)\n", rss[from],
+                    peak, rss.back(), 100.0 * double(rss.back() - rss[from]) / double(rss[from]));
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    double seconds = 5;
+    double idleSeconds = 60;
+    QString phase = QStringLiteral("all");
+    const QStringList args = app.arguments();
+    for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == QStringLiteral("--seconds"))
+            seconds = args[i + 1].toDouble();
+        else if (args[i] == QStringLiteral("--idle-seconds"))
+            idleSeconds = args[i + 1].toDouble();
+        else if (args[i] == QStringLiteral("--phase"))
+            phase = args[i + 1];
+    }
+
+    QTemporaryDir dir;
+    const QStringList sqliteFile{QStringLiteral("--db"),
+                                 QStringLiteral("sqlite:") +
+                                     dir.filePath(QStringLiteral("bench.db"))};
+    try {
+        if (phase != QStringLiteral("idle")) {
+            throughputPhase(QStringLiteral("SQLite file (WAL)"), sqliteFile, seconds);
+            const QString pg = qEnvironmentVariable("NGC_TEST_PG_URL");
+            if (!pg.isEmpty())
+                throughputPhase(QStringLiteral("PostgreSQL"), {QStringLiteral("--db"), pg},
+                                seconds);
+        }
+        if (phase != QStringLiteral("throughput"))
+            idlePhase({QStringLiteral("--db"),
+                       QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("idle.db"))},
+                      idleSeconds);
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "bench_net_load: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
