@@ -43,6 +43,29 @@ std::pair<QString, QMessageBox::ButtonRole> buttonText(MsgButton button)
 
 } // namespace
 
+class QtHostUi::ProgressPause final {
+public:
+    explicit ProgressPause(const QtHostUi &ui) : m_window(ui.m_progress)
+    {
+        if (m_window && m_window->isVisible())
+            m_window->hide();
+        else
+            m_window.clear();
+    }
+    ~ProgressPause()
+    {
+        if (m_window) {
+            m_window->show();
+            m_window->repaint();
+        }
+    }
+    ProgressPause(const ProgressPause &) = delete;
+    ProgressPause &operator=(const ProgressPause &) = delete;
+
+private:
+    QPointer<ProgressWindow> m_window;
+};
+
 QtHostUi::~QtHostUi()
 {
     // The default instance outlives the application object; a window left up by then is the
@@ -101,6 +124,7 @@ MsgButton QtHostUi::message(const QString &text, MsgKind kind, const MsgButtons 
     }
     box.setEscapeButton(escape.first);
 
+    const ProgressPause pause(*this);
     box.exec();
     for (const auto &[pushButton, button] : pushButtons) {
         if (box.clickedButton() == pushButton)
@@ -135,6 +159,7 @@ void QtHostUi::endProgress()
 bool QtHostUi::search(TClientDataSet &dataSet)
 {
     SearchDialog dialog(dataSet, dialogParent());
+    const ProgressPause pause(*this);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     dataSet.SetRecNo(dialog.foundRow());
@@ -145,6 +170,7 @@ bool QtHostUi::chooseRow(TDataSource &source, const QString &title, const QStrin
 {
     TClientDataSet *dataSet = source.DataSet();
     RowChooserDialog dialog(dataSet, title, emptyText, dialogParent());
+    const ProgressPause pause(*this);
     if (dialog.exec() != QDialog::Accepted || !dataSet)
         return false;
     dataSet->SetRecNo(dialog.chosenRow());
@@ -158,6 +184,7 @@ bool QtHostUi::markRows(TDataSource &source, const QString &keyField, const QStr
     MarkRowsDialog dialog(source.DataSet(), keyField, title, incoming, dialogParent());
     if (flag && incoming.isEmpty())
         dialog.model()->setAllChecked(true);
+    const ProgressPause pause(*this);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     selection = selectionFromKeys(dialog.markedKeys());

@@ -31,6 +31,10 @@ public:
     ProgressWindow *progressWindow() const;
 
 private:
+    // Takes the progress window off the screen while a dialog waits for the user: it stays on
+    // top and centred where the dialog is, and would hide it.
+    class ProgressPause;
+
     QPointer<ProgressWindow> m_progress;
     int m_depth = 0;
 };

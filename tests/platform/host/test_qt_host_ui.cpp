@@ -257,6 +257,17 @@ TEST_F(QtHostUiTest, ProgressWindowIsPaintedBeforeTheWorkAndGoneAfterIt)
 
     ui.beginProgress(&owner, 1, QStringLiteral("Atualizando dados no servidor..."));
     EXPECT_EQ(window->kind(), 1);
+
+    // A message during the work is not hidden behind the window.
+    bool hiddenMeanwhile = false;
+    whenModal([&](QWidget *w) {
+        hiddenMeanwhile = !window->isVisible();
+        QTest::keyClick(w, Qt::Key_Return);
+    });
+    ui.message(QStringLiteral("Falha no servidor."), MsgKind::Error, {});
+    EXPECT_TRUE(hiddenMeanwhile);
+    EXPECT_TRUE(window->isVisible());
+
     ui.endProgress();
     EXPECT_TRUE(window->isVisible());
     ui.endProgress();
