@@ -24,7 +24,7 @@ public:
     FieldLink(const FieldLink &) = delete;
     FieldLink &operator=(const FieldLink &) = delete;
 
-    TDataSource *DataSource() const { return m_source; }
+    TDataSource *DataSource() const { return linkedSource(); }
     void SetDataSource(TDataSource *source);
     QString DataField() const { return m_fieldName; }
     void SetDataField(const QString &fieldName);
@@ -62,7 +62,6 @@ public:
     void updateData() override;
 
 private:
-    TDataSource *m_source = nullptr;
     QString m_fieldName;
     std::function<void()> m_show;
     std::function<void()> m_write;

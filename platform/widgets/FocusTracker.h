@@ -38,4 +38,9 @@ private:
     bool m_entered = false;
 };
 
+// Whether the control (or a widget inside it) is its window's focused control. The window keeps
+// its focused control while a message box or a popup is up, so a check that opens a message box
+// still sees the control as focused.
+bool IsFocusedControl(const QWidget *control);
+
 } // namespace ngc

@@ -68,6 +68,7 @@ protected:
 
     // Shows the field again, dropping any pending typed text.
     void showField();
+    FieldLink &link() { return m_link; }
 
 private:
     void applyMask();

@@ -6,6 +6,8 @@
 
 #include <QTableView>
 
+class QLineEdit;
+
 namespace ngc {
 
 class TClientDataSet;
@@ -74,15 +76,15 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
-    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
-    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     friend class GridDelegate;
 
     // Central key handling for the grid and its cell editor; true when the key was consumed.
     bool handleKey(QKeyEvent *event, bool fromEditor);
-    bool typeInCell(QKeyEvent *event, QChar typed, bool fromEditor);
+    bool navigate(int key, Qt::KeyboardModifiers modifiers, bool fromEditor);
+    bool typeInCell(const QKeyEvent &event, QChar typed, bool fromEditor);
+    bool startEditing();
     bool moveTo(int row, int column, bool byUser);
     bool leaveRow();
     bool leaveColumn();
@@ -95,7 +97,8 @@ private:
     void followDataSet();
     void applyColumnLayout();
     void onExitControl();
-    QWidget *openEditor() const;
+    QLineEdit *openEditor() const;
+    TClientDataSet *dataSet() const { return m_model->DataSet(); }
 
     TDataSetModel *m_model;
     FocusTracker m_focus;

@@ -18,7 +18,7 @@ public:
     explicit TDBNavigator(QWidget *parent = nullptr, const QString &name = {});
     ~TDBNavigator() override;
 
-    TDataSource *DataSource() const { return m_source; }
+    TDataSource *DataSource() const { return linkedSource(); }
     void SetDataSource(TDataSource *source);
     QToolButton *ButtonOf(Button button) const;
     // Moves as a click on the button does.
@@ -33,7 +33,6 @@ protected:
 private:
     void updateButtons();
 
-    TDataSource *m_source = nullptr;
     QToolButton *m_buttons[4] = {};
 };
 

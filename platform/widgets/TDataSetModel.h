@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace ngc {
 
 class TClientDataSet;
@@ -34,7 +36,7 @@ public:
     explicit TDataSetModel(QObject *parent = nullptr);
     ~TDataSetModel() override;
 
-    TDataSource *DataSource() const { return m_source; }
+    TDataSource *DataSource() const { return linkedSource(); }
     void SetDataSource(TDataSource *source);
     TClientDataSet *DataSet() const;
 
@@ -51,6 +53,11 @@ public:
 
     // Writes an edited cell of the current record (the field's SetText); errors reach the caller.
     void WriteCell(int column, const QString &text);
+    // Whether a field of the record being edited or inserted was written since the edit began.
+    bool RowModified() const { return m_rowModified; }
+
+    // Run when the dataset is about to post, to write what a view still holds; may throw.
+    std::function<void()> OnUpdateData;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -61,6 +68,7 @@ public:
 
     void stateChanged() override;
     void dataChanged(TField *field) override;
+    void updateData() override;
 
 signals:
     // The current record (or the dataset) changed; views move their current row to it.
@@ -72,13 +80,14 @@ private:
     void refresh(bool columnsToo);
     QList<TColumn> columnsFor(TClientDataSet *dataSet) const;
 
-    TDataSource *m_source = nullptr;
     TClientDataSet *m_dataSet = nullptr; // the dataset the rows were counted on
     QList<TColumn> m_declared;
     QList<TColumn> m_shown;
     QList<int> m_fieldIndex; // field index of each shown column
     int m_rows = 0;
     bool m_active = false;
+    DataSetState m_state = DataSetState::Inactive;
+    bool m_rowModified = false;
 };
 
 } // namespace ngc

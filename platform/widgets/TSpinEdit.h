@@ -41,7 +41,6 @@ public:
     void stepBy(int steps) override;
     QValidator::State validate(QString &input, int &pos) const override;
     void fixup(QString &input) const override;
-    QSize sizeHint() const override;
 
 protected:
     StepEnabled stepEnabled() const override;

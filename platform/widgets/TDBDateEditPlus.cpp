@@ -1,0 +1,183 @@
+#include "TDBDateEditPlus.h"
+
+#include <data/TField.h>
+#include <host/HostServices.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <stdexcept>
+
+namespace ngc {
+
+namespace {
+
+const QString kDateFormat = QStringLiteral("dd/MM/yyyy");
+
+} // namespace
+
+TDBDateEditPlus::TDBDateEditPlus(QWidget *parent, const QString &name)
+    : TDBEdit(parent, name),
+      m_weekDayNames({QStringLiteral("Domingo"), QStringLiteral("Segunda"),
+                      QStringLiteral("Terça"), QStringLiteral("Quarta"), QStringLiteral("Quinta"),
+                      QStringLiteral("Sexta"), QStringLiteral("Sábado")}),
+      m_validColor(Qt::blue)
+{
+    setInputMask(QStringLiteral("00/00/0000; "));
+
+    m_button = addAction(style()->standardIcon(QStyle::SP_ArrowDown), TrailingPosition);
+    m_button->setObjectName(QStringLiteral("btnCalendar"));
+    m_button->setToolTip(QStringLiteral("Calendário"));
+    connect(m_button, &QAction::triggered, this, [this] { DropDown(); });
+
+    m_popup = new QFrame(this, Qt::Popup);
+    m_popup->setFrameShape(QFrame::Box);
+    auto *column = new QVBoxLayout(m_popup);
+    column->setContentsMargins(2, 2, 2, 2);
+    column->setSpacing(0);
+    auto *titles = new QHBoxLayout;
+    titles->setSpacing(0);
+    for (int day = 0; day < 7; ++day) {
+        auto *label = new QLabel(m_popup);
+        label->setAlignment(Qt::AlignCenter);
+        titles->addWidget(label, 1);
+        m_dayLabels.append(label);
+    }
+    column->addLayout(titles);
+    m_calendar = new QCalendarWidget(m_popup);
+    m_calendar->setObjectName(QStringLiteral("calendar"));
+    m_calendar->setFirstDayOfWeek(Qt::Sunday);
+    // Column titles come from WeekDayNames, not from the system's locale.
+    m_calendar->setHorizontalHeaderFormat(QCalendarWidget::NoHorizontalHeader);
+    m_calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    column->addWidget(m_calendar);
+    connect(m_calendar, &QCalendarWidget::activated, this,
+            [this](QDate date) { chooseFromCalendar(date); });
+    connect(m_calendar, &QCalendarWidget::clicked, this,
+            [this](QDate date) { chooseFromCalendar(date); });
+    SetWeekDayNames(m_weekDayNames);
+}
+
+TDBDateEditPlus::~TDBDateEditPlus() = default;
+
+bool TDBDateEditPlus::IsBlank() const
+{
+    for (QChar c : text())
+        if (c.isDigit())
+            return false;
+    return true;
+}
+
+QDate TDBDateEditPlus::GetDate() const
+{
+    if (IsBlank())
+        return {};
+    const QDate date = QDate::fromString(text(), kDateFormat);
+    return date.isValid() ? date : QDate();
+}
+
+void TDBDateEditPlus::CheckValidDate() const
+{
+    if (!IsBlank() && !GetDate().isValid())
+        throw std::runtime_error(
+            QStringLiteral("'%1' não é uma data válida.").arg(displayText()).toStdString());
+}
+
+void TDBDateEditPlus::SetDate(const QDate &date)
+{
+    EnterText(date.isValid() ? date.toString(kDateFormat) : QString());
+}
+
+void TDBDateEditPlus::SetWeekDayNames(const QStringList &names)
+{
+    m_weekDayNames = names;
+    for (int day = 0; day < m_dayLabels.size(); ++day)
+        m_dayLabels[day]->setText(names.value(day).left(3));
+}
+
+void TDBDateEditPlus::SetValidDateColor(const QColor &color)
+{
+    m_validColor = color;
+    updateTextColor();
+}
+
+void TDBDateEditPlus::DropDown()
+{
+    if (!isEnabled() || ReadOnly())
+        return;
+    const QDate shown = GetDate();
+    m_calendar->setSelectedDate(shown.isValid() ? shown : QDate::currentDate());
+    m_popup->adjustSize();
+    m_popup->move(mapToGlobal(QPoint(0, height())));
+    m_popup->show();
+    m_calendar->setFocus(Qt::PopupFocusReason);
+}
+
+void TDBDateEditPlus::chooseFromCalendar(const QDate &date)
+{
+    m_popup->hide();
+    guarded([&] { SetDate(date); });
+}
+
+QString TDBDateEditPlus::fieldText(TField &field, bool) const
+{
+    if (field.IsNull())
+        return {};
+    const QDateTime value = field.AsDateTime();
+    return value.isValid() ? value.date().toString(kDateFormat) : QString();
+}
+
+void TDBDateEditPlus::writeFieldText(TField &field, const QString &)
+{
+    if (IsBlank()) {
+        field.Clear();
+        return;
+    }
+    const QDate date = GetDate();
+    // A half-typed or impossible date keeps the field as it was; CheckValidDate reports it.
+    if (date.isValid())
+        field.SetAsDateTime(QDateTime(date, QTime(0, 0)));
+}
+
+bool TDBDateEditPlus::acceptsChar(QChar ch) const
+{
+    return ch.isDigit();
+}
+
+void TDBDateEditPlus::textWasChanged()
+{
+    updateTextColor();
+    const QDate date = GetDate();
+    if (date == m_lastDate)
+        return;
+    m_lastDate = date;
+    if (OnDateChange)
+        guarded(OnDateChange);
+}
+
+void TDBDateEditPlus::updateTextColor()
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Text,
+               GetDate().isValid() ? m_validColor : QApplication::palette().color(QPalette::Text));
+    setPalette(p);
+}
+
+void TDBDateEditPlus::keyPressEvent(QKeyEvent *event)
+{
+    if ((event->key() == Qt::Key_Down && (event->modifiers() & Qt::AltModifier))
+        || event->key() == Qt::Key_F4) {
+        DropDown();
+        return;
+    }
+    TDBEdit::keyPressEvent(event);
+}
+
+} // namespace ngc

@@ -1,0 +1,232 @@
+#include "TDBEdit.h"
+
+#include <data/EditMask.h>
+#include <data/TClientDataSet.h>
+#include <data/TField.h>
+#include <host/HostServices.h>
+
+#include <QKeyEvent>
+#include <QLocale>
+
+namespace ngc {
+
+namespace {
+
+// The input a field's edit mask allows: "99;0; " is two digits. Returns the number of
+// positions (0: no mask) and whether every position takes only a digit; masks with literals
+// limit the length only.
+int maskPositions(const QString &editMask, bool &digitsOnly)
+{
+    const EditMask mask(editMask);
+    digitsOnly = !mask.isEmpty();
+    for (const EditMask::Position &position : mask.positions())
+        if (position.kind != EditMask::Kind::Digit)
+            digitsOnly = false;
+    return mask.maxLength();
+}
+
+} // namespace
+
+TDBEdit::TDBEdit(QWidget *parent, const QString &name)
+    : QLineEdit(parent),
+      m_link([this] { showField(); }, [this] { UpdateRecord(); }),
+      m_focus(this, [this] { onEnterControl(); }, [this] { onExitControl(); })
+{
+    if (!name.isEmpty())
+        setObjectName(name);
+    connect(this, &QLineEdit::textChanged, this, [this] { onTextChanged(); });
+}
+
+TDBEdit::~TDBEdit() = default;
+
+void TDBEdit::SetDataSource(TDataSource *source)
+{
+    m_link.SetDataSource(source);
+}
+
+void TDBEdit::SetDataField(const QString &fieldName)
+{
+    m_link.SetDataField(fieldName);
+}
+
+void TDBEdit::SetReadOnly(bool readOnly)
+{
+    m_readOnly = readOnly;
+    setReadOnly(readOnly);
+}
+
+QString TDBEdit::fieldText(TField &field, bool forEditing) const
+{
+    return forEditing ? field.Text() : field.DisplayText();
+}
+
+void TDBEdit::writeFieldText(TField &field, const QString &text)
+{
+    field.SetText(text);
+}
+
+bool TDBEdit::acceptsChar(QChar ch) const
+{
+    if (m_digitsOnly)
+        return ch.isDigit();
+    const TField *field = Field();
+    if (!field)
+        return true;
+    const QLocale locale;
+    switch (field->DataType()) {
+    case FieldType::Float:
+        return ch.isDigit() || QString(ch) == locale.decimalPoint() || ch == QLatin1Char('+')
+               || ch == QLatin1Char('-') || ch == QLatin1Char('e') || ch == QLatin1Char('E');
+    case FieldType::Integer:
+        return ch.isDigit() || ch == QLatin1Char('+') || ch == QLatin1Char('-');
+    case FieldType::String:
+    case FieldType::DateTime:
+    case FieldType::Boolean:
+        break;
+    }
+    return true;
+}
+
+void TDBEdit::applyMask()
+{
+    const TField *field = Field();
+    int length = 0;
+    m_digitsOnly = false;
+    if (field) {
+        length = maskPositions(field->EditMask, m_digitsOnly);
+        if (length == 0 && field->DataType() == FieldType::String)
+            length = field->Size();
+        setAlignment(field->DataType() == FieldType::Float
+                             || field->DataType() == FieldType::Integer
+                         ? Qt::AlignRight | Qt::AlignVCenter
+                         : Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    if (inputMask().isEmpty())
+        setMaxLength(length > 0 ? length : 32767);
+}
+
+void TDBEdit::showField()
+{
+    applyMask();
+    TField *field = Field();
+    const QString shown =
+        field ? fieldText(*field, m_link.Editing() && IsFocusedControl(this)) : QString();
+    m_modified = false;
+    if (shown == text())
+        return;
+    m_showing = true;
+    setText(shown);
+    m_showing = false;
+}
+
+void TDBEdit::onTextChanged()
+{
+    if (!m_showing)
+        m_modified = true;
+    textWasChanged();
+    const QString now = text();
+    if (now == m_lastText)
+        return;
+    m_lastText = now;
+    if (OnChange)
+        guarded(OnChange);
+}
+
+void TDBEdit::UpdateRecord()
+{
+    if (!m_modified)
+        return;
+    TField *field = Field();
+    if (!field || !m_link.Editing())
+        return;
+    {
+        FieldLink::WriteScope writing(m_link);
+        writeFieldText(*field, text());
+    }
+    m_modified = false;
+}
+
+void TDBEdit::EnterText(const QString &text)
+{
+    if (m_link.DataSource() && !m_link.Edit())
+        return;
+    setText(text);
+    m_modified = true;
+    UpdateRecord();
+}
+
+void TDBEdit::keyPressEvent(QKeyEvent *event)
+{
+    guarded([&] {
+        QChar typed;
+        if (!dispatchKeyEvents(*event, OnKeyDown, OnKeyPress, typed))
+            return;
+        const bool printable = !typed.isNull() && typed.isPrint();
+        if (printable && !acceptsChar(typed))
+            return;
+        if (keyChangesText(*event) || printable) {
+            if (m_readOnly)
+                return;
+            if (m_link.DataSource() && !m_link.Edit())
+                return; // nothing to edit: no field on an active dataset
+        }
+        if (printable && QString(typed) != event->text()) {
+            QKeyEvent replaced(event->type(), event->key(), event->modifiers(), QString(typed),
+                               event->isAutoRepeat(), event->count());
+            QLineEdit::keyPressEvent(&replaced);
+        } else {
+            QLineEdit::keyPressEvent(event);
+        }
+    });
+}
+
+void TDBEdit::inputMethodEvent(QInputMethodEvent *event)
+{
+    bool allowed = true;
+    if (!event->commitString().isEmpty() && m_link.DataSource()) {
+        allowed = false;
+        guarded([&] { allowed = !m_readOnly && m_link.Edit(); });
+    }
+    if (allowed)
+        QLineEdit::inputMethodEvent(event);
+    else
+        event->accept();
+}
+
+void TDBEdit::focusInEvent(QFocusEvent *event)
+{
+    QLineEdit::focusInEvent(event);
+    // Editing starts showing the edit form of the value (no "%" or thousands separators).
+    if (!m_modified && m_link.Editing())
+        guarded([this] { showField(); });
+}
+
+void TDBEdit::onEnterControl()
+{
+    if (OnEnter)
+        guarded(OnEnter);
+}
+
+void TDBEdit::onExitControl()
+{
+    bool written = false;
+    guarded([&] {
+        try {
+            UpdateRecord();
+            written = true;
+        } catch (...) {
+            // The text stays for correcting, and so does the focus.
+            selectAll();
+            setFocus(Qt::OtherFocusReason);
+            throw;
+        }
+    });
+    if (!written)
+        return;
+    if (!m_modified)
+        guarded([this] { showField(); });
+    if (OnExit)
+        guarded(OnExit);
+}
+
+} // namespace ngc
