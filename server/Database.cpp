@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QRegularExpression>
 #include <QUrl>
+#include <QUrlQuery>
 
 #include <atomic>
 #include <vector>
@@ -69,6 +71,11 @@ DatabaseUrl DatabaseUrl::parse(const QString &url)
         result.user = parsed.userName();
         result.password = parsed.password();
         result.name = parsed.path().mid(1);
+        result.schema = QUrlQuery(parsed).queryItemValue(QStringLiteral("schema"));
+        static const QRegularExpression identifier(QStringLiteral("^[a-z_][a-z0-9_]{0,62}$"));
+        if (!result.schema.isEmpty() && !identifier.match(result.schema).hasMatch())
+            throw std::invalid_argument("the schema name must be a lower-case identifier: " +
+                                        result.schema.toStdString());
         if (result.name.isEmpty())
             throw std::invalid_argument("the PostgreSQL URL names no database: " +
                                         url.toStdString());
@@ -120,6 +127,11 @@ QSqlDatabase Database::open(const QString &connectionName) const
             throw DatabaseError("cannot open PostgreSQL database: " +
                                 db.lastError().text().toStdString());
         execOrThrow(db, QStringLiteral("SET client_min_messages TO WARNING"));
+        if (!m_url.schema.isEmpty()) {
+            // The name is a checked identifier (see DatabaseUrl::parse); SET takes no parameters.
+            execOrThrow(db, QStringLiteral("CREATE SCHEMA IF NOT EXISTS ") + m_url.schema);
+            execOrThrow(db, QStringLiteral("SET search_path TO ") + m_url.schema);
+        }
         return db;
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
@@ -144,9 +156,9 @@ QSqlDatabase Database::open(const QString &connectionName) const
 
 Database::Session Database::session()
 {
-    std::unique_lock<std::mutex> lock;
+    std::unique_lock<std::recursive_mutex> lock;
     if (m_url.memory)
-        lock = std::unique_lock<std::mutex>(m_memoryMutex);
+        lock = std::unique_lock<std::recursive_mutex>(m_memoryMutex);
     const QString name = connectionName(m_id);
     QSqlDatabase db;
     if (QSqlDatabase::contains(name)) {

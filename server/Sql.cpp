@@ -16,6 +16,12 @@ QSqlQuery Sql::exec(QSqlDatabase &db, const QString &sql, const QVariantList &bi
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
+    if (binds.isEmpty()) {
+        // PostgreSQL cannot prepare DDL or LOCK; a statement without values needs no preparing.
+        if (!query.exec(sql))
+            throw DatabaseError("statement failed: " + query.lastError().text().toStdString());
+        return query;
+    }
     if (!query.prepare(sql))
         throw DatabaseError("cannot prepare statement: " + query.lastError().text().toStdString());
     for (const QVariant &value : binds)
