@@ -85,7 +85,7 @@ public:
     virtual void mnuConfigImpressoraClick();
 
     // The general catalog of the host (confirmation texts "Excl" and "Canc" among them).
-    TMessages &msgGeral() const;
+    const TMessages &msgGeral() const;
 
     // Components, owned by the window (Qt parent-child) or, for the non-widgets, by the frame.
     TPanel *panMenu = nullptr;
@@ -135,6 +135,11 @@ public:
 protected:
     bool event(QEvent *e) override;
     void showEvent(QShowEvent *e) override;
+
+    // The standard enabling of the seven maintenance commands by the state of dtsPadrao (browse:
+    // include, change, verify, and delete and search with a record; edit or insert: cancel and
+    // confirm; inactive: none). Each toolbar button follows its menu item.
+    void enableStandardCommands();
 
 private:
     void buildToolbar();
