@@ -14,7 +14,9 @@ struct HttpSettings {
     QString token;               // empty: no bearer token needed
     int threads = 256;           // most connections served at once
     qint64 maxBodyBytes = 8 * 1024 * 1024;
-    int keepAliveSeconds = 30;   // an idle connection is closed after this long
+    // An idle connection is closed after this long. It also bounds how long a stop waits for
+    // connections that sit idle between requests.
+    int keepAliveSeconds = 5;
 };
 
 // The HTTP shell around the dispatcher: POST /rpc/<object>, a bearer token when configured, a

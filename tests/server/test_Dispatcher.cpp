@@ -1,0 +1,122 @@
+#include "ServerTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+// Each golden file holds one request and the exact response the demo data gives for it; the
+// same files are the examples of the protocol documentation.
+class Golden : public testing::TestWithParam<QString> {};
+
+TEST_P(Golden, ResponseMatchesTheRecordedOne)
+{
+    QFile file(QStringLiteral(NGC_GOLDEN_DIR "/") + GetParam());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonObject golden = QJsonDocument::fromJson(file.readAll()).object();
+
+    ngc::Database database(QStringLiteral("sqlite::memory:"));
+    {
+        auto session = database.session();
+        ngc::Schema::migrate(session);
+        ngc::Seed::demo(session);
+    }
+    const ngc::Dispatcher dispatcher(database);
+    const QByteArray response = dispatcher.handle(
+        golden["object"].toString(),
+        QJsonDocument(golden["request"].toObject()).toJson(QJsonDocument::Compact));
+    EXPECT_EQ(QJsonDocument::fromJson(response).object(), golden["response"].toObject())
+        << response.toStdString();
+}
+
+std::vector<QString> goldenFiles()
+{
+    std::vector<QString> names;
+    for (const QString &name :
+         QDir(QStringLiteral(NGC_GOLDEN_DIR)).entryList({QStringLiteral("*.json")}, QDir::Files))
+        names.push_back(name);
+    return names;
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, Golden, testing::ValuesIn(goldenFiles()),
+                         [](const testing::TestParamInfo<QString> &file) {
+                             return file.param.chopped(5).remove('_').toStdString();
+                         });
+
+TEST(Dispatcher, ProtocolFaultsGetTheStandardErrorCodes)
+{
+    ngc::Database database(QStringLiteral("sqlite::memory:"));
+    {
+        auto session = database.session();
+        ngc::Schema::migrate(session);
+    }
+    QList<ngc::RequestLog> logged;
+    const ngc::Dispatcher dispatcher(database,
+                                     [&](const ngc::RequestLog &entry) { logged.append(entry); });
+    const QString own = kOwnObject;
+    const QList<std::tuple<const char *, QString, QByteArray, int, QJsonValue>> cases{
+        {"malformed JSON", own, R"({"jsonrpc":"2.0","id":1,"method":)", -32700, {}},
+        {"empty body", own, "", -32700, {}},
+        {"a batch", own, R"([{"jsonrpc":"2.0","id":1,"method":"GetTipoCobr","params":["","T"]}])",
+         -32600, {}},
+        {"no id", own, R"({"jsonrpc":"2.0","method":"GetTipoCobr","params":["","T"]})", -32600, {}},
+        {"wrong version", own, R"({"jsonrpc":"1.0","id":3,"method":"GetTipoCobr","params":[]})",
+         -32600, 3},
+        {"method not a string", own, R"({"jsonrpc":"2.0","id":4,"method":5,"params":[]})", -32600,
+         4},
+        {"params not an array", own,
+         R"({"jsonrpc":"2.0","id":5,"method":"GetTipoCobr","params":{"a":1}})", -32600, 5},
+        {"unknown object", QStringLiteral("Ngc.rdmOutro"),
+         R"({"jsonrpc":"2.0","id":6,"method":"GetTipoCobr","params":["","T"]})", -32601, 6},
+        {"method of the other object", QStringLiteral("Ngc.rdmSuprimentos"),
+         R"({"jsonrpc":"2.0","id":7,"method":"GetTipoCobr","params":["","T"]})", -32601, 7},
+        {"unknown method", own, R"({"jsonrpc":"2.0","id":"x","method":"DropAll","params":[]})",
+         -32601, "x"},
+        {"missing params", own, R"({"jsonrpc":"2.0","id":8,"method":"GetTipoCobr"})", -32602, 8},
+        {"too many arguments", own,
+         R"({"jsonrpc":"2.0","id":9,"method":"GetTipoCobr","params":["","T",""]})", -32602, 9},
+        {"null for a string", own,
+         R"({"jsonrpc":"2.0","id":10,"method":"GetTipoCobr","params":[null,"T"]})", -32602, 10},
+        {"integer out of range", own,
+         R"({"jsonrpc":"2.0","id":11,"method":"SetItemCole","params":[null,null,false,"",)"
+         R"(4294967296,0,0,0,"","","",""]})",
+         -32602, 11},
+        {"array for a packet", own,
+         R"({"jsonrpc":"2.0","id":12,"method":"SetPzoPgtItmCol","params":[[1]]})", -32602, 12},
+    };
+    for (const auto &[name, object, body, code, id] : cases) {
+        SCOPED_TRACE(name);
+        const QJsonObject response =
+            QJsonDocument::fromJson(dispatcher.handle(object, body)).object();
+        EXPECT_EQ(response["jsonrpc"].toString(), "2.0");
+        EXPECT_EQ(response["error"]["code"].toInt(), code);
+        EXPECT_FALSE(response["error"]["message"].toString().isEmpty());
+        EXPECT_EQ(response["id"], id.isUndefined() ? QJsonValue(QJsonValue::Null) : id);
+        EXPECT_FALSE(response.contains("result"));
+    }
+    ASSERT_EQ(logged.size(), cases.size());
+    EXPECT_EQ(logged.last().method, "SetPzoPgtItmCol");
+    EXPECT_EQ(logged.last().outcome, "error -32602");
+}
+
+TEST(Dispatcher, EmptyWritesSucceedWithNullDataAndEchoTheReferences)
+{
+    ngc::Database database(QStringLiteral("sqlite::memory:"));
+    {
+        auto session = database.session();
+        ngc::Schema::migrate(session);
+    }
+    const ngc::Dispatcher dispatcher(database);
+    const QByteArray body =
+        R"({"jsonrpc":"2.0","id":2,"method":"SetItemCole","params":[null,["CDSEGMARCCOL"],true,)"
+        R"("CC01",0,1,2,0,"","","[\"1001\"]",""]})";
+    const QJsonObject response =
+        QJsonDocument::fromJson(dispatcher.handle(kOwnObject, body)).object();
+    const QJsonObject expected = QJsonDocument::fromJson(
+        R"({"jsonrpc":"2.0","id":2,"result":{"reply":{"ok":true,"data":null},)"
+        R"("refs":[null,["CDSEGMARCCOL"],null,"CC01",null,null,null,null,"","","[\"1001\"]",""]}})")
+                                     .object();
+    EXPECT_EQ(response, expected);
+}
+
+} // namespace
