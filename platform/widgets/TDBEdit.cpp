@@ -101,8 +101,10 @@ void TDBEdit::applyMask()
                          ? Qt::AlignRight | Qt::AlignVCenter
                          : Qt::AlignLeft | Qt::AlignVCenter);
     }
-    if (inputMask().isEmpty())
-        setMaxLength(length > 0 ? length : 32767);
+    const int maximum = length > 0 ? length : 32767;
+    // Setting the length sets the text again, which would drop the user's selection.
+    if (inputMask().isEmpty() && maxLength() != maximum)
+        setMaxLength(maximum);
 }
 
 void TDBEdit::showField()
@@ -167,8 +169,18 @@ void TDBEdit::keyPressEvent(QKeyEvent *event)
         if (keyChangesText(*event) || printable) {
             if (m_readOnly)
                 return;
-            if (m_link.DataSource() && !m_link.Edit())
-                return; // nothing to edit: no field on an active dataset
+            if (m_link.DataSource() && !m_link.Editing()) {
+                // Starting the edit shows the edit form of the value; what the user had
+                // selected in the display form stays selected so that the key replaces it.
+                const bool allSelected = hasSelectedText() && selectedText() == text();
+                const bool atEnd = cursorPosition() == text().size();
+                if (!m_link.Edit())
+                    return; // nothing to edit: no field on an active dataset
+                if (allSelected)
+                    selectAll();
+                else if (atEnd)
+                    end(false);
+            }
         }
         if (printable && QString(typed) != event->text()) {
             QKeyEvent replaced(event->type(), event->key(), event->modifiers(), QString(typed),
