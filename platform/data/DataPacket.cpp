@@ -31,9 +31,9 @@ int effectiveSize(const FieldDef &def)
     throw PacketError(message.toStdString());
 }
 
-QString kindOf(const QJsonValue &value)
+QString kindOf(QJsonValue::Type type)
 {
-    switch (value.type()) {
+    switch (type) {
     case QJsonValue::Null:
         return u"null"_s;
     case QJsonValue::Bool:
@@ -173,7 +173,7 @@ QJsonArray requireArray(const QJsonObject &object, const QString &key)
     if (it == object.constEnd())
         fail(u"missing \"%1\""_s.arg(key));
     if (!it->isArray())
-        fail(u"\"%1\" is %2, not an array"_s.arg(key, kindOf(QJsonValue(*it))));
+        fail(u"\"%1\" is %2, not an array"_s.arg(key, kindOf(it->type())));
     return it->toArray();
 }
 
@@ -187,7 +187,7 @@ QList<FieldDef> decodeFields(const QJsonObject &object)
         const QJsonValue entry = array.at(i);
         const QString where = u"field %1"_s.arg(i + 1);
         if (!entry.isObject())
-            fail(u"%1: %2, not an object"_s.arg(where, kindOf(entry)));
+            fail(u"%1: %2, not an object"_s.arg(where, kindOf(entry.type())));
         const QJsonObject spec = entry.toObject();
         const QJsonValue name = spec.value(u"name"_s);
         if (!name.isString() || name.toString().isEmpty())
@@ -217,106 +217,177 @@ QList<FieldDef> decodeFields(const QJsonObject &object)
     return fields;
 }
 
+// Where a value sits, spelled out only when something is wrong with it: "row 3",
+// "change 2 old".
+struct Where {
+    const char *unit;
+    qsizetype index;
+    const char *part = nullptr;
+    QString text() const
+    {
+        QString result = QLatin1StringView(unit) + u' ' + QString::number(index + 1);
+        if (part)
+            result += u' ' + QLatin1StringView(part);
+        return result;
+    }
+};
+
+// Per column, the values already decoded, by their text. Packets repeat codes, names and dates
+// from row to row; sharing one QString or QDateTime for all of them saves building a local
+// date-time (which asks the system for its time zone every time) and, for strings, keeps one
+// allocation instead of thousands alive in the dataset. A column with too many distinct strings
+// stops being cached (it would only cost lookups); dates start over instead.
+class ColumnCache {
+public:
+    const QVariant *find(const QString &text, size_t hash) const
+    {
+        if (m_slots.empty())
+            return nullptr;
+        for (size_t i = hash & kMask;; i = (i + 1) & kMask) {
+            const Slot &slot = m_slots[i];
+            if (!slot.used)
+                return nullptr;
+            if (slot.hash == hash && slot.text == text)
+                return &slot.value;
+        }
+    }
+    void insert(const QString &text, size_t hash, const QVariant &value, bool startOverWhenFull)
+    {
+        if (m_disabled)
+            return;
+        if (m_slots.empty())
+            m_slots.resize(kSlots);
+        if (m_count >= kSlots / 2) {
+            if (!startOverWhenFull) {
+                m_disabled = true;
+                m_slots = std::vector<Slot>();
+                return;
+            }
+            m_slots.assign(kSlots, Slot{});
+            m_count = 0;
+        }
+        size_t i = hash & kMask;
+        while (m_slots[i].used)
+            i = (i + 1) & kMask;
+        m_slots[i] = Slot{hash, text, value, true};
+        ++m_count;
+    }
+
+    // FNV-1a: the texts are short, and this runs for every string of a packet.
+    static size_t hashOf(const QString &text)
+    {
+        size_t hash = 14695981039346656037ULL;
+        for (const QChar c : text) {
+            hash ^= c.unicode();
+            hash *= 1099511628211ULL;
+        }
+        return hash;
+    }
+
+private:
+    struct Slot {
+        size_t hash = 0;
+        QString text;
+        QVariant value;
+        bool used = false;
+    };
+    static constexpr size_t kSlots = 2048;
+    static constexpr size_t kMask = kSlots - 1;
+    std::vector<Slot> m_slots;
+    size_t m_count = 0;
+    bool m_disabled = false;
+};
+
 // Decodes one value for its column. An empty string is a null value: that is how every dataset
-// treats it, so it is normalised here once.
-QVariant decodeValue(const FieldDef &def, const QJsonValue &value, const QString &where)
+// treats it, so it is normalised here once. Works on a QJsonValue and on an array element
+// reference alike, the latter without copying the element.
+template <typename Json>
+QVariant decodeValue(const FieldDef &def, const Json &value, const Where &where, ColumnCache &cache)
 {
-    if (value.isNull())
+    const QJsonValue::Type type = value.type();
+    if (type == QJsonValue::Null)
         return {};
     auto wrongKind = [&](const QString &expected) {
-        fail(u"%1, field %2: %3 where %4 was expected"_s.arg(where, def.name, kindOf(value),
-                                                              expected));
+        fail(u"%1, field %2: %3 where %4 was expected"_s.arg(where.text(), def.name,
+                                                              kindOf(type), expected));
     };
     switch (def.type) {
     case FieldType::String: {
-        if (!value.isString())
+        if (type != QJsonValue::String)
             wrongKind(u"a string"_s);
-        QString text = value.toString();
+        const QString text = value.toString();
         if (text.isEmpty())
             return {};
+        const size_t hash = ColumnCache::hashOf(text);
+        if (const QVariant *known = cache.find(text, hash))
+            return *known;
         if (text.size() > effectiveSize(def))
             fail(u"%1, field %2: string of %3 characters exceeds size %4"_s.arg(
-                where, def.name, QString::number(text.size()),
+                where.text(), def.name, QString::number(text.size()),
                 QString::number(effectiveSize(def))));
-        return QVariant(std::move(text));
+        QVariant result(text);
+        cache.insert(text, hash, result, false);
+        return result;
     }
     case FieldType::Float:
-        if (!value.isDouble())
+        if (type != QJsonValue::Double)
             wrongKind(u"a number"_s);
         return QVariant(value.toDouble());
     case FieldType::DateTime: {
-        if (!value.isString())
+        if (type != QJsonValue::String)
             wrongKind(u"a date-time"_s);
         const QString text = value.toString();
+        const size_t hash = ColumnCache::hashOf(text);
+        if (const QVariant *known = cache.find(text, hash))
+            return *known;
         const QDateTime dateTime = parseDateTime(text);
         if (!dateTime.isValid())
             fail(u"%1, field %2: \"%3\" is not a date-time yyyy-MM-ddTHH:mm:ss[.zzz]"_s.arg(
-                where, def.name, text.left(40)));
-        return QVariant(dateTime);
+                where.text(), def.name, text.left(40)));
+        QVariant result(dateTime);
+        cache.insert(text, hash, result, true);
+        return result;
     }
     case FieldType::Integer: {
-        if (!value.isDouble())
+        if (type != QJsonValue::Double)
             wrongKind(u"an integer"_s);
         // toInteger() refuses fractions and anything outside 64 bits; the sentinel is told apart
         // from a genuine value by asking twice.
         const qint64 number = value.toInteger(0);
         if (number == 0 && value.toInteger(1) != 0)
             fail(u"%1, field %2: %3 is not an integer"_s.arg(
-                where, def.name, QString::number(value.toDouble(), 'g', 17)));
+                where.text(), def.name, QString::number(value.toDouble(), 'g', 17)));
         return QVariant(number);
     }
     case FieldType::Boolean:
-        if (!value.isBool())
+        if (type != QJsonValue::Bool)
             wrongKind(u"a boolean"_s);
         return QVariant(value.toBool());
     }
     return {};
 }
 
-// A cache for the common case of a column repeating one date: building a local QDateTime is
-// costly, a QString comparison is not.
-struct DateTimeCache {
-    QString text;
-    QVariant value;
-};
-
-Row decodeRow(const QList<FieldDef> &fields, const QJsonValue &value, const QString &where,
-              std::vector<DateTimeCache> &dates)
+Row decodeRow(const QList<FieldDef> &fields, const QJsonValue &value, const Where &where,
+              std::vector<ColumnCache> &dates)
 {
     if (!value.isArray())
-        fail(u"%1: %2, not an array"_s.arg(where, kindOf(value)));
+        fail(u"%1: %2, not an array"_s.arg(where.text(), kindOf(value.type())));
     const QJsonArray array = value.toArray();
     if (array.size() != fields.size())
-        fail(u"%1: %2 values for %3 fields"_s.arg(where, QString::number(array.size()),
+        fail(u"%1: %2 values for %3 fields"_s.arg(where.text(), QString::number(array.size()),
                                                     QString::number(fields.size())));
     Row row;
     row.reserve(fields.size());
-    for (qsizetype i = 0; i < fields.size(); ++i) {
-        const QJsonValue cell = array.at(i);
-        if (fields[i].type == FieldType::DateTime && cell.isString()) {
-            DateTimeCache &cache = dates[static_cast<size_t>(i)];
-            const QString text = cell.toString();
-            if (text != cache.text || cache.value.isNull()) {
-                cache.value = decodeValue(fields[i], cell, where);
-                cache.text = text;
-            }
-            row.append(cache.value);
-            continue;
-        }
-        row.append(decodeValue(fields[i], cell, where));
-    }
+    qsizetype i = 0;
+    for (auto it = array.constBegin(); it != array.constEnd(); ++it, ++i)
+        row.append(decodeValue(fields[i], *it, where, dates[static_cast<size_t>(i)]));
     return row;
-}
-
-QString rowWhere(qsizetype index)
-{
-    return u"row %1"_s.arg(index + 1);
 }
 
 QJsonObject requireObject(const QJsonValue &json)
 {
     if (!json.isObject())
-        fail(u"packet is %1, not an object"_s.arg(kindOf(json)));
+        fail(u"packet is %1, not an object"_s.arg(kindOf(json.type())));
     return json.toObject();
 }
 
@@ -401,9 +472,10 @@ DataPacket decodePacket(const QJsonValue &json)
     packet.fields = decodeFields(object);
     const QJsonArray rows = requireArray(object, u"rows"_s);
     packet.rows.reserve(rows.size());
-    std::vector<DateTimeCache> dates(static_cast<size_t>(packet.fields.size()));
-    for (qsizetype i = 0; i < rows.size(); ++i)
-        packet.rows.append(decodeRow(packet.fields, rows.at(i), rowWhere(i), dates));
+    std::vector<ColumnCache> dates(static_cast<size_t>(packet.fields.size()));
+    qsizetype index = 0;
+    for (auto it = rows.constBegin(); it != rows.constEnd(); ++it, ++index)
+        packet.rows.append(decodeRow(packet.fields, *it, Where{"row", index}, dates));
     return packet;
 }
 
@@ -414,12 +486,12 @@ DeltaPacket decodeDelta(const QJsonValue &json)
     delta.fields = decodeFields(object);
     const QJsonArray changes = requireArray(object, u"changes"_s);
     delta.changes.reserve(changes.size());
-    std::vector<DateTimeCache> dates(static_cast<size_t>(delta.fields.size()));
+    std::vector<ColumnCache> dates(static_cast<size_t>(delta.fields.size()));
     for (qsizetype i = 0; i < changes.size(); ++i) {
         const QString where = u"change %1"_s.arg(i + 1);
         const QJsonValue entry = changes.at(i);
         if (!entry.isObject())
-            fail(u"%1: %2, not an object"_s.arg(where, kindOf(entry)));
+            fail(u"%1: %2, not an object"_s.arg(where, kindOf(entry.type())));
         const QJsonObject change = entry.toObject();
         const QString op = change.value(u"op"_s).toString();
         DeltaChange decoded;
@@ -438,15 +510,15 @@ DeltaPacket decodeDelta(const QJsonValue &json)
             fail(u"%1: unknown op \"%2\""_s.arg(where, op));
         }
         for (const auto &[key, needed, target] :
-             {std::tuple{u"old"_s, needsOld, &decoded.oldRow},
-              std::tuple{u"new"_s, needsNew, &decoded.newRow}}) {
-            const QJsonValue row = change.value(key);
+             {std::tuple{"old", needsOld, &decoded.oldRow},
+              std::tuple{"new", needsNew, &decoded.newRow}}) {
+            const QJsonValue row = change.value(QLatin1StringView(key));
             if (needed && row.isUndefined())
-                fail(u"%1: %2 without \"%3\""_s.arg(where, op, key));
+                fail(u"%1: %2 without \"%3\""_s.arg(where, op, QLatin1StringView(key)));
             if (!needed && !row.isUndefined())
-                fail(u"%1: %2 with \"%3\""_s.arg(where, op, key));
+                fail(u"%1: %2 with \"%3\""_s.arg(where, op, QLatin1StringView(key)));
             if (needed)
-                *target = decodeRow(delta.fields, row, u"%1 %2"_s.arg(where, key), dates);
+                *target = decodeRow(delta.fields, row, Where{"change", i, key}, dates);
         }
         delta.changes.append(std::move(decoded));
     }

@@ -25,6 +25,36 @@ QDateTime parseIsoDateTime(const QString &text)
     return parsed.timeSpec() == Qt::LocalTime ? parsed : parsed.toLocalTime();
 }
 
+// Whether a value is already what a field of this definition stores (see coerceValue).
+bool isStoredForm(const FieldDef &def, const QVariant &value)
+{
+    if (!value.isValid())
+        return true;
+    const int typeId = value.metaType().id();
+    switch (def.type) {
+    case FieldType::String: {
+        if (typeId != QMetaType::QString)
+            return false;
+        const qsizetype size = static_cast<const QString *>(value.constData())->size();
+        return size > 0 && size <= (def.size > 0 ? def.size : kDefaultStringSize);
+    }
+    case FieldType::Float:
+        return typeId == QMetaType::Double
+               && std::isfinite(*static_cast<const double *>(value.constData()));
+    case FieldType::DateTime: {
+        if (typeId != QMetaType::QDateTime)
+            return false;
+        const auto *dateTime = static_cast<const QDateTime *>(value.constData());
+        return dateTime->isValid() && dateTime->timeSpec() == Qt::LocalTime;
+    }
+    case FieldType::Integer:
+        return typeId == QMetaType::LongLong;
+    case FieldType::Boolean:
+        return typeId == QMetaType::Bool;
+    }
+    return false;
+}
+
 } // namespace
 
 int fieldSize(const FieldDef &def)
@@ -779,6 +809,12 @@ void TClientDataSet::SetData(const DataPacket &packet)
         for (qsizetype i = 0; i < defs.size(); ++i) {
             const FieldDef &def = defs[i];
             const QVariant &value = source[columns[static_cast<size_t>(i)]];
+            // Decoded packets hold stored forms already: those values are shared, not converted.
+            if (isStoredForm(def, value)) {
+                if (!identity)
+                    row[i] = value;
+                continue;
+            }
             if (def.type == FieldType::String && value.metaType().id() == QMetaType::QString
                 && value.toString().size() > fieldSize(def))
                 throw PacketError(u"%1: row %2, field %3: string of %4 characters exceeds size %5"_s
@@ -794,10 +830,7 @@ void TClientDataSet::SetData(const DataPacket &packet)
                                            QString::fromLatin1(value.typeName()),
                                            fieldTypeName(def.type))
                                       .toStdString());
-            // Only rows whose values needed converting are written, so a decoded packet's rows
-            // are shared rather than copied.
-            if (!identity || stored != value || stored.metaType() != value.metaType())
-                row[i] = std::move(stored);
+            row[i] = std::move(stored);
         }
         records[static_cast<size_t>(r)].values = std::move(row);
     }
@@ -809,9 +842,9 @@ void TClientDataSet::SetData(const DataPacket &packet)
         d->setFields(defs);
         visible = d->computeVisible(records);
     } else {
-        visible.resize(records.size());
-        for (size_t i = 0; i < visible.size(); ++i)
-            visible[i] = static_cast<int>(i);
+        visible.reserve(records.size());
+        for (size_t i = 0; i < records.size(); ++i)
+            visible.push_back(static_cast<int>(i));
     }
 
     d->setFields(defs);
