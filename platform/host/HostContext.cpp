@@ -13,11 +13,11 @@ void parseServer(const QString &server, HostContext &context)
     QString host = server.trimmed();
     if (host.isEmpty())
         return;
-    const int colon = host.lastIndexOf(QLatin1Char(':'));
+    const qsizetype colon = host.lastIndexOf(QLatin1Char(':'));
     const bool bracketed = host.startsWith(QLatin1Char('['));
-    const int closing = host.indexOf(QLatin1Char(']'));
-    if (colon >= 0 && (!bracketed || colon > closing)
-        && (bracketed || host.indexOf(QLatin1Char(':')) == colon)) {
+    const qsizetype closing = host.indexOf(QLatin1Char(']'));
+    if (colon >= 0 && (!bracketed || colon > closing) &&
+        (bracketed || host.indexOf(QLatin1Char(':')) == colon)) {
         bool ok = false;
         const int port = host.mid(colon + 1).toInt(&ok);
         if (ok && port > 0 && port <= 65535)

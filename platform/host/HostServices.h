@@ -59,8 +59,7 @@ void reportUnexpectedError(const QString &text) noexcept;
 // Wraps every place where Qt calls in (slots, event overrides, timers): exceptions must not cross
 // the event loop. A SilentAbort has already been reported by whoever raised it and is swallowed;
 // any other error is shown to the user.
-template <class F>
-void guarded(F &&f) noexcept
+template <class F> void guarded(F &&f) noexcept
 {
     try {
         f();

@@ -8,7 +8,6 @@
 #include <QScreen>
 #include <QTimer>
 
-
 namespace ngc {
 
 namespace {
@@ -32,7 +31,7 @@ protected:
         QColor color = palette().color(QPalette::WindowText);
         for (int i = 0; i < SpinnerSpokes; ++i) {
             const int age = (m_step - i + SpinnerSpokes) % SpinnerSpokes;
-            color.setAlphaF(1.0 - 0.075 * age);
+            color.setAlphaF(1.0f - 0.075f * static_cast<float>(age));
             painter.setPen(QPen(color, 3, Qt::SolidLine, Qt::RoundCap));
             painter.save();
             painter.rotate(360.0 * i / SpinnerSpokes);

@@ -115,8 +115,9 @@ MsgButton QtHostUi::message(const QString &text, MsgKind kind, const MsgButtons 
     // the same.
     std::pair<QAbstractButton *, MsgButton> escape = pushButtons.first();
     for (const MsgButton wanted : {MsgButton::Cancel, MsgButton::No}) {
-        const auto found = std::find_if(pushButtons.cbegin(), pushButtons.cend(),
-                                        [wanted](const auto &entry) { return entry.second == wanted; });
+        const auto found =
+            std::find_if(pushButtons.cbegin(), pushButtons.cend(),
+                         [wanted](const auto &entry) { return entry.second == wanted; });
         if (found != pushButtons.cend()) {
             escape = *found;
             break;

@@ -128,8 +128,8 @@ QString NomeSemana(const QDate &date)
 {
     if (!date.isValid())
         return {};
-    static const char16_t *const names[] = {u"Segunda", u"Terça", u"Quarta", u"Quinta",
-                                            u"Sexta", u"Sábado", u"Domingo"};
+    static const char16_t *const names[] = {u"Segunda", u"Terça",  u"Quarta", u"Quinta",
+                                            u"Sexta",   u"Sábado", u"Domingo"};
     return QString::fromUtf16(names[date.dayOfWeek() - 1]);
 }
 

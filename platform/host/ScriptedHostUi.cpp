@@ -72,8 +72,7 @@ void ScriptedHostUi::clear()
     m_lists.clear();
 }
 
-template <class T>
-bool ScriptedHostUi::takeAnswer(T &out)
+template <class T> bool ScriptedHostUi::takeAnswer(T &out)
 {
     if (m_answers.empty() || !std::holds_alternative<T>(m_answers.front()))
         return false;
@@ -98,8 +97,8 @@ MsgButton ScriptedHostUi::message(const QString &text, MsgKind kind, const MsgBu
 {
     const MsgButtons offered = buttons.isEmpty() ? MsgButtons{MsgButton::Ok} : buttons;
     MsgButton answer = offered.first();
-    if (!m_answers.empty() && std::holds_alternative<MsgButton>(m_answers.front())
-        && offered.contains(std::get<MsgButton>(m_answers.front()))) {
+    if (!m_answers.empty() && std::holds_alternative<MsgButton>(m_answers.front()) &&
+        offered.contains(std::get<MsgButton>(m_answers.front()))) {
         takeAnswer(answer);
     }
     m_messages.append({text, kind, offered, answer});

@@ -85,8 +85,7 @@ private:
     };
     using Answer = std::variant<MsgButton, Row, Cancel, Selection>;
 
-    template <class T>
-    bool takeAnswer(T &out);
+    template <class T> bool takeAnswer(T &out);
     bool takeRowOrCancel(int rowCount, int &recNo);
 
     bool m_echo;

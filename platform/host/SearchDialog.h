@@ -32,7 +32,7 @@ public:
 private:
     void find();
 
-        DataSetModel *m_model;
+    DataSetModel *m_model;
     QComboBox *m_column;
     QLineEdit *m_text;
     QCheckBox *m_anywhere;

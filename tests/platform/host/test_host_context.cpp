@@ -1,7 +1,7 @@
 #include <host/HostContext.h>
 
-#include <QTemporaryDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include "printers.h"
 

@@ -113,7 +113,7 @@ TEST_F(HostServices, ProgressGuardHidesTheWindowOnEveryPath)
     EXPECT_EQ(ui.progress().at(0).kind, 1);
     EXPECT_EQ(ui.progress().at(0).text, QStringLiteral("Atualizando dados no servidor..."));
     EXPECT_EQ(ui.progress().at(2).kind, 6);
-    EXPECT_TRUE(ui.progress().at(6).shownAfter);   // the inner end leaves the outer window up
+    EXPECT_TRUE(ui.progress().at(6).shownAfter); // the inner end leaves the outer window up
     EXPECT_FALSE(ui.progress().at(7).shownAfter);
     EXPECT_FALSE(ui.progress().at(7).begin);
 }

@@ -39,8 +39,7 @@ void whenModal(std::function<void(QWidget *)> action, int attempts = 500)
     });
 }
 
-template <class T>
-T *child(QWidget *parent, const char *name)
+template <class T> T *child(QWidget *parent, const char *name)
 {
     T *found = parent->findChild<T *>(QString::fromUtf8(name));
     EXPECT_NE(found, nullptr) << name;
@@ -131,16 +130,16 @@ TEST_F(QtHostUiTest, MarkRowsReturnsTheJsonOfTheMarkedKeys)
         ASSERT_NE(table, nullptr);
         EXPECT_EQ(w->windowTitle(), QStringLiteral("Marcas"));
         preMarked = table->model()->index(1, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked;
-        QTest::keyClick(table, Qt::Key_Space);   // marks the first row
+        QTest::keyClick(table, Qt::Key_Space); // marks the first row
         QTest::keyClick(table, Qt::Key_Down);
-        QTest::keyClick(table, Qt::Key_Space);   // unmarks the second
+        QTest::keyClick(table, Qt::Key_Space); // unmarks the second
         QTest::keyClick(table, Qt::Key_Down);
-        QTest::keyClick(table, Qt::Key_Right);   // the cursor off the box column
-        QTest::keyClick(table, Qt::Key_Space);   // still marks the third
+        QTest::keyClick(table, Qt::Key_Right); // the cursor off the box column
+        QTest::keyClick(table, Qt::Key_Space); // still marks the third
         QTest::keyClick(w, Qt::Key_Return);
     });
-    EXPECT_TRUE(ui.markRows(source, QStringLiteral("CDMARCA"), QStringLiteral("Marcas"), false,
-                            selection));
+    EXPECT_TRUE(
+        ui.markRows(source, QStringLiteral("CDMARCA"), QStringLiteral("Marcas"), false, selection));
     EXPECT_TRUE(preMarked);
     EXPECT_EQ(selection, QStringLiteral(R"(["00001","00003"])"));
 

@@ -37,12 +37,11 @@ TEST(Routines, AjustaBringsDigitCodesToTheirStoredWidth)
         int width;
         const char *expected;
     };
+    // A code with more significant digits than the width is not cut into another code.
     const Case cases[] = {
-        {"7", 2, "07"},          {"07", 2, "07"},       {" 7 ", 2, "07"},
-        {"123", 5, "00123"},     {"007", 2, "07"},      {"0000", 2, "00"},
-        {"123", 2, "123"},       // more significant digits than the width: not cut
-        {"A", 2, "A"},           {" 1A ", 3, "1A"},     {"", 2, ""},
-        {"   ", 2, ""},          {"12345", 5, "12345"},
+        {"7", 2, "07"},   {"07", 2, "07"},   {" 7 ", 2, "07"},      {"123", 5, "00123"},
+        {"007", 2, "07"}, {"0000", 2, "00"}, {"12345", 5, "12345"}, {"123", 2, "123"},
+        {"A", 2, "A"},    {" 1A ", 3, "1A"}, {"", 2, ""},           {"   ", 2, ""},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(Ajusta(QString::fromUtf8(c.text), c.width), QString::fromUtf8(c.expected))
@@ -58,12 +57,14 @@ TEST(Routines, RoundDecRoundsHalfAwayFromZeroOnTheDecimalValue)
         double expected;
     };
     const Case cases[] = {
-        {1.005, 2, 1.01},    {2.675, 2, 2.68},   {-1.005, 2, -1.01}, {1.004, 2, 1.0},
-        {0.125, 2, 0.13},    {-0.125, 2, -0.13}, {1.0049999, 2, 1.0}, {9.995, 2, 10.0},
-        {99.5, 0, 100.0},    {0.5, 0, 1.0},      {0.4, 0, 0.0},      {0.05, 0, 0.0},
-        {1234.5, -2, 1200.0}, {1250.0, -2, 1300.0}, {12.5, 5, 12.5},  {1e-7, 2, 0.0},
-        {0.0, 2, 0.0},       {123456789.125, 2, 123456789.13},       {1e20, 2, 1e20},
-        {0.285, 2, 0.29},    {1.45, 1, 1.5},     {8.325, 2, 8.33},
+        {1.005, 2, 1.01},     {2.675, 2, 2.68},     {-1.005, 2, -1.01},
+        {1.004, 2, 1.0},      {0.125, 2, 0.13},     {-0.125, 2, -0.13},
+        {1.0049999, 2, 1.0},  {9.995, 2, 10.0},     {99.5, 0, 100.0},
+        {0.5, 0, 1.0},        {0.4, 0, 0.0},        {0.05, 0, 0.0},
+        {1234.5, -2, 1200.0}, {1250.0, -2, 1300.0}, {12.5, 5, 12.5},
+        {1e-7, 2, 0.0},       {0.0, 2, 0.0},        {123456789.125, 2, 123456789.13},
+        {1e20, 2, 1e20},      {0.285, 2, 0.29},     {1.45, 1, 1.5},
+        {8.325, 2, 8.33},
     };
     for (const Case &c : cases)
         EXPECT_EQ(RoundDec(c.value, c.decimals), c.expected) << c.value << " to " << c.decimals;
@@ -92,8 +93,8 @@ void runKeyCases(const QList<KeyCase> &cases)
         MaxNumber(QString::fromUtf8(c.text), c.intDigits, c.decDigits, key, c.selStart,
                   c.selLength);
         EXPECT_EQ(!key.isNull(), c.accepted)
-            << "text '" << c.text << "' key '" << QString(QChar(c.key)).toStdString()
-            << "' at " << c.selStart << "+" << c.selLength;
+            << "text '" << c.text << "' key '" << QString(QChar(c.key)).toStdString() << "' at "
+            << c.selStart << "+" << c.selLength;
         if (c.accepted) {
             EXPECT_EQ(key, QChar(c.key));
         }
@@ -108,24 +109,24 @@ TEST(Routines, MaxNumberRefusesKeysThatExceedTheDigitLimits)
     runKeyCases({
         {"", 3, 2, u'1', 0, 0, true},
         {"12", 3, 2, u'3', 2, 0, true},
-        {"123", 3, 2, u'4', 3, 0, false},       // a fourth integer digit
-        {"123", 3, 2, u'4', 0, 0, false},       // also in front
-        {"123", 3, 2, u'4', 1, 1, true},        // replaces a selected digit
-        {"123", 3, 2, u'4', 0, 3, true},        // replaces everything
+        {"123", 3, 2, u'4', 3, 0, false}, // a fourth integer digit
+        {"123", 3, 2, u'4', 0, 0, false}, // also in front
+        {"123", 3, 2, u'4', 1, 1, true},  // replaces a selected digit
+        {"123", 3, 2, u'4', 0, 3, true},  // replaces everything
         {"123", 3, 2, u'.', 3, 0, true},
         {"12.5", 3, 2, u'6', 4, 0, true},
-        {"12.56", 3, 2, u'7', 5, 0, false},     // a third decimal
-        {"12.56", 3, 2, u'7', 4, 1, true},      // replaces the last decimal
-        {"12.56", 3, 2, u'7', 0, 0, true},      // an integer digit is still free
+        {"12.56", 3, 2, u'7', 5, 0, false}, // a third decimal
+        {"12.56", 3, 2, u'7', 4, 1, true},  // replaces the last decimal
+        {"12.56", 3, 2, u'7', 0, 0, true},  // an integer digit is still free
         {"123.56", 3, 2, u'7', 0, 0, false},
-        {"12.5", 3, 2, u'.', 4, 0, false},      // a second separator
-        {"12.5", 3, 2, u'.', 2, 1, true},       // replaces the separator itself
-        {"12345", 5, 2, u'.', 2, 0, false},     // would leave three decimals
+        {"12.5", 3, 2, u'.', 4, 0, false},  // a second separator
+        {"12.5", 3, 2, u'.', 2, 1, true},   // replaces the separator itself
+        {"12345", 5, 2, u'.', 2, 0, false}, // would leave three decimals
         {"12345", 5, 2, u'.', 3, 0, true},
-        {"1", 3, 0, u'.', 1, 0, false},         // no decimals allowed at all
-        {"123", 3, 2, u'\b', 3, 0, true},       // control keys pass
-        {"123", 3, 2, u'x', 3, 0, true},        // not a digit: the edit's own business
-        {"123", 3, 2, u'4', 10, 5, false},      // caret beyond the text is clamped
+        {"1", 3, 0, u'.', 1, 0, false},    // no decimals allowed at all
+        {"123", 3, 2, u'\b', 3, 0, true},  // control keys pass
+        {"123", 3, 2, u'x', 3, 0, true},   // not a digit: the edit's own business
+        {"123", 3, 2, u'4', 10, 5, false}, // caret beyond the text is clamped
         {"1234567890", 10, 5, u'1', 10, 0, false},
         {"1234567890.1234", 10, 5, u'5', 15, 0, true},
         {"1234567890.12345", 10, 5, u'6', 16, 0, false},

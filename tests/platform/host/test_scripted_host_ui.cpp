@@ -104,8 +104,8 @@ TEST(ScriptedHostUi, RecordsWhatWasShown)
     EXPECT_EQ(ui.progressDepth(), 0);
     ui.unexpectedError(QStringLiteral("boom"));
     ui.answerRow(1);
-    EXPECT_FALSE(ui.chooseRow(source, QStringLiteral("Marcas"),
-                              QStringLiteral("Não há marca cadastrada.")));
+    EXPECT_FALSE(
+        ui.chooseRow(source, QStringLiteral("Marcas"), QStringLiteral("Não há marca cadastrada.")));
     EXPECT_FALSE(ui.chooseRow(unbound, QStringLiteral("x"), QString()));
     QString selection = QStringLiteral(R"(["1"])");
     ui.markRows(source, QStringLiteral("CDMARCA"), QStringLiteral("Marcas"), true, selection);

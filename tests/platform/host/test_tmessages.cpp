@@ -39,8 +39,8 @@ TEST(TMessages, KeyIsEverythingBeforeTheFirstBar)
 
 TEST(TMessages, MissingKeysGiveEmptyTextAndCaseMatters)
 {
-    const TMessages catalog(QStringList{QStringLiteral("prazo_inv|lower"),
-                                        QStringLiteral("Prazo_Inv|upper")});
+    const TMessages catalog(
+        QStringList{QStringLiteral("prazo_inv|lower"), QStringLiteral("Prazo_Inv|upper")});
     EXPECT_EQ(catalog.Msg(QStringLiteral("prazo_inv")), QStringLiteral("lower"));
     EXPECT_EQ(catalog.Msg(QStringLiteral("Prazo_Inv")), QStringLiteral("upper"));
     EXPECT_EQ(catalog.Msg(QStringLiteral("PRAZO_INV")), QString());
