@@ -25,8 +25,6 @@ void TfrmInfoPlanNeg::cdsItemColeIDTPFOPGTCOLSetText(ngc::TField &sender, const 
 
 void TfrmInfoPlanNeg::drgFormPgtoChange() {}
 
-void TfrmInfoPlanNeg::panFormPgtoEnter() {}
-
 void TfrmInfoPlanNeg::speDiaFixoChange() {}
 
 void TfrmInfoPlanNeg::speParcelaChange() {}
@@ -41,11 +39,7 @@ void TfrmInfoPlanNeg::btpPesqFormPgtoBeforePesq(bool &) {}
 
 void TfrmInfoPlanNeg::btpPesqFormPgtoAfterPesq() {}
 
-void TfrmInfoPlanNeg::cdsPzoPgtItmColBeforeInsert(ngc::TClientDataSet &) {}
-
 void TfrmInfoPlanNeg::cdsPzoPgtItmColAfterInsert(ngc::TClientDataSet &) {}
-
-void TfrmInfoPlanNeg::cdsPzoPgtItmColBeforeEdit(ngc::TClientDataSet &) {}
 
 void TfrmInfoPlanNeg::cdsPzoPgtItmColAfterEdit(ngc::TClientDataSet &) {}
 
@@ -59,11 +53,7 @@ void TfrmInfoPlanNeg::cdsPzoPgtItmColBeforeDelete(ngc::TClientDataSet &) {}
 
 void TfrmInfoPlanNeg::cdsPzoPgtItmColAfterDelete(ngc::TClientDataSet &) {}
 
-void TfrmInfoPlanNeg::dtsPzoPgtItmColStateChange(ngc::TDataSource &) {}
-
 void TfrmInfoPlanNeg::dbgPzoPgtItmColColExit() {}
-
-void TfrmInfoPlanNeg::dbgPzoPgtItmColEnter() {}
 
 void TfrmInfoPlanNeg::dbgPzoPgtItmColKeyDown(int &, Qt::KeyboardModifiers) {}
 

@@ -272,11 +272,6 @@ void TfrmInfoPlanNeg::FormCreate()
     ngc::SetChildEnabled(panPesqFormPgto, ngc::ModuloAtiv() == moduloComercial);
 }
 
-void TfrmInfoPlanNeg::FormActivate()
-{
-    TfrmPadraoGrid::FormActivate();
-}
-
 void TfrmInfoPlanNeg::FormClose(ngc::CloseAction &action)
 {
     TfrmPadraoGrid::FormClose(action);

@@ -2,11 +2,19 @@
 
 namespace Cli_Ngc27451 {
 
-void TfrmInfoPlanNeg::cdsFilialImpAfterScroll(ngc::TClientDataSet &) {}
-
-bool TfrmInfoPlanNeg::cdsDescImpFilterRecord(ngc::TClientDataSet &)
+// Switching the filter off and on again runs every tax row through the filter against the
+// branch that is now current; the first positioning after a load is what switches it on at all.
+void TfrmInfoPlanNeg::cdsFilialImpAfterScroll(ngc::TClientDataSet &)
 {
-    return true;
+    cdsDescImp.SetFiltered(false);
+    cdsDescImp.SetFiltered(true);
+}
+
+// Branch codes are compared exactly as they are stored: case, blanks and length all count.
+bool TfrmInfoPlanNeg::cdsDescImpFilterRecord(ngc::TClientDataSet &dataSet)
+{
+    return dataSet.FieldByName(QStringLiteral("CDFILIAP")).AsString()
+           == cdsFilialImp.FieldByName(QStringLiteral("CDFILIAL")).AsString();
 }
 
 } // namespace Cli_Ngc27451
