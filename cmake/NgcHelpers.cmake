@@ -28,7 +28,7 @@ endfunction()
 
 # ngc_add_test(<name> SOURCES ... LIBS ... [GUI] [TIMEOUT s] [LABELS ...]): one GoogleTest
 # executable, discovered by CTest. GUI tests get a QApplication (tests/support/gui_main.cpp); all
-# run on Qt's offscreen platform with a pinned locale.
+# run on Qt's offscreen platform; the test mains pin the locale.
 function(ngc_add_test name)
     cmake_parse_arguments(ARG "GUI" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
@@ -42,7 +42,7 @@ function(ngc_add_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
-    set(props TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")
+    set(props TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT QT_QPA_PLATFORM=offscreen)
     if(ARG_LABELS)
         list(APPEND props LABELS "${ARG_LABELS}")
     endif()
