@@ -65,10 +65,12 @@ protected:
     {
         // The screens belong to the application, which this test outlives in no way that would
         // delete them; do it here, as a host does before it ends.
+        QList<QPointer<QWidget>> screens;
         for (QWidget *window : QApplication::topLevelWidgets()) {
             if (window->objectName() == QStringLiteral("frmInfoPlanNeg"))
-                delete window;
+                screens << window;
         }
+        qDeleteAll(screens);
         frmInfoPlanNeg = nullptr;
         ngc::setHostUi(nullptr);
     }
