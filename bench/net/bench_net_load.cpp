@@ -3,8 +3,10 @@
 // idle keep-alive connections and the server's memory over a sustained load. Every phase runs
 // for a fixed time and stops by itself.
 //
-//   bench_net_load [--seconds N] [--idle-seconds N] [--phase throughput|idle|all]
+//   bench_net_load [--seconds N] [--idle-seconds N] [--phase throughput|idle|all] [--port N]
+//                  [--method GetParaSupri|GetItemCole|SetItemCole]
 //
+// --port drives a server that is already running (throughput only) instead of starting one.
 // NGC_TEST_PG_URL, when set, repeats the throughput phase on PostgreSQL.
 #include "AppServerProcess.h"
 
@@ -217,9 +219,11 @@ long rssKiB(qint64 pid)
     return 0;
 }
 
-void throughputPhase(const QString &label, const QStringList &serverArgs, double seconds)
+// Empty: every method.
+QString g_onlyMethod;
+
+void throughputTable(const QString &label, int port, double seconds)
 {
-    AppServerProcess server(QStringLiteral(NGC_APPSERVER), serverArgs);
     std::printf("\n### %s\n\n", qPrintable(label));
     std::printf(
         "| method | connections | calls/s | p50 ms | p99 ms | calls | refused | errors |\n");
@@ -227,7 +231,9 @@ void throughputPhase(const QString &label, const QStringList &serverArgs, double
     for (int connections : {1, 8, 32}) {
         double cheap = 0;
         for (Method method : {Method::CheapRead, Method::GetItemCole, Method::SetItemCole}) {
-            const LoadResult r = runLoad(server.port(), method, connections, seconds);
+            if (!g_onlyMethod.isEmpty() && g_onlyMethod != QString::fromLatin1(name(method)))
+                continue;
+            const LoadResult r = runLoad(port, method, connections, seconds);
             if (method == Method::CheapRead)
                 cheap = r.callsPerSecond;
             std::printf("| %s | %d | %.0f | %.3f | %.3f | %ld | %ld | %ld |\n", name(method),
@@ -238,6 +244,12 @@ void throughputPhase(const QString &label, const QStringList &serverArgs, double
             std::fflush(stdout);
         }
     }
+}
+
+void throughputPhase(const QString &label, const QStringList &serverArgs, double seconds)
+{
+    AppServerProcess server(QStringLiteral(NGC_APPSERVER), serverArgs);
+    throughputTable(label, server.port(), seconds);
 }
 
 void idlePhase(const QStringList &serverArgs, double seconds)
@@ -308,6 +320,7 @@ int main(int argc, char **argv)
     double seconds = 5;
     double idleSeconds = 60;
     QString phase = QStringLiteral("all");
+    int port = 0;
     const QStringList args = app.arguments();
     for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
         if (args[i] == QStringLiteral("--seconds"))
@@ -316,6 +329,10 @@ int main(int argc, char **argv)
             idleSeconds = args[i + 1].toDouble();
         else if (args[i] == QStringLiteral("--phase"))
             phase = args[i + 1];
+        else if (args[i] == QStringLiteral("--method"))
+            g_onlyMethod = args[i + 1];
+        else if (args[i] == QStringLiteral("--port"))
+            port = args[i + 1].toInt();
     }
 
     QTemporaryDir dir;
@@ -323,6 +340,10 @@ int main(int argc, char **argv)
                                  QStringLiteral("sqlite:") +
                                      dir.filePath(QStringLiteral("bench.db"))};
     try {
+        if (port != 0) {
+            throughputTable(QStringLiteral("Server on port %1").arg(port), port, seconds);
+            return 0;
+        }
         if (phase != QStringLiteral("idle")) {
             throughputPhase(QStringLiteral("SQLite file (WAL)"), sqliteFile, seconds);
             const QString pg = qEnvironmentVariable("NGC_TEST_PG_URL");
