@@ -1,10 +1,15 @@
-// Feeds arbitrary bytes to the packet decoders. A packet that is accepted must load into a dataset,
-// survive a round trip through its own encoding unchanged, and give a delta that decodes again.
+// Feeds arbitrary bytes to the packet decoders. The text reader must never accept what a JSON
+// document parser refuses, and must agree with the document-based decoder on every packet both
+// accept. An accepted packet must load into a dataset, survive a round trip through its own
+// encoding unchanged, and give a delta that decodes again.
 
 #include <data/DataPacket.h>
 #include <data/TClientDataSet.h>
 
 #include <QByteArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
 
 #include <cstdint>
 #include <cstdlib>
@@ -44,8 +49,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data),
                                                      static_cast<qsizetype>(size));
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    const bool validJson = error.error == QJsonParseError::NoError;
     try {
         const ngc::DataPacket packet = ngc::packetFromJson(bytes);
+        check(validJson);
+        try {
+            check(ngc::decodePacket(document.object()) == packet);
+        } catch (const ngc::PacketError &) {
+        }
         check(ngc::packetFromJson(ngc::packetToJson(packet)) == packet);
         exerciseDataSet(packet);
     } catch (const ngc::PacketError &) {

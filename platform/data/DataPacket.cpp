@@ -1,4 +1,5 @@
 #include "DataPacket.h"
+#include "PacketCodec.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -15,18 +16,18 @@
 
 namespace ngc {
 
-namespace {
-
 using namespace Qt::StringLiterals;
+using namespace detail;
 
-constexpr int kDefaultStringSize = 20;
+namespace detail {
 
 int effectiveSize(const FieldDef &def)
 {
+    constexpr int kDefaultStringSize = 20;
     return def.size > 0 ? def.size : kDefaultStringSize;
 }
 
-[[noreturn]] void fail(const QString &message)
+void fail(const QString &message)
 {
     throw PacketError(message.toStdString());
 }
@@ -51,6 +52,10 @@ QString kindOf(QJsonValue::Type type)
     }
     return u"nothing"_s;
 }
+
+} // namespace detail
+
+namespace {
 
 QString dateTimeText(const QDateTime &value)
 {
@@ -109,6 +114,12 @@ QJsonArray encodeRow(const QList<FieldDef> &fields, const Row &row)
     return array;
 }
 
+} // namespace
+
+namespace detail {
+
+namespace {
+
 int digits(const QString &text, qsizetype from, qsizetype count, bool &ok)
 {
     int result = 0;
@@ -123,8 +134,25 @@ int digits(const QString &text, qsizetype from, qsizetype count, bool &ok)
     return result;
 }
 
-// "yyyy-MM-ddTHH:mm:ss" with an optional ".zzz", local time; an invalid QDateTime when the text
-// is anything else (a zone suffix included: the wire carries wall-clock times).
+FieldType parseFieldType(const QString &name, bool &ok)
+{
+    ok = true;
+    if (name == u"string"_s)
+        return FieldType::String;
+    if (name == u"float"_s)
+        return FieldType::Float;
+    if (name == u"datetime"_s)
+        return FieldType::DateTime;
+    if (name == u"integer"_s)
+        return FieldType::Integer;
+    if (name == u"boolean"_s)
+        return FieldType::Boolean;
+    ok = false;
+    return FieldType::String;
+}
+
+} // namespace
+
 QDateTime parseDateTime(const QString &text)
 {
     const qsizetype length = text.size();
@@ -150,36 +178,8 @@ QDateTime parseDateTime(const QString &text)
     return QDateTime(date, time);
 }
 
-FieldType parseFieldType(const QString &name, bool &ok)
+QList<FieldDef> decodeFields(const QJsonArray &array)
 {
-    ok = true;
-    if (name == u"string"_s)
-        return FieldType::String;
-    if (name == u"float"_s)
-        return FieldType::Float;
-    if (name == u"datetime"_s)
-        return FieldType::DateTime;
-    if (name == u"integer"_s)
-        return FieldType::Integer;
-    if (name == u"boolean"_s)
-        return FieldType::Boolean;
-    ok = false;
-    return FieldType::String;
-}
-
-QJsonArray requireArray(const QJsonObject &object, const QString &key)
-{
-    const auto it = object.constFind(key);
-    if (it == object.constEnd())
-        fail(u"missing \"%1\""_s.arg(key));
-    if (!it->isArray())
-        fail(u"\"%1\" is %2, not an array"_s.arg(key, kindOf(it->type())));
-    return it->toArray();
-}
-
-QList<FieldDef> decodeFields(const QJsonObject &object)
-{
-    const QJsonArray array = requireArray(object, u"fields"_s);
     QList<FieldDef> fields;
     fields.reserve(array.size());
     QSet<QString> seen;
@@ -216,6 +216,21 @@ QList<FieldDef> decodeFields(const QJsonObject &object)
     }
     return fields;
 }
+
+} // namespace detail
+
+namespace {
+
+QJsonArray requireArray(const QJsonObject &object, const QString &key)
+{
+    const auto it = object.constFind(key);
+    if (it == object.constEnd())
+        fail(u"missing \"%1\""_s.arg(key));
+    if (!it->isArray())
+        fail(u"\"%1\" is %2, not an array"_s.arg(key, kindOf(it->type())));
+    return it->toArray();
+}
+
 
 // Where a value sits, spelled out only when something is wrong with it: "row 3",
 // "change 2 old".
@@ -469,7 +484,7 @@ DataPacket decodePacket(const QJsonValue &json)
 {
     const QJsonObject object = requireObject(json);
     DataPacket packet;
-    packet.fields = decodeFields(object);
+    packet.fields = decodeFields(requireArray(object, u"fields"_s));
     const QJsonArray rows = requireArray(object, u"rows"_s);
     packet.rows.reserve(rows.size());
     std::vector<ColumnCache> dates(static_cast<size_t>(packet.fields.size()));
@@ -483,7 +498,7 @@ DeltaPacket decodeDelta(const QJsonValue &json)
 {
     const QJsonObject object = requireObject(json);
     DeltaPacket delta;
-    delta.fields = decodeFields(object);
+    delta.fields = decodeFields(requireArray(object, u"fields"_s));
     const QJsonArray changes = requireArray(object, u"changes"_s);
     delta.changes.reserve(changes.size());
     std::vector<ColumnCache> dates(static_cast<size_t>(delta.fields.size()));
@@ -527,7 +542,7 @@ DeltaPacket decodeDelta(const QJsonValue &json)
 
 DataPacket packetFromJson(const QByteArray &json)
 {
-    return decodePacket(parseJson(json));
+    return readPacketJson(json);
 }
 
 DeltaPacket deltaFromJson(const QByteArray &json)

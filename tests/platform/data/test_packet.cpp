@@ -1,6 +1,8 @@
 #include <data/DataPacket.h>
 
 #include <QDateTime>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
 
@@ -163,6 +165,60 @@ TEST(Packet, MalformedPacketsAreRefusedWithAReason)
                 << c.json << " gave: " << error.what();
         }
     }
+}
+
+TEST(Packet, TextAndDocumentDecodersAgree)
+{
+    const char *texts[] = {
+        R"({"fields":[{"name":"S","type":"string","size":6}],"rows":[["a\"b\\c"],["\u00e7\u00e3o"],["\ud83d\ude00x"],["\/\b\f\n\r\t"],["Ação"],[""],[null]]})",
+        R"( { "rows" : [ [ 1 , true , "2026-12-08T00:00:00" ] ] , "extra" : {"a":[1,{"b":null}]},
+            "fields" : [ {"name":"I","type":"integer","note":1}, {"name":"B","type":"boolean"},
+                         {"name":"D","type":"datetime"} ] } )",
+        R"({"fields":[{"name":"F","type":"float"},{"name":"I","type":"integer"}],"rows":[[-0.5e-3,12.0],[1E+2,-9223372036854775808],[123456789012345678901234567890,1e2]]})",
+        R"({"fields":[],"rows":[[],[]]})",
+    };
+    for (const char *text : texts) {
+        const DataPacket direct = packetFromJson(text);
+        const QJsonDocument document = QJsonDocument::fromJson(text);
+        ASSERT_TRUE(document.isObject()) << text;
+        EXPECT_EQ(direct, decodePacket(document.object())) << text;
+    }
+    const DataPacket escaped = packetFromJson(texts[0]);
+    EXPECT_EQ(escaped.rows[0][0].toString(), "a\"b\\c");
+    EXPECT_EQ(escaped.rows[2][0].toString(), QString::fromUtf8("\xF0\x9F\x98\x80x"));
+}
+
+TEST(Packet, TextThatIsNoJsonIsRefused)
+{
+    const char *valid = R"({"fields":[{"name":"S","type":"string"},{"name":"F","type":"float"}],"rows":[["a",1]]})";
+    ASSERT_NO_THROW(packetFromJson(valid));
+    const QByteArray cases[] = {
+        QByteArray(valid) + QByteArray("\0\0\0\2", 4), // nothing may follow the packet
+        QByteArray(valid) + "x",
+        R"({"fields":[{"name":"S","type":"string"},{"name":"F","type":"float"}],"rows":[["a",01]]})",
+        R"({"fields":[{"name":"S","type":"string"},{"name":"F","type":"float"}],"rows":[["a",1.]]})",
+        R"({"fields":[{"name":"S","type":"string"},{"name":"F","type":"float"}],"rows":[["a",.5]]})",
+        R"({"fields":[{"name":"S","type":"string"},{"name":"F","type":"float"}],"rows":[["a",+1]]})",
+        R"({"fields":[{"name":"S","type":"string"},{"name":"F","type":"float"}],"rows":[["a",1e]]})",
+        R"({"fields":[{"name":"S","type":"string"},{"name":"F","type":"float"}],"rows":[["a",1],]})",
+        R"({"fields":[{"name":"S","type":"string"},{"name":"F","type":"float"}],"rows":[["a" 1]]})",
+        R"({"fields":[{"name":"S","type":"string"},{"name":"F","type":"float"}],"rows":[["a\x",1]]})",
+        R"({"fields":[{"name":"S","type":"string"},{"name":"F","type":"float"}],"rows":[["a\u12",1]]})",
+        R"({"fields":[{"name":"S","type":"string"},{"name":"F","type":"float"}],"rows":[["a)" "\t" R"(",1]]})",
+        R"({"fields":[{"name":"S","type":"string"},{"name":"F","type":"float"}],"rows":[["\ud800",1]]})",
+        R"({"fields":[{"name":"S","type":"string"},{"name":"F","type":"float"}],"rows":[["a",tru]]})",
+        R"({"fields":[{"name":"S","type":"string"},{"name":"F","type":"float"}],"rows":[["a",1]])",
+        R"({"fields":[{"name":"S","type":"string"},{"name":"F","type":"float"}],"rows":[["a",1]],"rows":[]})",
+        QByteArray(R"({"fields":[{"name":"S","type":"string"},{"name":"F","type":"float"}],"rows":[[")")
+            + "\xC3\x28" + R"(",1]]})", // broken UTF-8
+        QByteArray(R"({"fields":[{"name":"S","type":"string"},{"name":"F","type":"float"}],"rows":[[")")
+            + "\xC0\xAF" + R"(",1]]})", // overlong UTF-8
+        QByteArray(R"({"x":)") + QByteArray(100000, '[') + QByteArray(100000, ']') + "}",
+        "",
+        "   ",
+    };
+    for (const QByteArray &text : cases)
+        EXPECT_THROW(packetFromJson(text), PacketError) << text.left(120).toStdString();
 }
 
 TEST(Delta, RoundTripsEveryKindOfChange)
