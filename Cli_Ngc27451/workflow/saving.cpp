@@ -145,8 +145,8 @@ void TfrmInfoPlanNeg::EnviaItemCole()
     cdsItemCole.MergeChangeLog();
 }
 
-// A failed send leaves the record posted here with its change still in the log; the next post,
-// or Confirmar, sends it again.
+// A failed send leaves the record posted here with its change still in the log; the next post
+// sends it again together with whatever the buyer changes meanwhile.
 void TfrmInfoPlanNeg::cdsItemColeAfterPost(ngc::TClientDataSet &dataSet)
 {
     vaCamposNulos = QJsonValue();

@@ -253,10 +253,6 @@ void TfrmInfoPlanNeg::sbtCancelarClick()
 void TfrmInfoPlanNeg::sbtConfirmarClick()
 {
     TfrmPadraoGrid::sbtConfirmarClick();
-    // A change the server refused earlier is still in the change log although the record is no
-    // longer being edited; closing now would drop it without a word, so it is sent again.
-    if (dtsPadrao->State() == DataSetState::Browse && cdsItemCole.ChangeCount() > 0)
-        cdsItemColeAfterPost(cdsItemCole);
     if (editando(dtsPzoPgtItmCol.State()))
         cdsPzoPgtItmCol.Post();
     close();
