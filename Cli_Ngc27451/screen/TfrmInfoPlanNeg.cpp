@@ -46,11 +46,7 @@ TfrmInfoPlanNeg::TfrmInfoPlanNeg(QWidget *parent) : TfrmPadraoGrid(parent)
     create();
 }
 
-TfrmInfoPlanNeg::~TfrmInfoPlanNeg()
-{
-    // The frame's data source outlives the datasets declared here; let go of the item first.
-    dtsPadrao->SetDataSet(nullptr);
-}
+TfrmInfoPlanNeg::~TfrmInfoPlanNeg() = default;
 
 ngc::TClientDataSet *TfrmInfoPlanNeg::findDataSet(const QString &name) const
 {

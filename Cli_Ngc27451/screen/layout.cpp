@@ -235,9 +235,16 @@ QList<QWidget *> tabStops(QWidget *control)
 void TfrmInfoPlanNeg::adjustFrame()
 {
     setWindowTitle(text(u"Informações da Planilha"));
+    // Where the host's bitmap font is missing, a condensed sans keeps the captions within the
+    // widths the layout gives them.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("DejaVu Sans Condensed"),
+                                QStringLiteral("Liberation Sans Narrow"),
+                                QStringLiteral("DejaVu Sans")});
     QFont base(QStringLiteral("MS Sans Serif"));
     base.setStyleHint(QFont::SansSerif);
-    base.setPixelSize(13);
+    // Eight points at 96 dots per inch: an 11-pixel em, a line 13 pixels high.
+    base.setPixelSize(11);
     setFont(base);
 
     lblCodTela->setText(QStringLiteral("NGC27451"));

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPixmap>
+#include <QVariantMap>
 
 using screentest::ScreenFixture;
 
@@ -80,6 +81,30 @@ void loadItem(Cli_Ngc27451::TfrmInfoPlanNeg &screen)
         instalments.rows.append(r);
     }
     terms.SetData(instalments);
+
+    const auto load = [](ngc::TClientDataSet &dataSet, const QList<QVariantMap> &records) {
+        ngc::DataPacket taxes;
+        taxes.fields = dataSet.FieldDefs();
+        for (const QVariantMap &record : records) {
+            ngc::Row r(taxes.fields.size());
+            for (auto it = record.cbegin(); it != record.cend(); ++it)
+                r[dataSet.FieldByName(it.key()).Index()] = it.value();
+            taxes.rows.append(r);
+        }
+        dataSet.SetData(taxes);
+    };
+    load(screen.cdsImpColet,
+         {{{"NMIMPOSTO", QStringLiteral("ICMS")}, {"VRALIQIMPCOL", 18.0}, {"VRIMPCOLETA", 1.8}},
+          {{"NMIMPOSTO", QStringLiteral("IPI")}, {"VRALIQIMPCOL", 5.0}, {"VRIMPCOLETA", 0.5}}});
+    load(screen.cdsFilialImp, {{{"CDFILIAL", QStringLiteral("0001")},
+                                {"NMFILIAL", QStringLiteral("Matriz")}},
+                               {{"CDFILIAL", QStringLiteral("0002")},
+                                {"NMFILIAL", QStringLiteral("Filial Norte")}}});
+    load(screen.cdsDescImp,
+         {{{"NMIMPOSTO", QStringLiteral("ICMS")}, {"CDFILIAP", QStringLiteral("0001")},
+           {"VRPERCALIQUOTA", 18.0}, {"VRIMPOSTO", 1.8}},
+          {{"NMIMPOSTO", QStringLiteral("ICMS")}, {"CDFILIAP", QStringLiteral("0002")},
+           {"VRPERCALIQUOTA", 12.0}, {"VRIMPOSTO", 1.2}}});
 }
 
 using ScreenshotTest = ScreenFixture;
