@@ -72,8 +72,8 @@ void applyServer(const QString &text, const QString &origin, HostContext &contex
     const int closing = host.indexOf(QLatin1Char(']'));
     if (bracketed && closing < 0)
         usage(QStringLiteral("%1: \"%2\" is not host:port").arg(origin, server));
-    const bool hasPort = colon >= 0 && (bracketed ? colon > closing
-                                                  : host.indexOf(QLatin1Char(':')) == colon);
+    const bool hasPort =
+        colon >= 0 && (bracketed ? colon > closing : host.indexOf(QLatin1Char(':')) == colon);
     if (hasPort) {
         bool ok = false;
         const int port = host.mid(colon + 1).toInt(&ok);
@@ -155,7 +155,8 @@ HostOptions HostOptions::parse(const QStringList &arguments, const QProcessEnvir
     const QStringList positional = parser.positionalArguments();
     if (parser.isSet(keys)) {
         if (!positional.isEmpty())
-            usage(QStringLiteral("give the launch keys either with --keys or as arguments, not both"));
+            usage(QStringLiteral(
+                "give the launch keys either with --keys or as arguments, not both"));
         options.keys = parser.value(keys).split(QLatin1Char(','));
     } else {
         options.keys = positional;

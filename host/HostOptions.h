@@ -28,8 +28,7 @@ struct HostOptions {
     bool help = false;
 
     // arguments without the program name. Throws UsageError.
-    static HostOptions parse(const QStringList &arguments,
-                             const QProcessEnvironment &environment);
+    static HostOptions parse(const QStringList &arguments, const QProcessEnvironment &environment);
     static QString helpText();
 };
 

@@ -20,7 +20,7 @@ public:
     void start();
     bool finished() const { return m_finished; }
     QStringList written() const { return m_written; } // file paths, in page order
-    QString error() const { return m_error; }          // empty when every page was written
+    QString error() const { return m_error; }         // empty when every page was written
     QString summary() const;
 
 private:

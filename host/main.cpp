@@ -36,8 +36,8 @@ QString findModule(const QString &requested, QStringList &tried)
         tried << requested;
         return requested;
     }
-    QStringList candidates{QDir(QCoreApplication::applicationDirPath())
-                               .filePath(QStringLiteral("libNgc27451.so"))};
+    QStringList candidates{
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("libNgc27451.so"))};
 #ifdef NGC_MODULE_BUILD_PATH
     candidates << QStringLiteral(NGC_MODULE_BUILD_PATH);
 #endif
@@ -104,12 +104,14 @@ int main(int argc, char **argv)
     QStringList tried;
     const QString modulePath = findModule(options.modulePath, tried);
     if (modulePath.isEmpty()) {
-        printErr(QStringLiteral("no module found (looked for %1)").arg(tried.join(QStringLiteral(", "))));
+        printErr(QStringLiteral("no module found (looked for %1)")
+                     .arg(tried.join(QStringLiteral(", "))));
         return CannotRun;
     }
     QLibrary module(modulePath);
     if (!module.load()) {
-        printErr(QStringLiteral("cannot load the module %1: %2").arg(modulePath, module.errorString()));
+        printErr(
+            QStringLiteral("cannot load the module %1: %2").arg(modulePath, module.errorString()));
         return CannotRun;
     }
     const auto iniProc = reinterpret_cast<IniProcFn>(module.resolve("IniProc"));

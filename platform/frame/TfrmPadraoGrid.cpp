@@ -47,8 +47,7 @@ void fill(QWidget *container, QWidget *child)
 } // namespace
 
 TfrmPadraoGrid::TfrmPadraoGrid(QWidget *parent)
-    : QDialog(parent),
-      m_dtsPadrao(std::make_unique<TDataSource>(QStringLiteral("dtsPadrao"))),
+    : QDialog(parent), m_dtsPadrao(std::make_unique<TDataSource>(QStringLiteral("dtsPadrao"))),
       m_msgPadrao(std::make_unique<TMessages>())
 {
     setObjectName(QStringLiteral("frmPadraoGrid"));
@@ -177,8 +176,8 @@ void TfrmPadraoGrid::buildMenus()
     mnuManutencao = addMenu("mnuManutencao", "&Manutenção");
     mnuIncluir = addItem(mnuManutencao, "mnuIncluir", "&Incluir", QKeySequence(Qt::Key_Insert));
     mnuAlterar = addItem(mnuManutencao, "mnuAlterar", "&Alterar", QKeySequence(Qt::Key_F2));
-    mnuExcluir = addItem(mnuManutencao, "mnuExcluir", "&Excluir",
-                         QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    mnuExcluir =
+        addItem(mnuManutencao, "mnuExcluir", "&Excluir", QKeySequence(Qt::CTRL | Qt::Key_Delete));
     mnuProcurar = addItem(mnuManutencao, "mnuProcurar", "&Procurar", QKeySequence::Find);
     mnuVerificar = addItem(mnuManutencao, "mnuVerificar", "&Verificar", QKeySequence(Qt::Key_F5));
     mnuLinha3 = mnuManutencao->addSeparator();
@@ -293,15 +292,15 @@ void TfrmPadraoGrid::enableStandardCommands()
     const bool hasRecord = browsing && dataSet && !dataSet->IsEmpty();
 
     const std::pair<QAction *, bool> commands[] = {
-        {mnuCancelar, editing},   {mnuConfirmar, editing},  {mnuIncluir, browsing},
-        {mnuAlterar, browsing},   {mnuExcluir, hasRecord},  {mnuProcurar, hasRecord},
+        {mnuCancelar, editing},   {mnuConfirmar, editing}, {mnuIncluir, browsing},
+        {mnuAlterar, browsing},   {mnuExcluir, hasRecord}, {mnuProcurar, hasRecord},
         {mnuVerificar, browsing},
     };
     for (const auto &[item, enabled] : commands)
         item->setEnabled(enabled);
     const std::pair<TButtonFlat *, QAction *> pairs[] = {
-        {sbtCancelar, mnuCancelar}, {sbtConfirmar, mnuConfirmar}, {sbtIncluir, mnuIncluir},
-        {sbtAlterar, mnuAlterar},   {sbtExcluir, mnuExcluir},     {sbtProcurar, mnuProcurar},
+        {sbtCancelar, mnuCancelar},   {sbtConfirmar, mnuConfirmar}, {sbtIncluir, mnuIncluir},
+        {sbtAlterar, mnuAlterar},     {sbtExcluir, mnuExcluir},     {sbtProcurar, mnuProcurar},
         {sbtVerificar, mnuVerificar},
     };
     for (const auto &[button, item] : pairs)
@@ -344,8 +343,7 @@ void TfrmPadraoGrid::sbtExcluirClick()
     if (dtsPadrao->State() != DataSetState::Browse || dataSet->IsEmpty())
         return;
     if (msgGeral().ShowMsg(QStringLiteral("Excl"), MsgKind::Confirmation,
-                           {MsgButton::Yes, MsgButton::No}, 0)
-        == MsgButton::Yes)
+                           {MsgButton::Yes, MsgButton::No}, 0) == MsgButton::Yes)
         dataSet->Delete();
 }
 
@@ -370,8 +368,7 @@ void TfrmPadraoGrid::sbtCancelarClick()
     if (state != DataSetState::Edit && state != DataSetState::Insert)
         return;
     if (msgGeral().ShowMsg(QStringLiteral("Canc"), MsgKind::Confirmation,
-                           {MsgButton::Yes, MsgButton::No}, 0)
-        == MsgButton::Yes)
+                           {MsgButton::Yes, MsgButton::No}, 0) == MsgButton::Yes)
         dtsPadrao->DataSet()->Cancel();
 }
 

@@ -44,6 +44,10 @@ enum class CloseAction {
 // change of dtsPadrao runs dtsPadraoStateChange. Handlers reached from Qt run inside the platform's
 // guard: a silent abort ends them quietly, any other error is shown to the user.
 //
+// Keyboard: the menu items carry the shortcuts, so they follow their enabled state: Ins Incluir,
+// F2 Alterar, Ctrl+Del Excluir, Ctrl+F Procurar, F5 Verificar, Ctrl+Enter Confirmar, Ctrl+P
+// Listagem. Esc closes the window, as its close button does.
+//
 // Two-phase creation: C++ does not dispatch virtual calls from a constructor, so FormCreate cannot
 // run there. Construct the form, then call create() once before showing it; make<T>() does both.
 // A form that is shown without create() having run gets it at that moment, before any activation.
@@ -61,8 +65,7 @@ public:
     bool isCreated() const { return m_created; }
 
     // Constructs a form of type T and runs its creation.
-    template <class T, class... Args>
-    static T *make(Args &&...args)
+    template <class T, class... Args> static T *make(Args &&...args)
     {
         auto *form = new T(std::forward<Args>(args)...);
         form->create();

@@ -30,7 +30,7 @@ QVariantList launch(const QVariant &flag, const QStringList &keys)
     return params;
 }
 
-const QStringList kKeys{QStringLiteral("0001"), QStringLiteral("123456"), QStringLiteral("F77"),
+const QStringList kKeys{QStringLiteral("0001"), QStringLiteral("123456"),  QStringLiteral("F77"),
                         QStringLiteral("P42"),  QStringLiteral("CHMARCA"), QStringLiteral("M9"),
                         QStringLiteral("R3"),   QStringLiteral("COMPL")};
 
@@ -141,8 +141,8 @@ TEST_F(ModuleTest, TheNineElementsReachTheScreenInOrder)
     QStringList seen;
     bool wasModal = false;
     openAndClose(launch(true, kKeys), [&](TfrmInfoPlanNeg &screen) {
-        seen = {screen.stCdFilial,  screen.stNrColePreco, screen.stCdForneced,
-                screen.stCdProduto, screen.stChaveMarca,  screen.stCdMarca,
+        seen = {screen.stCdFilial,  screen.stNrColePreco,      screen.stCdForneced,
+                screen.stCdProduto, screen.stChaveMarca,       screen.stCdMarca,
                 screen.stCdRegiao,  screen.stChaveComplementar};
         wasModal = screen.isModal();
     });

@@ -1,7 +1,7 @@
 #include "HostOptions.h"
 
-#include <QTemporaryDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -52,15 +52,22 @@ TEST_F(HostOptionsTest, CommandLineWinsOverIniFileOverEnvironment)
         QString module;
     };
     const Case cases[] = {
-        {"environment only", kKeys, QStringLiteral("env-host"), 7001, QStringLiteral("/env/token"),
-         QStringLiteral("sqlite:/env.db"), 4, {}},
+        {"environment only",
+         kKeys,
+         QStringLiteral("env-host"),
+         7001,
+         QStringLiteral("/env/token"),
+         QStringLiteral("sqlite:/env.db"),
+         4,
+         {}},
         {"INI over environment", QStringList{QStringLiteral("--config"), ini} + kKeys,
          QStringLiteral("ini-host"), 7002, QStringLiteral("/env/token"),
          QStringLiteral("sqlite:/ini.db"), 4, QStringLiteral("/ini/libNgc27451.so")},
         {"command line over INI",
          QStringList{QStringLiteral("--config"), ini, QStringLiteral("--server=cli-host:7003"),
                      QStringLiteral("--module-code"), QStringLiteral("34"),
-                     QStringLiteral("--module"), QStringLiteral("/cli/lib.so")} + kKeys,
+                     QStringLiteral("--module"), QStringLiteral("/cli/lib.so")} +
+             kKeys,
          QStringLiteral("cli-host"), 7003, QStringLiteral("/env/token"),
          QStringLiteral("sqlite:/ini.db"), 34, QStringLiteral("/cli/lib.so")},
     };
@@ -92,12 +99,13 @@ TEST_F(HostOptionsTest, CommandLineWinsOverIniFileOverEnvironment)
 
 TEST_F(HostOptionsTest, LaunchKeysComeFromTheListOrFromEightArguments)
 {
-    const QStringList expected{QStringLiteral("0001"), QStringLiteral("77"), QString(),
-                               QStringLiteral("P1"),   QStringLiteral("K"),  QStringLiteral("M"),
-                               QStringLiteral("R"),    QString()};
-    const HostOptions listed = HostOptions::parse(
-        {QStringLiteral("--validade"), QStringLiteral("--keys"), QStringLiteral("0001,77,,P1,K,M,R,")},
-        QProcessEnvironment());
+    const QStringList expected{
+        QStringLiteral("0001"), QStringLiteral("77"), QString(),           QStringLiteral("P1"),
+        QStringLiteral("K"),    QStringLiteral("M"),  QStringLiteral("R"), QString()};
+    const HostOptions listed =
+        HostOptions::parse({QStringLiteral("--validade"), QStringLiteral("--keys"),
+                            QStringLiteral("0001,77,,P1,K,M,R,")},
+                           QProcessEnvironment());
     EXPECT_EQ(listed.keys, expected);
     EXPECT_TRUE(listed.validade);
 

@@ -66,10 +66,11 @@ TEST(NgcHost, AModuleThatCannotBeUsedIsAClearErrorAndNoCrash)
 TEST(NgcHost, ScreenshotWithAnUnreachableServerReportsTheErrorAndFails)
 {
     QTemporaryDir dir;
-    const HostRun run = runHost(QStringList{QStringLiteral("--module"), QStringLiteral(NGC_MODULE_PATH),
-                                        QStringLiteral("--server"), QStringLiteral("127.0.0.1:1"),
-                                        QStringLiteral("--screenshot"), dir.path()}
-                            + kKeys);
+    const HostRun run =
+        runHost(QStringList{QStringLiteral("--module"), QStringLiteral(NGC_MODULE_PATH),
+                            QStringLiteral("--server"), QStringLiteral("127.0.0.1:1"),
+                            QStringLiteral("--screenshot"), dir.path()} +
+                kKeys);
     EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(QStringLiteral("an error was shown"))) << run.err.toStdString();
 }
@@ -117,18 +118,19 @@ TEST(NgcHost, ScreenshotOfTheDemoItemWritesEveryPage)
     DemoServer server;
     ASSERT_GT(server.port(), 0) << "the application server did not start";
     QTemporaryDir dir;
-    const HostRun run = runHost({QStringLiteral("--module"), QStringLiteral(NGC_MODULE_PATH),
-                                 QStringLiteral("--server"),
-                                 QStringLiteral("127.0.0.1:%1").arg(server.port()),
-                                 QStringLiteral("--screenshot"), dir.path(),
-                                 QStringLiteral("--keys"),
-                                 QStringLiteral("0001,2026000001,1001,1001,CM01,00001,001,CC01")});
+    const HostRun run =
+        runHost({QStringLiteral("--module"), QStringLiteral(NGC_MODULE_PATH),
+                 QStringLiteral("--server"), QStringLiteral("127.0.0.1:%1").arg(server.port()),
+                 QStringLiteral("--screenshot"), dir.path(), QStringLiteral("--keys"),
+                 QStringLiteral("0001,2026000001,1001,1001,CM01,00001,001,CC01")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     for (const char *page : {"tshDados", "tshFormPgto", "tshPadrao", "tshImpostoItem"}) {
-        const QFileInfo png(QDir(dir.path()).filePath(QString::fromLatin1(page) + QStringLiteral(".png")));
+        const QFileInfo png(
+            QDir(dir.path()).filePath(QString::fromLatin1(page) + QStringLiteral(".png")));
         EXPECT_TRUE(png.isFile() && png.size() > 0) << page;
     }
-    EXPECT_TRUE(run.out.contains(QStringLiteral("4 page(s) of frmInfoPlanNeg"))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("4 page(s) of frmInfoPlanNeg")))
+        << run.out.toStdString();
 }
 #endif
 

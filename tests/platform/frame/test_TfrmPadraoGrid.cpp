@@ -21,6 +21,7 @@
 
 #include <functional>
 #include <stdexcept>
+#include <tuple>
 
 using namespace ngc;
 
@@ -34,7 +35,10 @@ public:
     CloseAction closeAction = CloseAction::caHide;
     bool callBase = false;
 
-    void FormCreate() override { record(QStringLiteral("FormCreate"), [this] { TfrmPadraoGrid::FormCreate(); }); }
+    void FormCreate() override
+    {
+        record(QStringLiteral("FormCreate"), [this] { TfrmPadraoGrid::FormCreate(); });
+    }
     void FormActivate() override { record(QStringLiteral("FormActivate"), {}); }
     void FormClose(CloseAction &action) override
     {
@@ -43,17 +47,44 @@ public:
     }
     void dtsPadraoStateChange() override
     {
-        record(QStringLiteral("dtsPadraoStateChange"), [this] { TfrmPadraoGrid::dtsPadraoStateChange(); });
+        record(QStringLiteral("dtsPadraoStateChange"),
+               [this] { TfrmPadraoGrid::dtsPadraoStateChange(); });
     }
-    void sbtIncluirClick() override { record(QStringLiteral("sbtIncluirClick"), [this] { TfrmPadraoGrid::sbtIncluirClick(); }); }
-    void sbtAlterarClick() override { record(QStringLiteral("sbtAlterarClick"), [this] { TfrmPadraoGrid::sbtAlterarClick(); }); }
-    void sbtExcluirClick() override { record(QStringLiteral("sbtExcluirClick"), [this] { TfrmPadraoGrid::sbtExcluirClick(); }); }
-    void sbtProcurarClick() override { record(QStringLiteral("sbtProcurarClick"), [this] { TfrmPadraoGrid::sbtProcurarClick(); }); }
-    void sbtVerificarClick() override { record(QStringLiteral("sbtVerificarClick"), [this] { TfrmPadraoGrid::sbtVerificarClick(); }); }
-    void sbtCancelarClick() override { record(QStringLiteral("sbtCancelarClick"), [this] { TfrmPadraoGrid::sbtCancelarClick(); }); }
-    void sbtConfirmarClick() override { record(QStringLiteral("sbtConfirmarClick"), [this] { TfrmPadraoGrid::sbtConfirmarClick(); }); }
+    void sbtIncluirClick() override
+    {
+        record(QStringLiteral("sbtIncluirClick"), [this] { TfrmPadraoGrid::sbtIncluirClick(); });
+    }
+    void sbtAlterarClick() override
+    {
+        record(QStringLiteral("sbtAlterarClick"), [this] { TfrmPadraoGrid::sbtAlterarClick(); });
+    }
+    void sbtExcluirClick() override
+    {
+        record(QStringLiteral("sbtExcluirClick"), [this] { TfrmPadraoGrid::sbtExcluirClick(); });
+    }
+    void sbtProcurarClick() override
+    {
+        record(QStringLiteral("sbtProcurarClick"), [this] { TfrmPadraoGrid::sbtProcurarClick(); });
+    }
+    void sbtVerificarClick() override
+    {
+        record(QStringLiteral("sbtVerificarClick"),
+               [this] { TfrmPadraoGrid::sbtVerificarClick(); });
+    }
+    void sbtCancelarClick() override
+    {
+        record(QStringLiteral("sbtCancelarClick"), [this] { TfrmPadraoGrid::sbtCancelarClick(); });
+    }
+    void sbtConfirmarClick() override
+    {
+        record(QStringLiteral("sbtConfirmarClick"),
+               [this] { TfrmPadraoGrid::sbtConfirmarClick(); });
+    }
     void sbtImprimirClick() override { record(QStringLiteral("sbtImprimirClick"), {}); }
-    void mnuConfigImpressoraClick() override { record(QStringLiteral("mnuConfigImpressoraClick"), {}); }
+    void mnuConfigImpressoraClick() override
+    {
+        record(QStringLiteral("mnuConfigImpressoraClick"), {});
+    }
 
 private:
     void record(const QString &name, const std::function<void()> &base)
@@ -151,6 +182,31 @@ TEST_F(FrameTest, EachButtonAndItsMenuItemRunTheSameOverriddenHandler)
         form.calls.clear();
         a->trigger();
         EXPECT_EQ(form.calls, once);
+    }
+}
+
+TEST_F(FrameTest, ShortcutsRunTheHandlersOfEnabledItemsOnly)
+{
+    form.create();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, const char *, const char *> keys[] = {
+        {Qt::Key_Insert, Qt::NoModifier, "mnuIncluir", "sbtIncluirClick"},
+        {Qt::Key_F2, Qt::NoModifier, "mnuAlterar", "sbtAlterarClick"},
+        {Qt::Key_Delete, Qt::ControlModifier, "mnuExcluir", "sbtExcluirClick"},
+        {Qt::Key_F, Qt::ControlModifier, "mnuProcurar", "sbtProcurarClick"},
+        {Qt::Key_F5, Qt::NoModifier, "mnuVerificar", "sbtVerificarClick"},
+        {Qt::Key_Return, Qt::ControlModifier, "mnuConfirmar", "sbtConfirmarClick"},
+    };
+    for (const auto &[key, modifiers, menuItem, handler] : keys) {
+        SCOPED_TRACE(handler);
+        item(menuItem)->setEnabled(false);
+        form.calls.clear();
+        QTest::keyClick(&form, key, modifiers);
+        EXPECT_TRUE(form.calls.isEmpty());
+        item(menuItem)->setEnabled(true);
+        QTest::keyClick(&form, key, modifiers);
+        EXPECT_EQ(form.calls, QStringList{QString::fromLatin1(handler)});
     }
 }
 
@@ -344,18 +400,24 @@ TEST_F(FrameTest, StandardCommandsFollowTheStateAndButtonsFollowTheirMenuItems)
     };
     const QStringList browseEmpty{QStringLiteral("Incluir"), QStringLiteral("Alterar"),
                                   QStringLiteral("Verificar")};
-    const QStringList browseFull = browseEmpty + QStringList{QStringLiteral("Excluir"),
-                                                             QStringLiteral("Procurar")};
+    const QStringList browseFull =
+        browseEmpty + QStringList{QStringLiteral("Excluir"), QStringLiteral("Procurar")};
     const QStringList editing{QStringLiteral("Cancelar"), QStringLiteral("Confirmar")};
     const Case cases[] = {
         {"inactive", [](FrameTest &t) { t.dataSet.Close(); }, {}},
         {"browse, empty", [](FrameTest &) {}, browseEmpty},
-        {"browse, a record", [](FrameTest &t) { t.addRecord(QStringLiteral("0001"), 1.0); }, browseFull},
-        {"edit", [](FrameTest &t) { t.addRecord(QStringLiteral("0001"), 1.0); t.dataSet.Edit(); }, editing},
+        {"browse, a record", [](FrameTest &t) { t.addRecord(QStringLiteral("0001"), 1.0); },
+         browseFull},
+        {"edit",
+         [](FrameTest &t) {
+             t.addRecord(QStringLiteral("0001"), 1.0);
+             t.dataSet.Edit();
+         },
+         editing},
         {"insert", [](FrameTest &t) { t.dataSet.Insert(); }, editing},
     };
-    const QStringList all{QStringLiteral("Incluir"), QStringLiteral("Alterar"),
-                          QStringLiteral("Excluir"), QStringLiteral("Procurar"),
+    const QStringList all{QStringLiteral("Incluir"),   QStringLiteral("Alterar"),
+                          QStringLiteral("Excluir"),   QStringLiteral("Procurar"),
                           QStringLiteral("Verificar"), QStringLiteral("Cancelar"),
                           QStringLiteral("Confirmar")};
     bind();
@@ -391,10 +453,11 @@ TEST_F(FrameTest, LayoutKeepsTheClientAreaAndTheNamedPlaces)
     QStringList maintenance;
     for (QAction *action : form.mnuManutencao->actions())
         maintenance << action->objectName();
-    EXPECT_EQ(maintenance, (QStringList{QStringLiteral("mnuIncluir"), QStringLiteral("mnuAlterar"),
-                                        QStringLiteral("mnuExcluir"), QStringLiteral("mnuProcurar"),
-                                        QStringLiteral("mnuVerificar"), QStringLiteral("mnuLinha3"),
-                                        QStringLiteral("mnuCancelar"), QStringLiteral("mnuConfirmar")}));
+    EXPECT_EQ(maintenance,
+              (QStringList{QStringLiteral("mnuIncluir"), QStringLiteral("mnuAlterar"),
+                           QStringLiteral("mnuExcluir"), QStringLiteral("mnuProcurar"),
+                           QStringLiteral("mnuVerificar"), QStringLiteral("mnuLinha3"),
+                           QStringLiteral("mnuCancelar"), QStringLiteral("mnuConfirmar")}));
     EXPECT_TRUE(form.mnuLinha3->isSeparator());
     EXPECT_EQ(form.mnuOperacao->title(), QStringLiteral("&Operação"));
     EXPECT_EQ(form.mnuManutencao->title(), QStringLiteral("&Manutenção"));
