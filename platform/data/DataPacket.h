@@ -59,8 +59,10 @@ public:
 
 QString fieldTypeName(FieldType type);
 
-// Encoding never fails. Floats are written so that they read back bit for bit; date-times are
-// ISO 8601 local time without a zone.
+// Encoding never fails. Floats are written so that they read back bit for bit, with two
+// exceptions JSON forces: a negative zero is written as 0, and a value that is no finite number
+// (NaN, infinity) as null. Date-times are ISO 8601 local time without a zone, milliseconds only
+// when there are any ("2026-12-08T00:00:00", "2026-12-08T10:20:30.456").
 QJsonValue encodePacket(const DataPacket &packet);
 QJsonValue encodeDelta(const DeltaPacket &delta);
 QByteArray packetToJson(const DataPacket &packet);
@@ -68,7 +70,10 @@ QByteArray deltaToJson(const DeltaPacket &delta);
 
 // Decoding validates everything (JSON syntax, field list, types, row widths, value kinds, string
 // lengths) and throws PacketError before anything is returned, so a caller never sees half a
-// packet.
+// packet. Values come out in the form a dataset stores: an empty string as null, integers as
+// qint64, date-times as local QDateTime. A whole number is fine in a float column; a fraction in an
+// integer column is not. packetFromJson reads the text directly, without building a document, and
+// is the fast way to load a large packet from bytes.
 DataPacket decodePacket(const QJsonValue &json);
 DeltaPacket decodeDelta(const QJsonValue &json);
 DataPacket packetFromJson(const QByteArray &json);

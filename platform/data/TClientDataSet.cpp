@@ -457,7 +457,9 @@ bool TClientDataSet::Locate(const QString &fieldName, const QVariant &value)
     const TField &field = FieldByName(fieldName);
     bool ok = true;
     const QVariant wanted = coerceValue(field.Def(), value, ok);
-    if (!ok)
+    // A text longer than the field matches nothing: storing it would cut it, searching must not.
+    if (!ok
+        || (field.DataType() == FieldType::String && value.toString().size() > field.Size()))
         return false;
     d->checkBrowseMode();
     const int index = field.Index();

@@ -43,7 +43,9 @@ public:
 
     // Structure. Fields defined before loading are persistent: a loaded packet must carry each of
     // them (by name, with the same type); extra packet columns are ignored. A dataset without
-    // fields takes the packet's fields.
+    // fields takes the packet's fields; those are kept while later packets have the same layout
+    // and replaced (references to them lost) by a packet of another layout. Names are matched
+    // without regard to case.
     TField &AddField(const FieldDef &def);
     int FieldCount() const;
     TField &Fields(int index) const;
@@ -58,6 +60,11 @@ public:
     DataSetState State() const;
 
     // Navigation over the visible (filtered) records. RecNo is 1-based, 0 when empty.
+    // Leaving a record that is being edited or inserted (any move, Insert, Append, a filter switch)
+    // first posts it when a field was written since the edit began, and cancels it otherwise, so
+    // that passing over an untouched new row drops it. A refused post stops the move.
+    // AfterScroll runs whenever another record becomes current, after loading and after the filter
+    // is switched.
     void First();
     void Next();
     void Prior();
@@ -70,7 +77,11 @@ public:
     bool IsEmpty() const;
     bool Locate(const QString &fieldName, const QVariant &value); // exact match; moves on success
 
-    // Editing. Insert puts a new record before the current one, Append at the end.
+    // Editing. Insert puts a new record before the current one, Append at the end; the new record
+    // is visible (to grids) at once. Edit on a dataset without records inserts one instead (with
+    // the insert events). Post and Cancel while browsing do nothing. Post first asks every data
+    // source to write pending control text (updateData), then runs BeforePost. Delete while
+    // inserting cancels the new record; Delete while editing drops the edit and deletes the record.
     void Insert();
     void Append();
     void Edit();
@@ -89,11 +100,15 @@ public:
     void SetFiltered(bool on);
 
     // Change log: every post and delete adds an entry. Delta holds exactly the unsent changes with
-    // whole rows (a record inserted and then edited is one insert; inserted then deleted is none).
+    // whole rows, in the order the records were first changed: one entry per record, the net
+    // change against what was loaded or last merged (a record inserted and then edited is one
+    // insert; inserted then deleted is none; edited then deleted is a delete of the loaded row;
+    // a post that changes nothing, or edits a record back to its loaded values, leaves no entry).
+    // A record being edited enters the delta with its values before the edit.
     int ChangeCount() const;
     DeltaPacket Delta() const;
     void MergeChangeLog();  // accept the changes: the current values become the base
-    void CancelUpdates();   // undo every unsent change
+    void CancelUpdates();   // undo every unsent change (and any edit); back on the first record
 
     // Replaces every record from a packet, clears the change log and the current position (first
     // record, browse state). Validates before touching anything: a packet that does not fit the

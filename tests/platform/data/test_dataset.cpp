@@ -213,6 +213,14 @@ TEST(DataSet, NavigationAndLocate)
     EXPECT_EQ(ds.FieldByName("NRDIAS").AsString(), "60");
     ds.SetRecNo(9);
     EXPECT_EQ(ds.RecNo(), 2);
+
+    // A longer text is not cut to the field's size to find a match.
+    ds.Edit();
+    setDays(ds, "600");
+    ds.Post();
+    ds.First();
+    EXPECT_FALSE(ds.Locate("NRDIAS", "6001"));
+    EXPECT_TRUE(ds.Locate("NRDIAS", "600"));
 }
 
 TEST(DataSet, LeavingARecordPostsItOnlyWhenChanged)
