@@ -1,5 +1,8 @@
 // One blocking remote call against a bare HTTP POST on the same loopback endpoint, so the ratio
-// shows what the connection adds (request building, JSON encoding and decoding, reply checks).
+// shows what the connection adds (request building, JSON encoding and decoding, reply checks);
+// then the same cheap call against the real application server.
+#include "AppServerProcess.h"
+
 #include <net/TNetConnection.h>
 
 #include <benchmark/benchmark.h>
@@ -88,12 +91,27 @@ void BM_ConnectionCall(benchmark::State &state)
     }
 }
 
+void BM_AppServerCall(benchmark::State &state)
+{
+    static AppServerProcess appServer(QStringLiteral(NGC_APPSERVER));
+    ngc::TNetConnection connection(QStringLiteral("Ngc.rdmSuprimentos"));
+    connection.setPort(appServer.port());
+    connection.Open();
+    QString filial = QString::fromLatin1(demo::cdFilial);
+    for (auto _ : state) {
+        const QJsonValue reply =
+            connection.Call(QStringLiteral("GetParaSupri"), {ngc::RemoteArg::stringRef(&filial)});
+        benchmark::DoNotOptimize(reply);
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_BarePost)->Arg(1)->ArgName("nodelay")->MinTime(2.0)->UseRealTime();
 // With Nagle on, every small POST waits for the delayed acknowledgement; a few rounds show it.
 BENCHMARK(BM_BarePost)->Arg(0)->ArgName("nodelay")->Iterations(20)->UseRealTime();
 BENCHMARK(BM_ConnectionCall)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_AppServerCall)->MinTime(2.0)->UseRealTime();
 
 int main(int argc, char **argv)
 {
