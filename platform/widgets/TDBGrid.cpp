@@ -335,9 +335,14 @@ bool TDBGrid::startEditing()
 {
     if (m_readOnly || EditorMode())
         return EditorMode();
-    const QModelIndex current = currentIndex();
     TClientDataSet *ds = dataSet();
-    if (!current.isValid() || !ds || !m_model->FieldAt(current.column()))
+    if (!ds || !ds->Active() || !m_model->FieldAt(qMax(0, SelectedIndex())))
+        return false;
+    // Typing into an empty grid starts its first record.
+    if (ds->State() == DataSetState::Browse && ds->IsEmpty())
+        ds->Append(); // a refusal reaches the caller
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
         return false;
     if (ds->State() == DataSetState::Browse)
         ds->Edit(); // a refusal reaches the caller

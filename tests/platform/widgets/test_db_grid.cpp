@@ -173,6 +173,16 @@ TEST_F(GridTest, AFailedPostKeepsTheRow)
     EXPECT_EQ(grid->currentIndex().row(), 0);
 }
 
+TEST_F(GridTest, TypingIntoAnEmptyGridStartsItsFirstRecord)
+{
+    loadRows(ds, {});
+    type(QStringLiteral("30"));
+    EXPECT_EQ(ds.State(), DataSetState::Insert);
+    key(Qt::Key_Tab);
+    EXPECT_DOUBLE_EQ(value("NRDIASPGTCOL"), 30.0);
+    EXPECT_EQ(grid->SelectedIndex(), 1);
+}
+
 TEST_F(GridTest, ARefusedEditSwallowsTheKeyTypedInACell)
 {
     guard.refuse = true;
