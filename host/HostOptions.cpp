@@ -68,8 +68,8 @@ void applyServer(const QString &text, const QString &origin, HostContext &contex
     const QString server = text.trimmed();
     QString host = server;
     const bool bracketed = host.startsWith(QLatin1Char('['));
-    const int colon = host.lastIndexOf(QLatin1Char(':'));
-    const int closing = host.indexOf(QLatin1Char(']'));
+    const qsizetype colon = host.lastIndexOf(QLatin1Char(':'));
+    const qsizetype closing = host.indexOf(QLatin1Char(']'));
     if (bracketed && closing < 0)
         usage(QStringLiteral("%1: \"%2\" is not host:port").arg(origin, server));
     const bool hasPort =
@@ -198,8 +198,9 @@ QString HostOptions::helpText()
         "the environment variable named beside it, else the default (server 127.0.0.1:8080,\n"
         "module code 34, no token, no shared database).\n"
         "\n"
-        "Exit status: 0 when the screen was closed normally; 1 when an error was shown or\n"
-        "escaped the screen; 2 for a bad command line or a module that cannot be loaded.\n");
+        "Exit status: 0 when the screen was closed normally; 1 when an error escaped the\n"
+        "screen or, with --screenshot, when the screen showed one (an unreachable server or\n"
+        "database); 2 for a bad command line or a module that cannot be loaded.\n");
 }
 
 } // namespace ngc
