@@ -46,8 +46,8 @@ TField *FieldLink::Field() const
 bool FieldLink::Editing() const
 {
     const TClientDataSet *dataSet = DataSet();
-    return dataSet
-           && (dataSet->State() == DataSetState::Edit || dataSet->State() == DataSetState::Insert);
+    return dataSet &&
+           (dataSet->State() == DataSetState::Edit || dataSet->State() == DataSetState::Insert);
 }
 
 bool FieldLink::Edit()
@@ -69,8 +69,8 @@ void FieldLink::dataChanged(TField *field)
 {
     if (m_writing)
         return;
-    if (field && (&field->DataSet() != DataSet()
-                  || field->FieldName().compare(m_fieldName, Qt::CaseInsensitive) != 0))
+    if (field && (&field->DataSet() != DataSet() ||
+                  field->FieldName().compare(m_fieldName, Qt::CaseInsensitive) != 0))
         return;
     guarded(m_show);
 }

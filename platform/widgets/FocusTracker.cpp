@@ -39,22 +39,18 @@ public:
     }
 
     void add(FocusTracker *tracker) { m_trackers.push_back(tracker); }
-    void remove(FocusTracker *tracker)
-    {
-        std::erase(m_trackers, tracker);
-    }
+    void remove(FocusTracker *tracker) { std::erase(m_trackers, tracker); }
 
 private:
     FocusCoordinator()
     {
         // The application outlives every widget; the coordinator lives as long as it.
         setParent(qApp);
-        connect(qApp, &QApplication::focusChanged, this,
-                [this](QWidget *, QWidget *now) {
-                    // Focus leaving every window of the application is no move between controls.
-                    if (now)
-                        settle();
-                });
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+            // Focus leaving every window of the application is no move between controls.
+            if (now)
+                settle();
+        });
     }
 
     bool registered(const FocusTracker *tracker) const

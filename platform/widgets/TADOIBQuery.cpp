@@ -52,8 +52,8 @@ ParsedSql parseSql(const QString &sql)
             ++i;
             continue;
         }
-        if (c == QLatin1Char(':') && i + 1 < sql.size() && isNameChar(sql.at(i + 1))
-            && !sql.at(i + 1).isDigit()) {
+        if (c == QLatin1Char(':') && i + 1 < sql.size() && isNameChar(sql.at(i + 1)) &&
+            !sql.at(i + 1).isDigit()) {
             int end = i + 1;
             while (end < sql.size() && isNameChar(sql.at(end)))
                 ++end;
@@ -98,8 +98,8 @@ QSqlDatabase openDatabase(const QString &url)
         db.setDatabaseName(url.mid(int(qstrlen("sqlite:"))));
         // Only a database that exists is the shared one; never create an empty file.
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-    } else if (url.startsWith(QStringLiteral("postgresql:"))
-               || url.startsWith(QStringLiteral("postgres:"))) {
+    } else if (url.startsWith(QStringLiteral("postgresql:")) ||
+               url.startsWith(QStringLiteral("postgres:"))) {
         const QUrl parsed(url);
         db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
         db.setHostName(parsed.host());
@@ -246,11 +246,13 @@ void TADOIBQuery::Open()
     QSqlQuery query(sharedDatabase());
     query.setForwardOnly(true);
     if (!query.prepare(parsed.text))
-        throw QueryError(QStringLiteral("%1: %2").arg(m_name, query.lastError().text()).toStdString());
+        throw QueryError(
+            QStringLiteral("%1: %2").arg(m_name, query.lastError().text()).toStdString());
     for (int i = 0; i < parsed.names.size(); ++i)
         query.bindValue(i, ParamByName(parsed.names.at(i)).Value());
     if (!query.exec())
-        throw QueryError(QStringLiteral("%1: %2").arg(m_name, query.lastError().text()).toStdString());
+        throw QueryError(
+            QStringLiteral("%1: %2").arg(m_name, query.lastError().text()).toStdString());
 
     const QSqlRecord record = query.record();
     DataPacket packet;
@@ -281,7 +283,8 @@ void TADOIBQuery::Open()
         packet.rows.append(row);
     }
     if (query.lastError().isValid())
-        throw QueryError(QStringLiteral("%1: %2").arg(m_name, query.lastError().text()).toStdString());
+        throw QueryError(
+            QStringLiteral("%1: %2").arg(m_name, query.lastError().text()).toStdString());
     // A taken string column is as wide as its widest value.
     if (!declared) {
         for (int i = 0; i < packet.fields.size(); ++i) {

@@ -6,10 +6,16 @@
 namespace ngc {
 
 TDBCheckBox::TDBCheckBox(QWidget *parent, const QString &name)
-    : QCheckBox(parent),
-      m_link([this] { showField(); }, {}),
-      m_focus(this, [this] { if (OnEnter) guarded(OnEnter); },
-              [this] { if (OnExit) guarded(OnExit); })
+    : QCheckBox(parent), m_link([this] { showField(); }, {}), m_focus(
+                                                                  this,
+                                                                  [this] {
+                                                                      if (OnEnter)
+                                                                          guarded(OnEnter);
+                                                                  },
+                                                                  [this] {
+                                                                      if (OnExit)
+                                                                          guarded(OnExit);
+                                                                  })
 {
     if (!name.isEmpty())
         setObjectName(name);

@@ -9,15 +9,22 @@
 namespace ngc {
 
 TDBComboBox::TDBComboBox(QWidget *parent, const QString &name)
-    : QComboBox(parent),
-      m_link([this] { showField(); }, {}),
-      m_focus(this, [this] { if (OnEnter) guarded(OnEnter); },
-              [this] { if (OnExit) guarded(OnExit); })
+    : QComboBox(parent), m_link([this] { showField(); }, {}), m_focus(
+                                                                  this,
+                                                                  [this] {
+                                                                      if (OnEnter)
+                                                                          guarded(OnEnter);
+                                                                  },
+                                                                  [this] {
+                                                                      if (OnExit)
+                                                                          guarded(OnExit);
+                                                                  })
 {
     if (!name.isEmpty())
         setObjectName(name);
     setEditable(false);
-    connect(this, &QComboBox::activated, this, [this](int index) { guarded([&] { choose(index); }); });
+    connect(this, &QComboBox::activated, this,
+            [this](int index) { guarded([&] { choose(index); }); });
 }
 
 TDBComboBox::~TDBComboBox() = default;

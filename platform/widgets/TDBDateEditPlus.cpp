@@ -25,9 +25,9 @@ const QString kDateFormat = QStringLiteral("dd/MM/yyyy");
 
 TDBDateEditPlus::TDBDateEditPlus(QWidget *parent, const QString &name)
     : TDBEdit(parent, name),
-      m_weekDayNames({QStringLiteral("Domingo"), QStringLiteral("Segunda"),
-                      QStringLiteral("Terça"), QStringLiteral("Quarta"), QStringLiteral("Quinta"),
-                      QStringLiteral("Sexta"), QStringLiteral("Sábado")}),
+      m_weekDayNames({QStringLiteral("Domingo"), QStringLiteral("Segunda"), QStringLiteral("Terça"),
+                      QStringLiteral("Quarta"), QStringLiteral("Quinta"), QStringLiteral("Sexta"),
+                      QStringLiteral("Sábado")}),
       m_validColor(Qt::blue)
 {
     setInputMask(QStringLiteral("00/00/0000; "));
@@ -172,8 +172,8 @@ void TDBDateEditPlus::updateTextColor()
 
 void TDBDateEditPlus::keyPressEvent(QKeyEvent *event)
 {
-    if ((event->key() == Qt::Key_Down && (event->modifiers() & Qt::AltModifier))
-        || event->key() == Qt::Key_F4) {
+    if ((event->key() == Qt::Key_Down && (event->modifiers() & Qt::AltModifier)) ||
+        event->key() == Qt::Key_F4) {
         DropDown();
         return;
     }

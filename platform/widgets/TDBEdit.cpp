@@ -28,9 +28,9 @@ int maskPositions(const QString &editMask, bool &digitsOnly)
 } // namespace
 
 TDBEdit::TDBEdit(QWidget *parent, const QString &name)
-    : QLineEdit(parent),
-      m_link([this] { showField(); }, [this] { UpdateRecord(); }),
-      m_focus(this, [this] { onEnterControl(); }, [this] { onExitControl(); })
+    : QLineEdit(parent), m_link([this] { showField(); }, [this] { UpdateRecord(); }),
+      m_focus(
+          this, [this] { onEnterControl(); }, [this] { onExitControl(); })
 {
     if (!name.isEmpty())
         setObjectName(name);
@@ -75,8 +75,8 @@ bool TDBEdit::acceptsChar(QChar ch) const
     const QLocale locale;
     switch (field->DataType()) {
     case FieldType::Float:
-        return ch.isDigit() || QString(ch) == locale.decimalPoint() || ch == QLatin1Char('+')
-               || ch == QLatin1Char('-') || ch == QLatin1Char('e') || ch == QLatin1Char('E');
+        return ch.isDigit() || QString(ch) == locale.decimalPoint() || ch == QLatin1Char('+') ||
+               ch == QLatin1Char('-') || ch == QLatin1Char('e') || ch == QLatin1Char('E');
     case FieldType::Integer:
         return ch.isDigit() || ch == QLatin1Char('+') || ch == QLatin1Char('-');
     case FieldType::String:
@@ -96,8 +96,8 @@ void TDBEdit::applyMask()
         length = maskPositions(field->EditMask, m_digitsOnly);
         if (length == 0 && field->DataType() == FieldType::String)
             length = field->Size();
-        setAlignment(field->DataType() == FieldType::Float
-                             || field->DataType() == FieldType::Integer
+        setAlignment(field->DataType() == FieldType::Float ||
+                             field->DataType() == FieldType::Integer
                          ? Qt::AlignRight | Qt::AlignVCenter
                          : Qt::AlignLeft | Qt::AlignVCenter);
     }

@@ -70,9 +70,13 @@ private:
 };
 
 TDBGrid::TDBGrid(QWidget *parent, const QString &name)
-    : QTableView(parent),
-      m_model(new TDataSetModel(this)),
-      m_focus(this, [this] { if (OnEnter) guarded(OnEnter); }, [this] { onExitControl(); })
+    : QTableView(parent), m_model(new TDataSetModel(this)), m_focus(
+                                                                this,
+                                                                [this] {
+                                                                    if (OnEnter)
+                                                                        guarded(OnEnter);
+                                                                },
+                                                                [this] { onExitControl(); })
 {
     if (!name.isEmpty())
         setObjectName(name);
@@ -299,7 +303,8 @@ void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &prev
         });
     }
     if (!moved)
-        QMetaObject::invokeMethod(this, [this] { followDataSet(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { followDataSet(); }, Qt::QueuedConnection);
 }
 
 bool TDBGrid::acceptsChar(int column, QChar ch) const
@@ -319,8 +324,8 @@ bool TDBGrid::acceptsChar(int column, QChar ch) const
     const QLocale locale;
     switch (field->DataType()) {
     case FieldType::Float:
-        return ch.isDigit() || QString(ch) == locale.decimalPoint() || ch == QLatin1Char('+')
-               || ch == QLatin1Char('-') || ch == QLatin1Char('e') || ch == QLatin1Char('E');
+        return ch.isDigit() || QString(ch) == locale.decimalPoint() || ch == QLatin1Char('+') ||
+               ch == QLatin1Char('-') || ch == QLatin1Char('e') || ch == QLatin1Char('E');
     case FieldType::Integer:
         return ch.isDigit() || ch == QLatin1Char('+') || ch == QLatin1Char('-');
     case FieldType::String:
@@ -451,9 +456,8 @@ bool TDBGrid::handleKey(QKeyEvent *event, bool fromEditor)
             return;
         }
         TClientDataSet *ds = dataSet();
-        const bool editing = ds
-                             && (ds->State() == DataSetState::Edit
-                                 || ds->State() == DataSetState::Insert);
+        const bool editing =
+            ds && (ds->State() == DataSetState::Edit || ds->State() == DataSetState::Insert);
         switch (key) {
         case Qt::Key_Escape:
             if (!EditorMode() && !editing) {
@@ -536,10 +540,9 @@ void TDBGrid::deleteRecord()
     TClientDataSet *ds = dataSet();
     if (m_readOnly || !ds || !ds->Active() || ds->IsEmpty())
         return;
-    if (m_confirmDelete
-        && hostUi().message(QStringLiteral("Excluir registro?"), MsgKind::Confirmation,
-                            {MsgButton::Yes, MsgButton::No})
-               != MsgButton::Yes)
+    if (m_confirmDelete &&
+        hostUi().message(QStringLiteral("Excluir registro?"), MsgKind::Confirmation,
+                         {MsgButton::Yes, MsgButton::No}) != MsgButton::Yes)
         return;
     cancelEditor();
     // A record still being inserted is simply dropped.
@@ -581,8 +584,7 @@ void TDBGrid::onExitControl()
         return;
     guarded([this] {
         TClientDataSet *ds = dataSet();
-        if (m_cancelOnExit && ds && ds->State() == DataSetState::Insert
-            && !m_model->RowModified())
+        if (m_cancelOnExit && ds && ds->State() == DataSetState::Insert && !m_model->RowModified())
             ds->Cancel();
     });
     if (OnExit)

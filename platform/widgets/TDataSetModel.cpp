@@ -36,8 +36,7 @@ QList<TColumn> TDataSetModel::columnsFor(TClientDataSet *dataSet) const
     QList<TColumn> shown;
     if (m_declared.isEmpty()) {
         for (int i = 0; i < dataSet->FieldCount(); ++i)
-            if (dataSet->Fields(i).Visible)
-                {
+            if (dataSet->Fields(i).Visible) {
                 TColumn column;
                 column.FieldName = dataSet->Fields(i).FieldName();
                 shown.append(column);
@@ -101,8 +100,8 @@ void TDataSetModel::refresh(bool columnsToo)
         m_state = state;
         m_rowModified = false;
     }
-    const bool structural = columnsToo || dataSet != m_dataSet || active != m_active
-                            || rows != m_rows || fieldIndex != m_fieldIndex;
+    const bool structural = columnsToo || dataSet != m_dataSet || active != m_active ||
+                            rows != m_rows || fieldIndex != m_fieldIndex;
     if (structural) {
         const bool columnsChange = columnsToo || fieldIndex != m_fieldIndex;
         beginResetModel();
@@ -136,8 +135,7 @@ void TDataSetModel::dataChanged(TField *field)
         m_rowModified = true;
     const int row = CurrentRow();
     if (row >= 0 && row < m_rows && !m_shown.isEmpty())
-        emit QAbstractTableModel::dataChanged(index(row, 0),
-                                              index(row, int(m_shown.size()) - 1));
+        emit QAbstractTableModel::dataChanged(index(row, 0), index(row, int(m_shown.size()) - 1));
 }
 
 void TDataSetModel::updateData()
@@ -158,8 +156,8 @@ int TDataSetModel::columnCount(const QModelIndex &parent) const
 
 QVariant TDataSetModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid()
-        || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (!index.isValid() ||
+        !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     TField *field = FieldAt(index.column());
     if (!field)
@@ -206,8 +204,8 @@ QVariant TDataSetModel::headerData(int section, Qt::Orientation orientation, int
 
 Qt::ItemFlags TDataSetModel::flags(const QModelIndex &index) const
 {
-    if (!index.isValid()
-        || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (!index.isValid() ||
+        !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemNeverHasChildren;
 }

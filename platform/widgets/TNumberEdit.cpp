@@ -8,9 +8,16 @@
 namespace ngc {
 
 TNumberEdit::TNumberEdit(QWidget *parent, const QString &name)
-    : QLineEdit(parent),
-      m_focus(this, [this] { if (OnEnter) guarded(OnEnter); },
-              [this] { if (OnExit) guarded(OnExit); })
+    : QLineEdit(parent), m_focus(
+                             this,
+                             [this] {
+                                 if (OnEnter)
+                                     guarded(OnEnter);
+                             },
+                             [this] {
+                                 if (OnExit)
+                                     guarded(OnExit);
+                             })
 {
     if (!name.isEmpty())
         setObjectName(name);
@@ -55,8 +62,7 @@ bool TNumberEdit::acceptsChar(QChar ch) const
     const QString selected = selectedText();
     const QString separator = QLocale().decimalPoint();
     if (QString(ch) == separator)
-        return m_decimals > 0
-               && (!current.contains(separator) || selected.contains(separator));
+        return m_decimals > 0 && (!current.contains(separator) || selected.contains(separator));
     if (ch == QLatin1Char('-')) {
         const int at = hasSelectedText() ? selectionStart() : cursorPosition();
         return at == 0 && (!current.contains(ch) || selected.contains(ch));
@@ -74,8 +80,8 @@ void TNumberEdit::keyPressEvent(QKeyEvent *event)
             if (!acceptsChar(typed))
                 return;
             if (QString(typed) != event->text()) {
-                QKeyEvent replaced(event->type(), event->key(), event->modifiers(),
-                                   QString(typed), event->isAutoRepeat(), event->count());
+                QKeyEvent replaced(event->type(), event->key(), event->modifiers(), QString(typed),
+                                   event->isAutoRepeat(), event->count());
                 QLineEdit::keyPressEvent(&replaced);
                 return;
             }

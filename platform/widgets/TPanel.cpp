@@ -5,9 +5,16 @@
 namespace ngc {
 
 TPanel::TPanel(QWidget *parent, const QString &name)
-    : QFrame(parent),
-      m_focus(this, [this] { if (OnEnter) guarded(OnEnter); },
-              [this] { if (OnExit) guarded(OnExit); })
+    : QFrame(parent), m_focus(
+                          this,
+                          [this] {
+                              if (OnEnter)
+                                  guarded(OnEnter);
+                          },
+                          [this] {
+                              if (OnExit)
+                                  guarded(OnExit);
+                          })
 {
     if (!name.isEmpty())
         setObjectName(name);

@@ -8,8 +8,13 @@
 namespace ngc {
 
 TSpinEdit::TSpinEdit(QWidget *parent, const QString &name)
-    : QAbstractSpinBox(parent),
-      m_focus(this, [this] { if (OnEnter) guarded(OnEnter); }, [this] { onExitControl(); })
+    : QAbstractSpinBox(parent), m_focus(
+                                    this,
+                                    [this] {
+                                        if (OnEnter)
+                                            guarded(OnEnter);
+                                    },
+                                    [this] { onExitControl(); })
 {
     if (!name.isEmpty())
         setObjectName(name);
@@ -115,8 +120,8 @@ void TSpinEdit::keyPressEvent(QKeyEvent *event)
             if (!typed.isDigit())
                 return;
             if (QString(typed) != event->text()) {
-                QKeyEvent replaced(event->type(), event->key(), event->modifiers(),
-                                   QString(typed), event->isAutoRepeat(), event->count());
+                QKeyEvent replaced(event->type(), event->key(), event->modifiers(), QString(typed),
+                                   event->isAutoRepeat(), event->count());
                 QAbstractSpinBox::keyPressEvent(&replaced);
                 return;
             }

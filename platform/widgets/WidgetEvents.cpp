@@ -32,15 +32,15 @@ bool keyChangesText(const QKeyEvent &event)
 {
     if (event.key() == Qt::Key_Delete || event.key() == Qt::Key_Backspace)
         return true;
-    if (event.matches(QKeySequence::Paste) || event.matches(QKeySequence::Cut)
-        || event.matches(QKeySequence::Undo) || event.matches(QKeySequence::Redo)
-        || event.matches(QKeySequence::DeleteEndOfWord)
-        || event.matches(QKeySequence::DeleteStartOfWord)
-        || event.matches(QKeySequence::DeleteEndOfLine))
+    if (event.matches(QKeySequence::Paste) || event.matches(QKeySequence::Cut) ||
+        event.matches(QKeySequence::Undo) || event.matches(QKeySequence::Redo) ||
+        event.matches(QKeySequence::DeleteEndOfWord) ||
+        event.matches(QKeySequence::DeleteStartOfWord) ||
+        event.matches(QKeySequence::DeleteEndOfLine))
         return true;
     const QString text = event.text();
-    return !text.isEmpty() && text.at(0).isPrint()
-           && !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    return !text.isEmpty() && text.at(0).isPrint() &&
+           !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
 }
 
 } // namespace ngc

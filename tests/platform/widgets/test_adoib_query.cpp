@@ -18,9 +18,12 @@ using namespace ngc;
 namespace {
 
 const QStringList kMarcaSql = {
-    QStringLiteral("SELECT"),          QStringLiteral("   MARCA.CDMARCA,"),
-    QStringLiteral("   MARCA.NMMARCA"), QStringLiteral("FROM"),
-    QStringLiteral("   MARCA"),        QStringLiteral("WHERE"),
+    QStringLiteral("SELECT"),
+    QStringLiteral("   MARCA.CDMARCA,"),
+    QStringLiteral("   MARCA.NMMARCA"),
+    QStringLiteral("FROM"),
+    QStringLiteral("   MARCA"),
+    QStringLiteral("WHERE"),
     QStringLiteral("   (MARCA.CDMARCA = :P_CDMARCA OR :P_TCDMARCA = 'T')")};
 
 void run(QSqlDatabase &db, const QString &sql)
@@ -108,8 +111,10 @@ protected:
         query.SetSQL(kMarcaSql);
         query.DataSet().AddField({QStringLiteral("CDMARCA"), FieldType::String, 5});
         query.DataSet().AddField({QStringLiteral("NMMARCA"), FieldType::String, 20});
-        query.DataSet().FieldByName(QStringLiteral("CDMARCA")).DisplayLabel = QStringLiteral("Código");
-        query.DataSet().FieldByName(QStringLiteral("NMMARCA")).DisplayLabel = QStringLiteral("Nome");
+        query.DataSet().FieldByName(QStringLiteral("CDMARCA")).DisplayLabel =
+            QStringLiteral("Código");
+        query.DataSet().FieldByName(QStringLiteral("NMMARCA")).DisplayLabel =
+            QStringLiteral("Nome");
     }
 
     QTemporaryDir dir;
@@ -125,8 +130,8 @@ TEST_P(QueryTest, AParameterUsedTwiceSelectsEveryRowOrOne)
 {
     TADOIBQuery query(QStringLiteral("qryMarca"));
     declareMarca(query);
-    EXPECT_EQ(query.ParamNames(), QStringList({QStringLiteral("P_CDMARCA"),
-                                               QStringLiteral("P_TCDMARCA")}));
+    EXPECT_EQ(query.ParamNames(),
+              QStringList({QStringLiteral("P_CDMARCA"), QStringLiteral("P_TCDMARCA")}));
     query.ParamByName(QStringLiteral("P_CDMARCA")).SetAsString(QString());
     query.ParamByName(QStringLiteral("P_TCDMARCA")).SetAsString(QStringLiteral("T"));
     query.Open();

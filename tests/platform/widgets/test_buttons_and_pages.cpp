@@ -24,7 +24,8 @@ TEST(PageControl, OnlyTheUserSwitchingPagesRaisesTheChange)
     auto *layout = new QVBoxLayout(&window);
     auto *pages = new TPageControl(&window, QStringLiteral("pgcPadrao"));
     layout->addWidget(pages);
-    auto *dados = new TTabSheet(pages, QStringLiteral("Dados Adicionais"), QStringLiteral("tshDados"));
+    auto *dados =
+        new TTabSheet(pages, QStringLiteral("Dados Adicionais"), QStringLiteral("tshDados"));
     auto *pgto = new TTabSheet(pages, QStringLiteral("Forma de Pagamento"));
     auto *imposto = new TTabSheet(pages, QStringLiteral("Imposto"));
     int changes = 0;
@@ -76,7 +77,8 @@ protected:
         button->SetDataSource(&listSource);
         button->OnBeforePesq = [this](bool &) { log << QStringLiteral("before"); };
         button->OnAfterPesq = [this] {
-            log << QStringLiteral("after:") + list.FieldByName(QStringLiteral("NMTIPOCOBR")).AsString();
+            log << QStringLiteral("after:") +
+                       list.FieldByName(QStringLiteral("NMTIPOCOBR")).AsString();
         };
     }
 
@@ -169,8 +171,8 @@ TEST(Navigator, MovesTheRecordAndEnablesOnlyPossibleMoves)
 {
     TClientDataSet ds(QStringLiteral("cdsImpColet"));
     ds.AddField({QStringLiteral("NMIMPOSTO"), FieldType::String, 30});
-    loadRows(ds, {Row{QStringLiteral("ICMS")}, Row{QStringLiteral("IPI")},
-                  Row{QStringLiteral("PIS")}});
+    loadRows(ds,
+             {Row{QStringLiteral("ICMS")}, Row{QStringLiteral("IPI")}, Row{QStringLiteral("PIS")}});
     TDataSource source(QStringLiteral("dtsImpColet"), &ds);
     TDBNavigator nav(nullptr, QStringLiteral("dbnPadrao"));
     nav.SetDataSource(&source);

@@ -49,7 +49,8 @@ TEST_F(DBEditTest, TypingIntoABrowsingDataSetStartsItsEdit)
         const char *name;
         Qt::Key key;
         char ch;
-    } keys[] = {{"letter", Qt::Key_A, 'a'}, {"delete", Qt::Key_Delete, 0},
+    } keys[] = {{"letter", Qt::Key_A, 'a'},
+                {"delete", Qt::Key_Delete, 0},
                 {"backspace", Qt::Key_Backspace, 0}};
     for (const auto &k : keys) {
         SCOPED_TRACE(k.name);

@@ -120,9 +120,9 @@ TEST_F(GridTest, DeclaredColumnsGiveTitlesWidthsAndAlignment)
     EXPECT_EQ(grid->Model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Dias"));
     EXPECT_EQ(grid->Model()->headerData(1, Qt::Horizontal).toString(),
               QStringLiteral("Percentual"));
-    EXPECT_EQ(grid->Model()->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole)
-                  .value<Qt::Alignment>(),
-              Qt::AlignRight | Qt::AlignVCenter);
+    EXPECT_EQ(
+        grid->Model()->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>(),
+        Qt::AlignRight | Qt::AlignVCenter);
     EXPECT_EQ(grid->columnWidth(1), 77);
     EXPECT_EQ(IndiceCol(grid, QStringLiteral("VRPERCPGTCOL")), 1);
     EXPECT_EQ(IndiceCol(grid, QStringLiteral("CDFILIAL")), -1);

@@ -35,8 +35,8 @@ TEST(NumberEdit, ShowsTheDecimalsWithTheLocalesSeparatorAndNoThousands)
         double value;
         const char *text;
     } cases[] = {
-        {"C", 2, 1234.5, "1234.50"},     {"pt_BR", 2, 1234567.891, "1234567,89"},
-        {"pt_BR", 0, 12.5, "13"},        {"C", 2, -0.004, "-0.00"},
+        {"C", 2, 1234.5, "1234.50"},   {"pt_BR", 2, 1234567.891, "1234567,89"},
+        {"pt_BR", 0, 12.5, "13"},      {"C", 2, -0.004, "-0.00"},
         {"C", 5, 0.123456, "0.12346"},
     };
     for (const auto &c : cases) {
@@ -230,7 +230,8 @@ TEST_F(DateEditTest, CheckValidDateNamesATextThatIsNoDate)
         date->CheckValidDate();
         FAIL() << "no error";
     } catch (const std::runtime_error &e) {
-        EXPECT_EQ(QString::fromUtf8(e.what()), QStringLiteral("'31/02/2026' não é uma data válida."));
+        EXPECT_EQ(QString::fromUtf8(e.what()),
+                  QStringLiteral("'31/02/2026' não é uma data válida."));
     }
     other->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(field().AsDateTime().date(), QDate(2026, 12, 8)) << "no date, no write";
