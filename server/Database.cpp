@@ -1,9 +1,9 @@
 #include "Database.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QRegularExpression>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -39,8 +39,8 @@ void execOrThrow(QSqlDatabase &db, const QString &sql)
 {
     QSqlQuery query(db);
     if (!query.exec(sql))
-        throw DatabaseError("database set-up failed (" + sql.toStdString() + "): " +
-                            query.lastError().text().toStdString());
+        throw DatabaseError("database set-up failed (" + sql.toStdString() +
+                            "): " + query.lastError().text().toStdString());
 }
 
 } // namespace

@@ -59,8 +59,8 @@ public:
 
     private:
         friend class Database;
-        Session(QSqlDatabase db, bool postgres, std::unique_lock<std::recursive_mutex> lock)
-            : m_db(std::move(db)), m_postgres(postgres), m_lock(std::move(lock))
+        Session(const QSqlDatabase &db, bool postgres, std::unique_lock<std::recursive_mutex> lock)
+            : m_db(db), m_postgres(postgres), m_lock(std::move(lock))
         {
         }
         QSqlDatabase m_db;

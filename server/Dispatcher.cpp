@@ -4,10 +4,10 @@
 #include "RequestError.h"
 
 #include <QElapsedTimer>
-#include <QtGlobal>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QtGlobal>
 
 #include <cmath>
 #include <limits>
@@ -168,10 +168,12 @@ QByteArray Dispatcher::handle(const QString &object, const QByteArray &request) 
         return fail(QJsonValue::Null, InvalidRequest,
                     QStringLiteral("Invalid Request: \"id\" must be a number or a string"));
     if (body.value(QStringLiteral("jsonrpc")).toString() != QLatin1String("2.0"))
-        return fail(id, InvalidRequest, QStringLiteral("Invalid Request: \"jsonrpc\" must be \"2.0\""));
+        return fail(id, InvalidRequest,
+                    QStringLiteral("Invalid Request: \"jsonrpc\" must be \"2.0\""));
     const QJsonValue method = body.value(QStringLiteral("method"));
     if (!method.isString())
-        return fail(id, InvalidRequest, QStringLiteral("Invalid Request: \"method\" must be a string"));
+        return fail(id, InvalidRequest,
+                    QStringLiteral("Invalid Request: \"method\" must be a string"));
     entry.method = method.toString();
     const QJsonValue params = body.value(QStringLiteral("params"));
     if (!params.isUndefined() && !params.isArray())
@@ -179,31 +181,30 @@ QByteArray Dispatcher::handle(const QString &object, const QByteArray &request) 
                     QStringLiteral("Invalid Request: \"params\" must be an array"));
 
     if (!Methods::hasObject(object))
-        return fail(id, MethodNotFound, QStringLiteral("Method not found: unknown object \"%1\"")
-                                            .arg(object));
+        return fail(id, MethodNotFound,
+                    QStringLiteral("Method not found: unknown object \"%1\"").arg(object));
     const MethodSpec *spec = Methods::find(object, entry.method);
     if (!spec)
-        return fail(id, MethodNotFound, QStringLiteral("Method not found: %1 has no method \"%2\"")
-                                            .arg(object, entry.method));
+        return fail(
+            id, MethodNotFound,
+            QStringLiteral("Method not found: %1 has no method \"%2\"").arg(object, entry.method));
     try {
         checkArguments(*spec, params.toArray());
         Database::Session session = m_database.session();
         Call call{session, params.toArray()};
         const QJsonValue data = spec->run(call);
-        return finish(result(id,
-                             {{QStringLiteral("ok"), true},
-                              {QStringLiteral("data"), data}},
+        return finish(result(id, {{QStringLiteral("ok"), true}, {QStringLiteral("data"), data}},
                              references(*spec, call.args)),
                       QStringLiteral("ok"));
     } catch (const InvalidParams &e) {
         return fail(id, InvalidParamsCode,
                     QStringLiteral("Invalid params: ") + QString::fromStdString(e.what()));
     } catch (const BusinessFailure &e) {
-        return finish(result(id,
-                             {{QStringLiteral("ok"), false},
-                              {QStringLiteral("message"), e.userMessage()}},
-                             references(*spec, params.toArray())),
-                      QStringLiteral("fail"));
+        return finish(
+            result(id,
+                   {{QStringLiteral("ok"), false}, {QStringLiteral("message"), e.userMessage()}},
+                   references(*spec, params.toArray())),
+            QStringLiteral("fail"));
     } catch (const std::exception &e) {
         // The driver's text may name tables and statements: it goes to the log, not the client.
         qWarning("%s.%s failed: %s", qPrintable(object), qPrintable(entry.method), e.what());

@@ -2,7 +2,8 @@
 
 namespace ngc {
 
-ElasticTaskQueue::ElasticTaskQueue(std::size_t maxThreads) : m_maxThreads(maxThreads ? maxThreads : 1)
+ElasticTaskQueue::ElasticTaskQueue(std::size_t maxThreads)
+    : m_maxThreads(maxThreads ? maxThreads : 1)
 {
 }
 

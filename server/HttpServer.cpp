@@ -69,21 +69,21 @@ HttpServer::HttpServer(const Dispatcher &dispatcher, HttpSettings settings)
     const qint64 limit = impl.settings.maxBodyBytes;
     server.set_error_handler(httplib::Server::HandlerWithResponse(
         [limit](const httplib::Request &, httplib::Response &response) {
-        if (response.status != 413)
-            return httplib::Server::HandlerResponse::Unhandled;
-        response.set_content(toStd(Dispatcher::errorResponse(
-                                 Dispatcher::InvalidRequest,
-                                 QStringLiteral("Invalid Request: the body exceeds %1 bytes")
-                                     .arg(limit))),
-                             kJson);
-        return httplib::Server::HandlerResponse::Handled;
-    }));
-    server.Post(R"(/rpc/([^/]+))", [this](const httplib::Request &request,
-                                          httplib::Response &response) {
-        const QString object = QString::fromStdString(request.matches[1].str());
-        const QByteArray body(request.body.data(), static_cast<qsizetype>(request.body.size()));
-        response.set_content(toStd(m_impl->dispatcher.handle(object, body)), kJson);
-    });
+            if (response.status != 413)
+                return httplib::Server::HandlerResponse::Unhandled;
+            response.set_content(
+                toStd(Dispatcher::errorResponse(
+                    Dispatcher::InvalidRequest,
+                    QStringLiteral("Invalid Request: the body exceeds %1 bytes").arg(limit))),
+                kJson);
+            return httplib::Server::HandlerResponse::Handled;
+        }));
+    server.Post(
+        R"(/rpc/([^/]+))", [this](const httplib::Request &request, httplib::Response &response) {
+            const QString object = QString::fromStdString(request.matches[1].str());
+            const QByteArray body(request.body.data(), static_cast<qsizetype>(request.body.size()));
+            response.set_content(toStd(m_impl->dispatcher.handle(object, body)), kJson);
+        });
 }
 
 HttpServer::~HttpServer()

@@ -10,10 +10,10 @@ namespace ngc {
 
 struct HttpSettings {
     QString host = QStringLiteral("127.0.0.1");
-    int port = 8080;             // 0: any free port
-    QString token;               // empty: no bearer token needed
-    int threads = 256;           // most connections served at once
-    qint64 maxBodyBytes = 8 * 1024 * 1024;
+    int port = 8080;   // 0: any free port
+    QString token;     // empty: no bearer token needed
+    int threads = 256; // most connections served at once
+    qint64 maxBodyBytes = qint64{8} * 1024 * 1024;
     // An idle connection is closed after this long. It also bounds how long a stop waits for
     // connections that sit idle between requests.
     int keepAliveSeconds = 5;

@@ -25,12 +25,12 @@ const QString kItemMissing = QStringLiteral(
 const QString kTermLostUpdate = QStringLiteral(
     "O prazo de pagamento foi alterado por outro usuário. Verifique os dados e tente novamente.");
 
-const QStringList kItemKeys{QStringLiteral("CDFILIAL"),  QStringLiteral("NRCOLEPRECO"),
-                            QStringLiteral("CDPRODUTO"), QStringLiteral("CDMARCA"),
+const QStringList kItemKeys{QStringLiteral("CDFILIAL"),   QStringLiteral("NRCOLEPRECO"),
+                            QStringLiteral("CDPRODUTO"),  QStringLiteral("CDMARCA"),
                             QStringLiteral("CDFORNECED"), QStringLiteral("CDREGIAO")};
-const QString kItemWhere = QStringLiteral(
-    " WHERE CDFILIAL = ? AND NRCOLEPRECO = ? AND CDPRODUTO = ? AND CDMARCA = ? "
-    "AND CDFORNECED = ? AND CDREGIAO = ?");
+const QString kItemWhere =
+    QStringLiteral(" WHERE CDFILIAL = ? AND NRCOLEPRECO = ? AND CDPRODUTO = ? AND CDMARCA = ? "
+                   "AND CDFORNECED = ? AND CDREGIAO = ?");
 
 // Columns the item packet carries for display only; they live in other tables.
 const QSet<QString> kJoinedItemFields{QStringLiteral("CDARVPROD"), QStringLiteral("NMTIPOCOBR"),
@@ -108,8 +108,8 @@ DeltaPacket decodeDeltaArgument(const QJsonValue &value, const QList<FieldDef> &
         const Row &row = change.op == DeltaChange::Op::Delete ? change.oldRow : change.newRow;
         for (const QString &key : kItemKeys) {
             if (storedValue(layout, row, key).isNull())
-                throw InvalidParams(QStringLiteral("argument 1 (delta): key field %1 is empty")
-                                        .arg(key));
+                throw InvalidParams(
+                    QStringLiteral("argument 1 (delta): key field %1 is empty").arg(key));
         }
         if (change.op == DeltaChange::Op::Update &&
             keyValues(layout, change.oldRow) != keyValues(layout, change.newRow)) {
@@ -123,7 +123,8 @@ DeltaPacket decodeDeltaArgument(const QJsonValue &value, const QList<FieldDef> &
 void ensureCollectionOpen(QSqlDatabase &db, const QVariant &branch, const QVariant &collection)
 {
     const auto rows = Sql::rows(
-        db, QStringLiteral("SELECT IDSITCOLE FROM COLEPRECO WHERE CDFILIAL = ? AND NRCOLEPRECO = ?"),
+        db,
+        QStringLiteral("SELECT IDSITCOLE FROM COLEPRECO WHERE CDFILIAL = ? AND NRCOLEPRECO = ?"),
         {branch, collection});
     if (rows.isEmpty()) {
         throw BusinessFailure(QStringLiteral("Coleta de preços %1 não cadastrada para a filial %2.")
@@ -136,8 +137,8 @@ void ensureCollectionOpen(QSqlDatabase &db, const QVariant &branch, const QVaria
     }
 }
 
-void checkReferences(QSqlDatabase &db, const QStringList &columns,
-                     const QList<FieldDef> &layout, const Row &row)
+void checkReferences(QSqlDatabase &db, const QStringList &columns, const QList<FieldDef> &layout,
+                     const Row &row)
 {
     for (const Reference &ref : itemReferences()) {
         if (!columns.contains(ref.column))
@@ -167,11 +168,12 @@ QStringList parseNullFields(const QJsonValue &value)
     for (const QJsonValue &entry : value.toArray()) {
         const QString name = entry.toString();
         if (Layouts::indexOf(layout, name) < 0)
-            throw InvalidParams(QStringLiteral("argument 2 (vaCamposNulos): unknown field \"%1\"")
-                                    .arg(name));
+            throw InvalidParams(
+                QStringLiteral("argument 2 (vaCamposNulos): unknown field \"%1\"").arg(name));
         if (kItemKeys.contains(name))
             throw InvalidParams(
-                QStringLiteral("argument 2 (vaCamposNulos): key field %1 cannot be null").arg(name));
+                QStringLiteral("argument 2 (vaCamposNulos): key field %1 cannot be null")
+                    .arg(name));
         if (!kJoinedItemFields.contains(name) && !names.contains(name))
             names.append(name);
     }
@@ -205,11 +207,11 @@ QVariantList applyItemChange(Database::Session &session, const DeltaChange &chan
     }
 
     const QString lock = session.isPostgres() ? QStringLiteral(" FOR UPDATE") : QString();
-    const auto current = Sql::rows(db,
-                                   QStringLiteral("SELECT %1 FROM ITEMCOLE")
-                                           .arg(columns.join(QStringLiteral(", "))) +
-                                       kItemWhere + lock,
-                                   keys);
+    const auto current = Sql::rows(
+        db,
+        QStringLiteral("SELECT %1 FROM ITEMCOLE").arg(columns.join(QStringLiteral(", "))) +
+            kItemWhere + lock,
+        keys);
     if (current.isEmpty())
         throw BusinessFailure(kItemMissing);
     QStringList changed;
@@ -234,15 +236,16 @@ QVariantList applyItemChange(Database::Session &session, const DeltaChange &chan
         for (const QString &column : changed)
             sets.append(column + QStringLiteral(" = ?"));
         values.append(keys);
-        Sql::exec(db, QStringLiteral("UPDATE ITEMCOLE SET ") + sets.join(QStringLiteral(", ")) +
-                          kItemWhere,
+        Sql::exec(db,
+                  QStringLiteral("UPDATE ITEMCOLE SET ") + sets.join(QStringLiteral(", ")) +
+                      kItemWhere,
                   values);
     }
     return keys;
 }
 
-void applyNullFields(Database::Session &session, const QStringList &names,
-                     const QVariantList &keys, const DeltaChange &lastChange)
+void applyNullFields(Database::Session &session, const QStringList &names, const QVariantList &keys,
+                     const DeltaChange &lastChange)
 {
     if (names.isEmpty())
         return;
@@ -252,8 +255,9 @@ void applyNullFields(Database::Session &session, const QStringList &names,
         // A field the client saw as empty and did not touch may have been filled by another
         // user meanwhile; clearing it now would lose that change.
         const auto current = Sql::rows(
-            db, QStringLiteral("SELECT %1 FROM ITEMCOLE").arg(names.join(QStringLiteral(", "))) +
-                    kItemWhere,
+            db,
+            QStringLiteral("SELECT %1 FROM ITEMCOLE").arg(names.join(QStringLiteral(", "))) +
+                kItemWhere,
             keys);
         for (int i = 0; i < names.size(); ++i) {
             const FieldType type = typeOf(layout, names[i]);
@@ -267,8 +271,8 @@ void applyNullFields(Database::Session &session, const QStringList &names,
     QStringList sets;
     for (const QString &name : names)
         sets.append(name + QStringLiteral(" = NULL"));
-    Sql::exec(db, QStringLiteral("UPDATE ITEMCOLE SET ") + sets.join(QStringLiteral(", ")) +
-                      kItemWhere,
+    Sql::exec(db,
+              QStringLiteral("UPDATE ITEMCOLE SET ") + sets.join(QStringLiteral(", ")) + kItemWhere,
               keys);
 }
 
@@ -288,8 +292,7 @@ QVariant checkSavedItem(QSqlDatabase &db, const QVariantList &keys, bool validit
         throw BusinessFailure(QStringLiteral("Marca e 2ª marca devem ser diferentes."));
     if (validityRequired) {
         if (item[3].isNull() || item[4].isNull())
-            throw BusinessFailure(
-                QStringLiteral("Início e fim da validade devem ser informados."));
+            throw BusinessFailure(QStringLiteral("Início e fim da validade devem ser informados."));
         if (item[4].toString() < item[3].toString())
             throw BusinessFailure(
                 QStringLiteral("O fim da validade não pode ser anterior ao início."));
@@ -347,14 +350,15 @@ void applyTermChange(QSqlDatabase &db, const DeltaChange &change)
         return;
     }
 
-    const QVariant oldTermValue = storedValue(layout, change.oldRow, QStringLiteral("NRDIASPGTCOL"));
+    const QVariant oldTermValue =
+        storedValue(layout, change.oldRow, QStringLiteral("NRDIASPGTCOL"));
     if (oldTermValue.isNull())
         throw InvalidParams(QStringLiteral("argument 1 (delta): the old row has no term"));
     const int oldTerm = static_cast<int>(oldTermValue.toDouble());
     const QVariant oldPercent = storedValue(layout, change.oldRow, QStringLiteral("VRPERCPGTCOL"));
-    const auto current = Sql::rows(db, QStringLiteral("SELECT VRPERCPGTCOL FROM PZOPGTITMCOL") +
-                                           termWhere,
-                                   keys + QVariantList{oldTerm});
+    const auto current =
+        Sql::rows(db, QStringLiteral("SELECT VRPERCPGTCOL FROM PZOPGTITMCOL") + termWhere,
+                  keys + QVariantList{oldTerm});
     if (current.isEmpty() ||
         !Sql::sameStored(current.first().first(), oldPercent, FieldType::Float))
         throw BusinessFailure(kTermLostUpdate);
@@ -439,8 +443,8 @@ int ItemWriter::replicateDiscount(Database::Session &session, const QString &bra
             binds.append(dimension.value);
         } else if (dimension.choice == ReplicationDimension::List) {
             sql += QStringLiteral(" AND ") + column + listFilter;
-            binds.append(QString::fromUtf8(
-                QJsonDocument(QJsonArray::fromStringList(dimension.keys)).toJson(QJsonDocument::Compact)));
+            binds.append(QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(dimension.keys))
+                                               .toJson(QJsonDocument::Compact)));
         }
     }
     QSqlQuery query = Sql::exec(session.db(), sql, binds);
@@ -463,11 +467,10 @@ QJsonValue ItemWriter::setItemCole(Call &call)
             throw InvalidParams(
                 QStringLiteral("argument %1: a replication choice is 0, 1 or 2").arg(5 + i));
         dimensions[i].choice = choice;
-        dimensions[i].keys =
-            parseSelection(call.args.at(8 + i).toString(), kDimensionSizes[i],
-                           QStringLiteral("argument %1 (%2)")
-                               .arg(9 + i)
-                               .arg(QString::fromLatin1(kSelectionArgs[i])));
+        dimensions[i].keys = parseSelection(call.args.at(8 + i).toString(), kDimensionSizes[i],
+                                            QStringLiteral("argument %1 (%2)")
+                                                .arg(9 + i)
+                                                .arg(QString::fromLatin1(kSelectionArgs[i])));
     }
     if (delta.isEmpty())
         return QJsonValue::Null;

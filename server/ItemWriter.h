@@ -16,8 +16,8 @@ namespace ngc {
 struct ReplicationDimension {
     enum Choice { Same = 0, All = 1, List = 2 };
     int choice = Same;
-    QString value;     // the item's own key, for Same
-    QStringList keys;  // for List
+    QString value;    // the item's own key, for Same
+    QStringList keys; // for List
 };
 
 // The write methods. Each runs in one transaction, checks before it changes anything and leaves

@@ -35,19 +35,19 @@ const QList<FieldDef> &Layouts::itemCole()
 const QList<FieldDef> &Layouts::pzoPgtItmCol()
 {
     static const QList<FieldDef> fields{
-        str("CDFILIAL", 4),  str("NRCOLEPRECO", 10), str("CDFORNECED", 21),
-        str("CDPRODUTO", 10), str("CDARVPROD", 20),  str("CDMARCA", 5),
-        str("CDREGIAO", 3),  flt("NRDIASPGTCOL"),    flt("VRPERCPGTCOL")};
+        str("CDFILIAL", 4),   str("NRCOLEPRECO", 10), str("CDFORNECED", 21),
+        str("CDPRODUTO", 10), str("CDARVPROD", 20),   str("CDMARCA", 5),
+        str("CDREGIAO", 3),   flt("NRDIASPGTCOL"),    flt("VRPERCPGTCOL")};
     return fields;
 }
 
 const QList<FieldDef> &Layouts::impColet()
 {
     static const QList<FieldDef> fields{
-        str("CDIMPOSTO", 2),  str("NMIMPOSTO", 30),   flt("VRALIQIMPCOL"), flt("VRIMPCOLETA"),
-        str("IDIMPDIGCOL", 1), str("CDFILIAL", 4),    str("NRCOLEPRECO", 10),
-        str("CDFORNECED", 21), str("CDPRODUTO", 10),  str("CDARVPROD", 20),
-        str("CDMARCA", 5),    str("CDREGIAO", 3),     str("IDTRATIMPO", 1), flt("VRADIMPCOL")};
+        str("CDIMPOSTO", 2),   str("NMIMPOSTO", 30), flt("VRALIQIMPCOL"),    flt("VRIMPCOLETA"),
+        str("IDIMPDIGCOL", 1), str("CDFILIAL", 4),   str("NRCOLEPRECO", 10), str("CDFORNECED", 21),
+        str("CDPRODUTO", 10),  str("CDARVPROD", 20), str("CDMARCA", 5),      str("CDREGIAO", 3),
+        str("IDTRATIMPO", 1),  flt("VRADIMPCOL")};
     return fields;
 }
 
@@ -59,8 +59,8 @@ const QList<FieldDef> &Layouts::filialImp()
 
 const QList<FieldDef> &Layouts::descImp()
 {
-    static const QList<FieldDef> fields{str("CDIMPOSTO", 2),  str("NMIMPOSTO", 30),
-                                        str("SGIMPOSTO", 10), str("CDFILIAP", 4),
+    static const QList<FieldDef> fields{str("CDIMPOSTO", 2),   str("NMIMPOSTO", 30),
+                                        str("SGIMPOSTO", 10),  str("CDFILIAP", 4),
                                         flt("VRPERCALIQUOTA"), flt("VRIMPOSTO")};
     return fields;
 }
@@ -92,9 +92,9 @@ const QList<FieldDef> &Layouts::somaPerc()
 
 const QList<FieldDef> &Layouts::pesqProd()
 {
-    static const QList<FieldDef> fields{str("IDMARCADO", 1),   str("CDFILIAL", 4),
+    static const QList<FieldDef> fields{str("IDMARCADO", 1),    str("CDFILIAL", 4),
                                         str("NRCOLEPRECO", 10), str("CDPRODUTO", 10),
-                                        str("CDARVPROD", 20),  str("NMPRODUTO", 50)};
+                                        str("CDARVPROD", 20),   str("NMPRODUTO", 50)};
     return fields;
 }
 
@@ -109,7 +109,7 @@ const QList<FieldDef> &Layouts::pesqReg()
 const QList<FieldDef> &Layouts::pesqForn()
 {
     static const QList<FieldDef> fields{str("IDMARCADO", 1),    str("CDFILIAL", 4),
-                                        str("NRCOLEPRECO", 10),  str("CDFORNECED", 21),
+                                        str("NRCOLEPRECO", 10), str("CDFORNECED", 21),
                                         str("NMFANTFORN", 40),  str("IDTPIJURFORN", 1),
                                         str("NRINSJURFORN", 20)};
     return fields;

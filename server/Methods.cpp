@@ -140,15 +140,15 @@ QJsonValue getImpFilial(Call &call)
                        "WHERE K.CDFILIAL = ? AND K.CDCHAVECOMPL = ? AND I.CDREGIAO = ? "
                        "AND I.CDFORNECED = ? AND I.CDPRODUTO = ?"),
         {branch, key, text(call, 2), text(call, 3), text(call, 4)});
-    const auto taxes = Sql::rows(
-        db,
-        QStringLiteral("SELECT T.CDIMPOSTO, T.NMIMPOSTO, T.SGIMPOSTO, R.CDFILIAL, "
-                       "R.VRPERCALIQUOTA FROM CHAVECOMPLFIL C "
-                       "JOIN IMPFILIAL R ON R.CDFILIAL = C.CDFILIAP "
-                       "JOIN IMPOSTO T ON T.CDIMPOSTO = R.CDIMPOSTO "
-                       "WHERE C.CDFILIAL = ? AND C.CDCHAVECOMPL = ? "
-                       "ORDER BY R.CDFILIAL, T.CDIMPOSTO"),
-        {branch, key});
+    const auto taxes =
+        Sql::rows(db,
+                  QStringLiteral("SELECT T.CDIMPOSTO, T.NMIMPOSTO, T.SGIMPOSTO, R.CDFILIAL, "
+                                 "R.VRPERCALIQUOTA FROM CHAVECOMPLFIL C "
+                                 "JOIN IMPFILIAL R ON R.CDFILIAL = C.CDFILIAP "
+                                 "JOIN IMPOSTO T ON T.CDIMPOSTO = R.CDIMPOSTO "
+                                 "WHERE C.CDFILIAL = ? AND C.CDCHAVECOMPL = ? "
+                                 "ORDER BY R.CDFILIAL, T.CDIMPOSTO"),
+                  {branch, key});
     DataPacket taxPacket;
     taxPacket.fields = Layouts::descImp();
     for (const QVariantList &raw : taxes) {
@@ -164,21 +164,21 @@ QJsonValue getImpFilial(Call &call)
 
 QJsonValue getVerifColeApr(Call &call)
 {
-    return encodePacket(Sql::packet(
-        call.session.db(), Layouts::verifColeApr(),
-        QStringLiteral("SELECT CDFILIAL, NRCOLEPRECO, IDSITCOLE FROM COLEPRECO "
-                       "WHERE CDFILIAL = ? AND NRCOLEPRECO = ? AND IDSITCOLE = 'A'"),
-        {text(call, 0), text(call, 1)}));
+    return encodePacket(
+        Sql::packet(call.session.db(), Layouts::verifColeApr(),
+                    QStringLiteral("SELECT CDFILIAL, NRCOLEPRECO, IDSITCOLE FROM COLEPRECO "
+                                   "WHERE CDFILIAL = ? AND NRCOLEPRECO = ? AND IDSITCOLE = 'A'"),
+                    {text(call, 0), text(call, 1)}));
 }
 
 // Summed in whole hundredths, so three instalments of 33.33 give 99.99 and 33.33 + 33.33 + 33.34
 // gives exactly 100, which the client compares without tolerance.
 QJsonValue getSomaPerc(Call &call)
 {
-    const auto rows = Sql::rows(
-        call.session.db(),
-        QStringLiteral("SELECT VRPERCPGTCOL FROM PZOPGTITMCOL WHERE ") + kItemWhere,
-        itemKeys(call, 0));
+    const auto rows =
+        Sql::rows(call.session.db(),
+                  QStringLiteral("SELECT VRPERCPGTCOL FROM PZOPGTITMCOL WHERE ") + kItemWhere,
+                  itemKeys(call, 0));
     qint64 cents = 0;
     for (const QVariantList &row : rows)
         cents += TaxMath::toCents(row[0].toDouble());
@@ -193,31 +193,31 @@ QJsonValue getVerifPzoPgtItmCol(Call &call)
     const int days = ItemWriter::parseTerm(text(call, 0));
     QVariantList binds = itemKeys(call, 1);
     binds.append(days);
-    return encodePacket(Sql::packet(
-        call.session.db(), Layouts::verifPzoPgtItmCol(),
-        QStringLiteral("SELECT NRDIASPGTCOL, VRPERCPGTCOL FROM PZOPGTITMCOL WHERE ") + kItemWhere +
-            QStringLiteral(" AND NRDIASPGTCOL = ?"),
-        binds));
+    return encodePacket(
+        Sql::packet(call.session.db(), Layouts::verifPzoPgtItmCol(),
+                    QStringLiteral("SELECT NRDIASPGTCOL, VRPERCPGTCOL FROM PZOPGTITMCOL WHERE ") +
+                        kItemWhere + QStringLiteral(" AND NRDIASPGTCOL = ?"),
+                    binds));
 }
 
 QJsonValue getTipoCobr(Call &call)
 {
-    return encodePacket(Sql::packet(
-        call.session.db(), Layouts::tipoCobr(),
-        QStringLiteral("SELECT CDTIPCOB, NMTIPOCOBR FROM TIPOCOBR "
-                       "WHERE (CDTIPCOB = ? OR ? = 'T') ORDER BY CDTIPCOB"),
-        {text(call, 0), text(call, 1)}));
+    return encodePacket(
+        Sql::packet(call.session.db(), Layouts::tipoCobr(),
+                    QStringLiteral("SELECT CDTIPCOB, NMTIPOCOBR FROM TIPOCOBR "
+                                   "WHERE (CDTIPCOB = ? OR ? = 'T') ORDER BY CDTIPCOB"),
+                    {text(call, 0), text(call, 1)}));
 }
 
 QJsonValue getPesqMarca(Call &call)
 {
-    return encodePacket(Sql::packet(
-        call.session.db(), Layouts::pesqMarca(),
-        QStringLiteral("SELECT M.CDMARCA, M.NMMARCA FROM CHAVEMARCA K "
-                       "JOIN MARCA M ON M.CDMARCA = K.CDMARCA "
-                       "WHERE K.CDCHAVEMARCA = ? AND (M.CDMARCA = ? OR ? = 'T') "
-                       "ORDER BY M.CDMARCA"),
-        {text(call, 0), text(call, 1), text(call, 2)}));
+    return encodePacket(
+        Sql::packet(call.session.db(), Layouts::pesqMarca(),
+                    QStringLiteral("SELECT M.CDMARCA, M.NMMARCA FROM CHAVEMARCA K "
+                                   "JOIN MARCA M ON M.CDMARCA = K.CDMARCA "
+                                   "WHERE K.CDCHAVEMARCA = ? AND (M.CDMARCA = ? OR ? = 'T') "
+                                   "ORDER BY M.CDMARCA"),
+                    {text(call, 0), text(call, 1), text(call, 2)}));
 }
 
 // An approval is valid through the day stored in DTVALAUTORIZ; a brand without any approval
@@ -225,12 +225,12 @@ QJsonValue getPesqMarca(Call &call)
 QJsonValue getMarcaAutoriz(Call &call)
 {
     const QString today = QDate::currentDate().toString(Qt::ISODate) + QStringLiteral("T00:00:00");
-    return encodePacket(Sql::packet(
-        call.session.db(), Layouts::marcaAutoriz(),
-        QStringLiteral("SELECT CDMARCA, IDSITAUTORIZ, DTVALAUTORIZ FROM MARCAAUTORIZ "
-                       "WHERE CDFILIAL = ? AND CDPRODUTO = ? AND CDMARCA = ? "
-                       "AND (IDSITAUTORIZ = 'R' OR DTVALAUTORIZ < ?)"),
-        {text(call, 0), text(call, 1), text(call, 2), today}));
+    return encodePacket(
+        Sql::packet(call.session.db(), Layouts::marcaAutoriz(),
+                    QStringLiteral("SELECT CDMARCA, IDSITAUTORIZ, DTVALAUTORIZ FROM MARCAAUTORIZ "
+                                   "WHERE CDFILIAL = ? AND CDPRODUTO = ? AND CDMARCA = ? "
+                                   "AND (IDSITAUTORIZ = 'R' OR DTVALAUTORIZ < ?)"),
+                    {text(call, 0), text(call, 1), text(call, 2), today}));
 }
 
 QJsonValue getDescPesq(Call &call)
@@ -240,30 +240,34 @@ QJsonValue getDescPesq(Call &call)
     const QString where = QStringLiteral(" WHERE I.CDFILIAL = ? AND I.NRCOLEPRECO = ? ");
     const QString mark = QStringLiteral("SELECT DISTINCT CAST(NULL AS VARCHAR(1)), I.CDFILIAL, "
                                         "I.NRCOLEPRECO, ");
-    const DataPacket products = Sql::packet(
-        db, Layouts::pesqProd(),
-        mark + QStringLiteral("I.CDPRODUTO, P.CDARVPROD, P.NMPRODUTO FROM ITEMCOLE I "
-                              "JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO") +
-            where + QStringLiteral("ORDER BY I.CDPRODUTO"),
-        keys);
-    const DataPacket regions = Sql::packet(
-        db, Layouts::pesqReg(),
-        mark + QStringLiteral("I.CDREGIAO, R.NMREGIAO FROM ITEMCOLE I "
-                              "JOIN REGIAO R ON R.CDREGIAO = I.CDREGIAO") +
-            where + QStringLiteral("ORDER BY I.CDREGIAO"),
-        keys);
+    const DataPacket products =
+        Sql::packet(db, Layouts::pesqProd(),
+                    mark +
+                        QStringLiteral("I.CDPRODUTO, P.CDARVPROD, P.NMPRODUTO FROM ITEMCOLE I "
+                                       "JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO") +
+                        where + QStringLiteral("ORDER BY I.CDPRODUTO"),
+                    keys);
+    const DataPacket regions =
+        Sql::packet(db, Layouts::pesqReg(),
+                    mark +
+                        QStringLiteral("I.CDREGIAO, R.NMREGIAO FROM ITEMCOLE I "
+                                       "JOIN REGIAO R ON R.CDREGIAO = I.CDREGIAO") +
+                        where + QStringLiteral("ORDER BY I.CDREGIAO"),
+                    keys);
     const DataPacket suppliers = Sql::packet(
         db, Layouts::pesqForn(),
-        mark + QStringLiteral("I.CDFORNECED, F.NMFANTFORN, F.IDTPIJURFORN, F.NRINSJURFORN "
-                              "FROM ITEMCOLE I JOIN FORNECED F ON F.CDFORNECED = I.CDFORNECED") +
+        mark +
+            QStringLiteral("I.CDFORNECED, F.NMFANTFORN, F.IDTPIJURFORN, F.NRINSJURFORN "
+                           "FROM ITEMCOLE I JOIN FORNECED F ON F.CDFORNECED = I.CDFORNECED") +
             where + QStringLiteral("ORDER BY I.CDFORNECED"),
         keys);
-    const DataPacket brands = Sql::packet(
-        db, Layouts::pesqMarcaDesc(),
-        mark + QStringLiteral("I.CDMARCA, M.NMMARCA FROM ITEMCOLE I "
-                              "JOIN MARCA M ON M.CDMARCA = I.CDMARCA") +
-            where + QStringLiteral("ORDER BY I.CDMARCA"),
-        keys);
+    const DataPacket brands =
+        Sql::packet(db, Layouts::pesqMarcaDesc(),
+                    mark +
+                        QStringLiteral("I.CDMARCA, M.NMMARCA FROM ITEMCOLE I "
+                                       "JOIN MARCA M ON M.CDMARCA = I.CDMARCA") +
+                        where + QStringLiteral("ORDER BY I.CDMARCA"),
+                    keys);
     return QJsonArray{encodePacket(products), encodePacket(regions), encodePacket(suppliers),
                       encodePacket(brands)};
 }
@@ -275,9 +279,10 @@ ArgSpec str(ArgKind kind, const char *name, int maxLength)
 
 QList<ArgSpec> keyArgs()
 {
-    return {str(ArgKind::StringRef, "stCdFilial", 4),   str(ArgKind::StringRef, "stNrColePreco", 10),
-            str(ArgKind::StringRef, "stCdProduto", 10), str(ArgKind::StringRef, "stCdMarca", 5),
-            str(ArgKind::StringRef, "stCdForneced", 21), str(ArgKind::StringRef, "stCdRegiao", 3)};
+    return {
+        str(ArgKind::StringRef, "stCdFilial", 4),    str(ArgKind::StringRef, "stNrColePreco", 10),
+        str(ArgKind::StringRef, "stCdProduto", 10),  str(ArgKind::StringRef, "stCdMarca", 5),
+        str(ArgKind::StringRef, "stCdForneced", 21), str(ArgKind::StringRef, "stCdRegiao", 3)};
 }
 
 } // namespace

@@ -18,7 +18,7 @@ enum class ArgKind {
     VariantValue, // null or a delta packet
     VariantRef,   // null or an array of strings
     Boolean,
-    Integer,      // signed 32 bits
+    Integer, // signed 32 bits
 };
 
 struct ArgSpec {

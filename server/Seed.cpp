@@ -21,7 +21,8 @@ QString s(const char *text)
 
 const QStringList kProducts{QStringLiteral("1001"), QStringLiteral("1002"), QStringLiteral("1003")};
 const QStringList kBrands{QStringLiteral("00001"), QStringLiteral("00002")};
-const QStringList kSuppliers{QStringLiteral("1001"), QStringLiteral("1002"), QStringLiteral("1003")};
+const QStringList kSuppliers{QStringLiteral("1001"), QStringLiteral("1002"),
+                             QStringLiteral("1003")};
 const QStringList kRegions{QStringLiteral("001"), QStringLiteral("002")};
 const QString kBranch = QStringLiteral("0001");
 const QString kOpen = QStringLiteral("2026000001");
@@ -69,7 +70,8 @@ QList<Table> masterData()
         {"INSERT INTO PARASUPRI (CDFILIAL, IDPROSEMMAR, IDREPLICADESCONTO, IDCONSDESTITEMCOL) "
          "VALUES (?, ?, ?, ?)",
          {{kBranch, s("N"), s("S"), s("S")}, {s("0002"), s("S"), s("S"), s("N")}}},
-        {"INSERT INTO COLEPRECO (CDFILIAL, NRCOLEPRECO, DSCOLEPRECO, IDSITCOLE) VALUES (?, ?, ?, ?)",
+        {"INSERT INTO COLEPRECO (CDFILIAL, NRCOLEPRECO, DSCOLEPRECO, IDSITCOLE) VALUES (?, ?, ?, "
+         "?)",
          {{kBranch, kOpen, s("Coleta de dezembro"), s("A")},
           {kBranch, kClosed, s("Coleta de novembro"), s("E")}}},
         {"INSERT INTO IMPFILIAL (CDFILIAL, CDIMPOSTO, VRPERCALIQUOTA) VALUES (?, ?, ?)",
@@ -81,7 +83,8 @@ QList<Table> masterData()
           {s("0002"), s("04"), 7.6},
           {s("0003"), s("01"), 19.5},
           {s("0003"), s("02"), 5.0}}},
-        {"INSERT INTO CHAVECOMPL (CDFILIAL, CDCHAVECOMPL, NRCOLEPRECO, CDMARCA) VALUES (?, ?, ?, ?)",
+        {"INSERT INTO CHAVECOMPL (CDFILIAL, CDCHAVECOMPL, NRCOLEPRECO, CDMARCA) VALUES (?, ?, ?, "
+         "?)",
          {{kBranch, s("CC01"), kOpen, s("00001")}}},
         {"INSERT INTO CHAVECOMPLFIL (CDFILIAL, CDCHAVECOMPL, CDFILIAP) VALUES (?, ?, ?)",
          {{kBranch, s("CC01"), kBranch},
@@ -119,19 +122,28 @@ QList<QVariantList> items(const QString &collection)
                     const bool demoItem = p == 0 && b == 0 && f == 0 && r == 0;
                     const double price = 20.0 + 5.5 * p + 1.25 * b + 0.5 * f + 0.2 * r;
                     const bool fixedDay = !demoItem && (p + f) % 2 == 0;
-                    rows.append(QVariantList{
-                        kBranch, collection, kProducts[p], kBrands[b], kSuppliers[f], kRegions[r],
-                        s("01"), price, price - 1.0, demoItem ? QVariant(5.0) : QVariant(),
-                        120.0 + 10.0 * f,
-                        demoItem ? QVariant(s("01")) : QVariant(),
-                        demoItem ? s("V") : (fixedDay ? s("F") : QString()),
-                        fixedDay ? QVariant(3.0) : QVariant(),
-                        fixedDay ? QVariant(10.0) : QVariant(),
-                        fixedDay ? QVariant(s("E")) : QVariant(),
-                        QVariant(), s("15"),
-                        s("2026-12-01T00:00:00"), s("2026-12-31T00:00:00"),
-                        demoItem ? QVariant(s("00002")) : QVariant(),
-                        demoItem ? QVariant(150.0) : QVariant()});
+                    rows.append(QVariantList{kBranch,
+                                             collection,
+                                             kProducts[p],
+                                             kBrands[b],
+                                             kSuppliers[f],
+                                             kRegions[r],
+                                             s("01"),
+                                             price,
+                                             price - 1.0,
+                                             demoItem ? QVariant(5.0) : QVariant(),
+                                             120.0 + 10.0 * f,
+                                             demoItem ? QVariant(s("01")) : QVariant(),
+                                             demoItem ? s("V") : (fixedDay ? s("F") : QString()),
+                                             fixedDay ? QVariant(3.0) : QVariant(),
+                                             fixedDay ? QVariant(10.0) : QVariant(),
+                                             fixedDay ? QVariant(s("E")) : QVariant(),
+                                             QVariant(),
+                                             s("15"),
+                                             s("2026-12-01T00:00:00"),
+                                             s("2026-12-31T00:00:00"),
+                                             demoItem ? QVariant(s("00002")) : QVariant(),
+                                             demoItem ? QVariant(150.0) : QVariant()});
                 }
             }
         }
@@ -145,8 +157,9 @@ bool Seed::demo(Database::Session &session)
 {
     QSqlDatabase &db = session.db();
     Transaction transaction(session);
-    if (Sql::exists(db, QStringLiteral("SELECT 1 FROM COLEPRECO WHERE CDFILIAL = ? AND NRCOLEPRECO = ?"),
-                    {kBranch, kOpen}))
+    if (Sql::exists(
+            db, QStringLiteral("SELECT 1 FROM COLEPRECO WHERE CDFILIAL = ? AND NRCOLEPRECO = ?"),
+            {kBranch, kOpen}))
         return false;
     for (const Table &table : masterData()) {
         for (const QVariantList &row : table.rows)
@@ -163,11 +176,12 @@ bool Seed::demo(Database::Session &session)
                                     {s("04"), 7.6, s("S"), 0.0}};
     for (const QVariantList &tax : taxes) {
         Sql::exec(db,
-                  QStringLiteral("INSERT INTO IMPCOLET (CDFILIAL, NRCOLEPRECO, CDPRODUTO, CDMARCA, "
-                                 "CDFORNECED, CDREGIAO, CDIMPOSTO, VRALIQIMPCOL, IDIMPDIGCOL, "
-                                 "VRADIMPCOL) SELECT CDFILIAL, NRCOLEPRECO, CDPRODUTO, CDMARCA, "
-                                 "CDFORNECED, CDREGIAO, CAST(? AS VARCHAR(2)), CAST(? AS DOUBLE PRECISION), "
-                                 "CAST(? AS VARCHAR(1)), CAST(? AS DOUBLE PRECISION) FROM ITEMCOLE"),
+                  QStringLiteral(
+                      "INSERT INTO IMPCOLET (CDFILIAL, NRCOLEPRECO, CDPRODUTO, CDMARCA, "
+                      "CDFORNECED, CDREGIAO, CDIMPOSTO, VRALIQIMPCOL, IDIMPDIGCOL, "
+                      "VRADIMPCOL) SELECT CDFILIAL, NRCOLEPRECO, CDPRODUTO, CDMARCA, "
+                      "CDFORNECED, CDREGIAO, CAST(? AS VARCHAR(2)), CAST(? AS DOUBLE PRECISION), "
+                      "CAST(? AS VARCHAR(1)), CAST(? AS DOUBLE PRECISION) FROM ITEMCOLE"),
                   tax);
     }
     const QVariantList demoKeys{kBranch, kOpen, s("1001"), s("00001"), s("1001"), s("001")};

@@ -26,9 +26,9 @@ public:
     static DataPacket packet(QSqlDatabase &db, const QList<FieldDef> &layout, const QString &sql,
                              const QVariantList &binds = {});
 
-    // Stored form <-> wire form. Dates are stored as ISO text without a zone ("2026-12-08T00:00:00")
-    // on every backend, so what the client sent is exactly what it reads back; an empty string is
-    // a null value.
+    // Stored form <-> wire form. Dates are stored as ISO text without a zone
+    // ("2026-12-08T00:00:00") on every backend, so what the client sent is exactly what it reads
+    // back; an empty string is a null value.
     static QVariant toWire(const QVariant &stored, FieldType type);
     static QVariant toStored(const QVariant &wire, FieldType type);
     // Equality of two stored values as the database returns them (numbers may come back as text

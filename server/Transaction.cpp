@@ -10,14 +10,15 @@ void run(QSqlDatabase &db, const QString &sql)
 {
     QSqlQuery query(db);
     if (!query.exec(sql))
-        throw DatabaseError(sql.toStdString() + " failed: " + query.lastError().text().toStdString());
+        throw DatabaseError(sql.toStdString() +
+                            " failed: " + query.lastError().text().toStdString());
 }
 } // namespace
 
 Transaction::Transaction(Database::Session &session) : m_session(session)
 {
-    run(m_session.db(), m_session.isPostgres() ? QStringLiteral("BEGIN")
-                                               : QStringLiteral("BEGIN IMMEDIATE"));
+    run(m_session.db(),
+        m_session.isPostgres() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
     m_open = true;
 }
 

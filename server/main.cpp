@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <mutex>
@@ -34,8 +35,9 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("ngc-appserver"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Application server of the purchasing screen: JSON-RPC 2.0 over HTTP at POST /rpc/<object>."));
+    parser.setApplicationDescription(
+        QStringLiteral("Application server of the purchasing screen: JSON-RPC 2.0 over HTTP at "
+                       "POST /rpc/<object>."));
     parser.addHelpOption();
     const QCommandLineOption listen(
         QStringLiteral("listen"),
@@ -81,7 +83,8 @@ int main(int argc, char **argv)
         return fail(QStringLiteral("--threads wants a positive number"));
     if (parser.isSet(seed)) {
         if (parser.value(seed) != QLatin1String("demo"))
-            return fail(QStringLiteral("unknown data set \"%1\" (known: demo)").arg(parser.value(seed)));
+            return fail(
+                QStringLiteral("unknown data set \"%1\" (known: demo)").arg(parser.value(seed)));
         config.seedDemo = true;
     }
     if (parser.isSet(tokenFile)) {
@@ -111,14 +114,19 @@ int main(int argc, char **argv)
     std::printf("listening on %s:%d\n", qPrintable(config.http.host), server->port());
     std::fflush(stdout);
 
-    std::thread watcher([&server, stopSignals] {
-        int received = 0;
-        sigwait(&stopSignals, &received);
-        server->stop();
+    // Polls so that it also ends when the server stops for another reason.
+    std::atomic<bool> stopped{false};
+    std::thread watcher([&server, &stopped, stopSignals] {
+        const timespec interval{0, 200 * 1000 * 1000};
+        while (!stopped) {
+            if (sigtimedwait(&stopSignals, nullptr, &interval) > 0) {
+                server->stop();
+                return;
+            }
+        }
     });
     server->wait();
-    // The server may also stop for another reason; wake the watcher so it can end.
-    pthread_kill(watcher.native_handle(), SIGTERM);
+    stopped = true;
     watcher.join();
     return 0;
 }

@@ -60,7 +60,8 @@ struct Fixture {
         database = std::make_unique<ngc::Database>(url);
         auto session = database->session();
         if (postgres) {
-            ngc::Sql::exec(session.db(), QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
+            ngc::Sql::exec(session.db(),
+                           QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
             ngc::Sql::exec(session.db(), QStringLiteral("CREATE SCHEMA %1").arg(schema));
         }
         ngc::Schema::migrate(session);
@@ -76,13 +77,15 @@ struct Fixture {
     {
         if (!schema.isEmpty()) {
             auto session = database->session();
-            ngc::Sql::exec(session.db(), QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
+            ngc::Sql::exec(session.db(),
+                           QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
         }
     }
 
     QJsonObject call(const QString &method, const QJsonArray &params)
     {
-        const QJsonObject request{{"jsonrpc", "2.0"}, {"id", 1}, {"method", method}, {"params", params}};
+        const QJsonObject request{
+            {"jsonrpc", "2.0"}, {"id", 1}, {"method", method}, {"params", params}};
         return QJsonDocument::fromJson(
                    dispatcher->handle(QStringLiteral("Ngc27451.rdmInfoPlanNeg"),
                                       QJsonDocument(request).toJson(QJsonDocument::Compact)))
@@ -98,13 +101,15 @@ struct Fixture {
         const QJsonArray oldRow = packet["rows"].toArray()[0].toArray();
         QJsonArray newRow = oldRow;
         newRow[11] = discount;
-        const QJsonObject delta{{"fields", packet["fields"]},
-                                {"changes", QJsonArray{QJsonObject{
-                                                {"op", "update"}, {"old", oldRow}, {"new", newRow}}}}};
+        const QJsonObject delta{
+            {"fields", packet["fields"]},
+            {"changes",
+             QJsonArray{QJsonObject{{"op", "update"}, {"old", oldRow}, {"new", newRow}}}}};
         QElapsedTimer timer;
         timer.start();
-        const QJsonObject written = call(QStringLiteral("SetItemCole"),
-                                         {delta, QJsonValue(), false, "", 1, 1, 1, 1, "", "", "", ""});
+        const QJsonObject written =
+            call(QStringLiteral("SetItemCole"),
+                 {delta, QJsonValue(), false, "", 1, 1, 1, 1, "", "", "", ""});
         const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
         if (!written["result"]["reply"]["ok"].toBool())
             throw std::runtime_error("SetItemCole failed");
@@ -153,9 +158,13 @@ void replication(benchmark::State &state, bool postgres)
 }
 
 BENCHMARK_CAPTURE(replication, SQLite, false)
-    ->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(replication, PostgreSQL, true)
-    ->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

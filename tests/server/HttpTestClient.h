@@ -26,8 +26,7 @@ public:
         address.sin_family = AF_INET;
         address.sin_port = htons(static_cast<uint16_t>(port));
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        m_connected =
-            ::connect(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+        m_connected = ::connect(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
     }
     ~RawConnection() { ::close(m_fd); }
     RawConnection(const RawConnection &) = delete;
@@ -42,8 +41,9 @@ public:
         const std::string request = "POST " + path +
                                     " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: keep-alive\r\n"
                                     "Content-Type: application/json\r\n" +
-                                    extraHeaders + "Content-Length: " +
-                                    std::to_string(body.size()) + "\r\n\r\n" + body.toStdString();
+                                    extraHeaders +
+                                    "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
+                                    body.toStdString();
         if (::send(m_fd, request.data(), request.size(), MSG_NOSIGNAL) !=
             static_cast<ssize_t>(request.size()))
             return 0;
@@ -84,7 +84,7 @@ private:
 
 inline QByteArray rpcBody(const QString &method, const QJsonArray &params, int id = 1)
 {
-    return QJsonDocument(QJsonObject{{"jsonrpc", "2.0"}, {"id", id}, {"method", method},
-                                     {"params", params}})
+    return QJsonDocument(
+               QJsonObject{{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", params}})
         .toJson(QJsonDocument::Compact);
 }

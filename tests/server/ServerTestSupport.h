@@ -49,8 +49,9 @@ protected:
             if (postgresUrl().isEmpty())
                 GTEST_SKIP() << "NGC_TEST_PG_URL is not set";
             m_schema = QStringLiteral("t_%1").arg(QCoreApplication::applicationPid());
-            url = postgresUrl() + (postgresUrl().contains(QLatin1Char('?')) ? QStringLiteral("&")
-                                                                             : QStringLiteral("?")) +
+            url = postgresUrl() +
+                  (postgresUrl().contains(QLatin1Char('?')) ? QStringLiteral("&")
+                                                            : QStringLiteral("?")) +
                   QStringLiteral("schema=") + m_schema;
         }
         database = std::make_unique<ngc::Database>(url);
@@ -78,8 +79,8 @@ protected:
 
     QJsonObject rpc(const QString &object, const QString &method, const QJsonArray &params)
     {
-        const QJsonObject request{{"jsonrpc", "2.0"}, {"id", 7}, {"method", method},
-                                  {"params", params}};
+        const QJsonObject request{
+            {"jsonrpc", "2.0"}, {"id", 7}, {"method", method}, {"params", params}};
         const QByteArray response =
             dispatcher->handle(object, QJsonDocument(request).toJson(QJsonDocument::Compact));
         return QJsonDocument::fromJson(response).object();
@@ -113,13 +114,14 @@ protected:
     QString snapshot()
     {
         QString text;
-        for (const char *table : {"ITEMCOLE ORDER BY 1, 2, 3, 4, 5, 6",
-                                  "PZOPGTITMCOL ORDER BY 1, 2, 3, 4, 5, 6, 7",
-                                  "IMPCOLET ORDER BY 1, 2, 3, 4, 5, 6, 7", "COLEPRECO ORDER BY 1, 2"}) {
+        for (const char *table :
+             {"ITEMCOLE ORDER BY 1, 2, 3, 4, 5, 6", "PZOPGTITMCOL ORDER BY 1, 2, 3, 4, 5, 6, 7",
+              "IMPCOLET ORDER BY 1, 2, 3, 4, 5, 6, 7", "COLEPRECO ORDER BY 1, 2"}) {
             const auto all = query(QStringLiteral("SELECT * FROM ") + QString::fromLatin1(table));
             for (const QVariantList &row : all) {
                 for (const QVariant &value : row)
-                    text += value.isNull() ? QStringLiteral("~|") : value.toString() + QLatin1Char('|');
+                    text +=
+                        value.isNull() ? QStringLiteral("~|") : value.toString() + QLatin1Char('|');
                 text += QLatin1Char('\n');
             }
         }

@@ -25,8 +25,8 @@ public:
     explicit ServerProcess(const QString &database)
     {
         m_process.setProgram(QStringLiteral(NGC_APPSERVER_PATH));
-        m_process.setArguments({"--listen", "127.0.0.1:0", "--db", "sqlite:" + database, "--seed",
-                                "demo"});
+        m_process.setArguments(
+            {"--listen", "127.0.0.1:0", "--db", "sqlite:" + database, "--seed", "demo"});
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start();
         if (!m_process.waitForStarted(10000))
@@ -72,9 +72,9 @@ bool save(RawConnection &connection, double value)
     QJsonArray newRow = oldRow;
     newRow[11] = value;
     newRow[25] = value;
-    const QJsonObject delta{{"fields", packet["fields"]},
-                            {"changes", QJsonArray{QJsonObject{
-                                            {"op", "update"}, {"old", oldRow}, {"new", newRow}}}}};
+    const QJsonObject delta{
+        {"fields", packet["fields"]},
+        {"changes", QJsonArray{QJsonObject{{"op", "update"}, {"old", oldRow}, {"new", newRow}}}}};
     const QJsonArray params{delta, QJsonValue(), false, "CC01", 1, 1, 1, 1, "", "", "", ""};
     if (connection.post(kPath, rpcBody("SetItemCole", params), &body) != 200)
         return false;

@@ -57,8 +57,11 @@ TEST(Dispatcher, ProtocolFaultsGetTheStandardErrorCodes)
     const QList<std::tuple<const char *, QString, QByteArray, int, QJsonValue>> cases{
         {"malformed JSON", own, R"({"jsonrpc":"2.0","id":1,"method":)", -32700, {}},
         {"empty body", own, "", -32700, {}},
-        {"a batch", own, R"([{"jsonrpc":"2.0","id":1,"method":"GetTipoCobr","params":["","T"]}])",
-         -32600, {}},
+        {"a batch",
+         own,
+         R"([{"jsonrpc":"2.0","id":1,"method":"GetTipoCobr","params":["","T"]}])",
+         -32600,
+         {}},
         {"no id", own, R"({"jsonrpc":"2.0","method":"GetTipoCobr","params":["","T"]})", -32600, {}},
         {"wrong version", own, R"({"jsonrpc":"1.0","id":3,"method":"GetTipoCobr","params":[]})",
          -32600, 3},
@@ -112,10 +115,11 @@ TEST(Dispatcher, EmptyWritesSucceedWithNullDataAndEchoTheReferences)
         R"("CC01",0,1,2,0,"","","[\"1001\"]",""]})";
     const QJsonObject response =
         QJsonDocument::fromJson(dispatcher.handle(kOwnObject, body)).object();
-    const QJsonObject expected = QJsonDocument::fromJson(
-        R"({"jsonrpc":"2.0","id":2,"result":{"reply":{"ok":true,"data":null},)"
-        R"("refs":[null,["CDSEGMARCCOL"],null,"CC01",null,null,null,null,"","","[\"1001\"]",""]}})")
-                                     .object();
+    const QJsonObject expected =
+        QJsonDocument::fromJson(
+            R"({"jsonrpc":"2.0","id":2,"result":{"reply":{"ok":true,"data":null},)"
+            R"("refs":[null,["CDSEGMARCCOL"],null,"CC01",null,null,null,null,"","","[\"1001\"]",""]}})")
+            .object();
     EXPECT_EQ(response, expected);
 }
 

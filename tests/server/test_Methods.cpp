@@ -48,9 +48,8 @@ const QMap<QString, QString> kExpectedLayouts{
     {"GetDescPesq/2",
      "IDMARCADO:string:1 CDFILIAL:string:4 NRCOLEPRECO:string:10 CDFORNECED:string:21 "
      "NMFANTFORN:string:40 IDTPIJURFORN:string:1 NRINSJURFORN:string:20"},
-    {"GetDescPesq/3",
-     "IDMARCADO:string:1 CDFILIAL:string:4 NRCOLEPRECO:string:10 CDMARCA:string:5 "
-     "NMMARCA:string:20"},
+    {"GetDescPesq/3", "IDMARCADO:string:1 CDFILIAL:string:4 NRCOLEPRECO:string:10 CDMARCA:string:5 "
+                      "NMMARCA:string:20"},
 };
 
 QString layoutText(const QJsonObject &packet)
@@ -86,8 +85,8 @@ protected:
                                   bool validity = false, const QList<int> &choices = {0, 0, 0, 0},
                                   const QStringList &selections = {"", "", "", ""})
     {
-        return {delta, nullFields, validity, "CC01", choices[0], choices[1], choices[2],
-                choices[3], selections[0], selections[1], selections[2], selections[3]};
+        return {delta,      nullFields, validity,      "CC01",        choices[0],    choices[1],
+                choices[2], choices[3], selections[0], selections[1], selections[2], selections[3]};
     }
 
     // A delta that changes the named fields of the demo item from what the server holds now.
@@ -122,8 +121,8 @@ protected:
     {
         const DataPacket terms = ngc::decodePacket(reply("GetPzoPgtItmCol", demoKeys())["data"]);
         auto row = [](const QVariant &days, const QVariant &percent) {
-            return ngc::Row{"0001", "2026000001", "1001", "1001", QVariant(), "00001", "001",
-                            days, percent};
+            return ngc::Row{"0001",  "2026000001", "1001", "1001", QVariant(),
+                            "00001", "001",        days,   percent};
         };
         DeltaChange change{op, {}, {}};
         if (op != DeltaChange::Op::Insert)
@@ -137,14 +136,10 @@ protected:
 TEST_P(Methods, PacketsCarryTheClientLayouts)
 {
     const QList<QPair<QString, QJsonArray>> calls{
-        {"GetItemCole", demoKeys()},
-        {"GetPzoPgtItmCol", demoKeys()},
-        {"GetImpColet", demoKeys()},
-        {"GetImpFilial", {"0001", "CC01", "001", "1001", "1001"}},
-        {"GetTipoCobr", {"", "T"}},
-        {"GetPesqMarca", {"CM01", " ", "T"}},
-        {"GetSomaPerc", demoKeys()},
-        {"GetDescPesq", {"0001", "2026000001"}},
+        {"GetItemCole", demoKeys()}, {"GetPzoPgtItmCol", demoKeys()},
+        {"GetImpColet", demoKeys()}, {"GetImpFilial", {"0001", "CC01", "001", "1001", "1001"}},
+        {"GetTipoCobr", {"", "T"}},  {"GetPesqMarca", {"CM01", " ", "T"}},
+        {"GetSomaPerc", demoKeys()}, {"GetDescPesq", {"0001", "2026000001"}},
     };
     for (const auto &[method, params] : calls) {
         SCOPED_TRACE(method.toStdString());
@@ -180,13 +175,13 @@ TEST_P(Methods, ReadMethodsAnswerWhatThePurchasingDataHolds)
     EXPECT_EQ(para("9999"), QJsonArray({QJsonArray{"N", "N", "N"}}));
 
     const QJsonArray itemRow = rows("GetItemCole", demoKeys()).first().toArray();
-    EXPECT_EQ(itemRow[3].toString(), "0101001");       // CDARVPROD from the product
+    EXPECT_EQ(itemRow[3].toString(), "0101001");         // CDARVPROD from the product
     EXPECT_EQ(itemRow[8].toString(), "Boleto bancário"); // NMTIPOCOBR
     EXPECT_EQ(itemRow[14].toString(), "30/60 dias");     // NMFORMPGTO
     EXPECT_EQ(itemRow[24].toString(), "Campo Verde");    // NMMARCA of the second brand
     EXPECT_EQ(itemRow[21].toString(), "2026-12-01T00:00:00");
-    EXPECT_TRUE(rows("GetItemCole", {"0001", "2026000001", "1001", "00001", "1001", "003"})
-                    .isEmpty());
+    EXPECT_TRUE(
+        rows("GetItemCole", {"0001", "2026000001", "1001", "00001", "1001", "003"}).isEmpty());
 
     EXPECT_EQ(rows("GetVerif_ColeApr", {"0001", "2026000001"}).size(), 1);
     EXPECT_TRUE(rows("GetVerif_ColeApr", {"0001", "2026000002"}).isEmpty());
@@ -201,9 +196,9 @@ TEST_P(Methods, ReadMethodsAnswerWhatThePurchasingDataHolds)
         EXPECT_EQ(rows("GetTipoCobr", params).size(), count) << params[0].toString().toStdString();
 
     const QList<std::tuple<QJsonArray, int>> brands{{{"CM01", " ", "T"}, 4},
-                                                     {{"CM01", "00002", ""}, 1},
-                                                     {{"CM01", "00006", ""}, 0},
-                                                     {{"XX99", " ", "T"}, 0}};
+                                                    {{"CM01", "00002", ""}, 1},
+                                                    {{"CM01", "00006", ""}, 0},
+                                                    {{"XX99", " ", "T"}, 0}};
     for (const auto &[params, count] : brands)
         EXPECT_EQ(rows("GetPesqMarca", params).size(), count) << params[1].toString().toStdString();
 
@@ -235,7 +230,8 @@ TEST_P(Methods, SelectionListsHoldTheCollectionsDistinctKeys)
     for (int i = 0; i < types.size(); ++i)
         EXPECT_EQ(numbers[i].size(), types[i] == "J" ? 14 : 11) << numbers[i].toStdString();
     EXPECT_TRUE(types.contains("F") && types.contains("J"));
-    EXPECT_TRUE(reply("GetDescPesq", {"0009", "2026000001"})["data"][0]["rows"].toArray().isEmpty());
+    EXPECT_TRUE(
+        reply("GetDescPesq", {"0009", "2026000001"})["data"][0]["rows"].toArray().isEmpty());
 }
 
 TEST_P(Methods, TaxAmountsFollowPriceQuantityAndDiscount)
@@ -247,9 +243,10 @@ TEST_P(Methods, TaxAmountsFollowPriceQuantityAndDiscount)
         return byTax;
     };
     // 20.00 x 120 less 5% = 2280.00
-    EXPECT_DOUBLE_EQ(amounts()["01"], 410.4);  // 18%
-    EXPECT_DOUBLE_EQ(amounts()["03"], 37.62);  // 1.65%
-    const QJsonObject saved = reply("SetItemCole", setItemArgs(itemUpdate({{"VRPERDESITM", 10.0}})));
+    EXPECT_DOUBLE_EQ(amounts()["01"], 410.4); // 18%
+    EXPECT_DOUBLE_EQ(amounts()["03"], 37.62); // 1.65%
+    const QJsonObject saved =
+        reply("SetItemCole", setItemArgs(itemUpdate({{"VRPERDESITM", 10.0}})));
     ASSERT_TRUE(saved["ok"].toBool()) << saved["message"].toString().toStdString();
     // 2160.00 after 10%
     EXPECT_DOUBLE_EQ(amounts()["01"], 388.8);
@@ -292,8 +289,8 @@ TEST_P(Methods, InstalmentPercentagesAreSummedInExactCents)
         ASSERT_TRUE(reply("DeletaPrazoPg", demoKeys())["ok"].toBool());
         int days = 10;
         for (double percent : percents) {
-            const QJsonObject r = reply("SetPzoPgtItmCol",
-                                        {termDelta(DeltaChange::Op::Insert, {}, {}, days, percent)});
+            const QJsonObject r = reply(
+                "SetPzoPgtItmCol", {termDelta(DeltaChange::Op::Insert, {}, {}, days, percent)});
             ASSERT_TRUE(r["ok"].toBool()) << r["message"].toString().toStdString();
             days += 10;
         }
@@ -355,8 +352,8 @@ TEST_P(Methods, SetItemColeAppliesTheChangeAndTheNullFieldList)
 
     // A field named in the null list is cleared even though the delta did not touch it.
     const QJsonObject cleared =
-        reply("SetItemCole", setItemArgs(itemUpdate({{"VRFRETEFORN", 151.0}}),
-                                         QJsonArray{"NRPZOENTCOL"}));
+        reply("SetItemCole",
+              setItemArgs(itemUpdate({{"VRFRETEFORN", 151.0}}), QJsonArray{"NRPZOENTCOL"}));
     ASSERT_TRUE(cleared["ok"].toBool()) << cleared["message"].toString().toStdString();
     EXPECT_TRUE(demoValue("NRPZOENTCOL").isNull());
     EXPECT_EQ(demoValue("VRFRETEFORN").toDouble(), 151.0);
@@ -368,11 +365,12 @@ TEST_P(Methods, SetItemColeInsertsANewItemOnce)
     ngc::Row row = current.rows.first();
     row[6] = "003"; // a region the collection does not have for this combination yet
     row[3] = QVariant();
-    const QJsonValue insert =
-        ngc::encodeDelta(DeltaPacket{current.fields, {DeltaChange{DeltaChange::Op::Insert, {}, row}}});
+    const QJsonValue insert = ngc::encodeDelta(
+        DeltaPacket{current.fields, {DeltaChange{DeltaChange::Op::Insert, {}, row}}});
     const QJsonObject first = reply("SetItemCole", setItemArgs(insert, QJsonArray{"CDARVPROD"}));
     ASSERT_TRUE(first["ok"].toBool()) << first["message"].toString().toStdString();
-    EXPECT_EQ(rows("GetItemCole", {"0001", "2026000001", "1001", "00001", "1001", "003"}).size(), 1);
+    EXPECT_EQ(rows("GetItemCole", {"0001", "2026000001", "1001", "00001", "1001", "003"}).size(),
+              1);
     const QJsonObject again = reply("SetItemCole", setItemArgs(insert));
     EXPECT_FALSE(again["ok"].toBool());
 }
@@ -399,9 +397,8 @@ TEST_P(Methods, LostUpdateIsRefusedAndNothingChanges)
     ngc::Row newRow = oldRow;
     newRow[11] = 12.0;
     const QJsonObject ok = reply(
-        "SetItemCole",
-        setItemArgs(ngc::encodeDelta(DeltaPacket{
-            fresh.fields, {DeltaChange{DeltaChange::Op::Update, oldRow, newRow}}})));
+        "SetItemCole", setItemArgs(ngc::encodeDelta(DeltaPacket{
+                           fresh.fields, {DeltaChange{DeltaChange::Op::Update, oldRow, newRow}}})));
     EXPECT_TRUE(ok["ok"].toBool()) << ok["message"].toString().toStdString();
     EXPECT_EQ(demoValue("VRPRECECOITM").toDouble(), 1.0);
 
@@ -409,8 +406,8 @@ TEST_P(Methods, LostUpdateIsRefusedAndNothingChanges)
     const QJsonValue clearsFreight = itemUpdate({{"VRPERDESITM", 13.0}});
     query("UPDATE ITEMCOLE SET IDTIPFREITM = 'C' WHERE CDPRODUTO = '1001' AND CDMARCA = '00001' "
           "AND CDFORNECED = '1001' AND CDREGIAO = '001' AND NRCOLEPRECO = '2026000001'");
-    EXPECT_FALSE(reply("SetItemCole", setItemArgs(clearsFreight, QJsonArray{"IDTIPFREITM"}))["ok"]
-                     .toBool());
+    EXPECT_FALSE(
+        reply("SetItemCole", setItemArgs(clearsFreight, QJsonArray{"IDTIPFREITM"}))["ok"].toBool());
     EXPECT_EQ(demoValue("IDTIPFREITM").toString(), "C");
 }
 
@@ -435,8 +432,8 @@ TEST_P(Methods, BusinessRulesRefuseWithAMessageAndWriteNothing)
          setItemArgs(itemUpdate({{"DTFINVALITM", QVariant()}}), QJsonArray{"DTFINVALITM"}, true),
          "validade"},
         {"validity out of order",
-         setItemArgs(itemUpdate({{"DTFINVALITM", QDateTime(QDate(2026, 11, 1), QTime(0, 0))}}),
-                     {}, true),
+         setItemArgs(itemUpdate({{"DTFINVALITM", QDateTime(QDate(2026, 11, 1), QTime(0, 0))}}), {},
+                     true),
          "validade"},
         {"instalment on a closed collection", {}, "encerrada"},
     };
@@ -448,11 +445,12 @@ TEST_P(Methods, BusinessRulesRefuseWithAMessageAndWriteNothing)
                 ? reply("DeletaPrazoPg", {"0001", "2026000002", "1001", "00001", "1001", "001"})
                 : reply("SetItemCole", params);
         EXPECT_FALSE(r["ok"].toBool());
-        EXPECT_TRUE(r["message"].toString().contains(fragment)) << r["message"].toString().toStdString();
+        EXPECT_TRUE(r["message"].toString().contains(fragment))
+            << r["message"].toString().toStdString();
         EXPECT_EQ(snapshot(), before);
     }
-    const QJsonObject terms = reply("SetPzoPgtItmCol",
-                                    {termDelta(DeltaChange::Op::Insert, {}, {}, 90, 100.5)});
+    const QJsonObject terms =
+        reply("SetPzoPgtItmCol", {termDelta(DeltaChange::Op::Insert, {}, {}, 90, 100.5)});
     EXPECT_FALSE(terms["ok"].toBool());
     EXPECT_EQ(snapshot(), before);
 }
@@ -462,11 +460,11 @@ TEST_P(Methods, BadInputIsAnsweredClearlyAndWritesNothing)
     const DataPacket current = item();
     DeltaPacket shortLayout{current.fields.mid(0, 25), {}};
     ngc::Row tooLong = current.rows.first();
-    QJsonObject longCode = ngc::encodeDelta(DeltaPacket{
-                               current.fields,
-                               {DeltaChange{DeltaChange::Op::Update, current.rows.first(),
-                                            tooLong}}})
-                               .toObject();
+    QJsonObject longCode =
+        ngc::encodeDelta(
+            DeltaPacket{current.fields,
+                        {DeltaChange{DeltaChange::Op::Update, current.rows.first(), tooLong}}})
+            .toObject();
     QJsonArray changes = longCode["changes"].toArray();
     QJsonObject change = changes[0].toObject();
     QJsonArray newRow = change["new"].toArray();
@@ -481,15 +479,16 @@ TEST_P(Methods, BadInputIsAnsweredClearlyAndWritesNothing)
     const QList<std::tuple<const char *, QString, QJsonArray>> cases{
         {"too few arguments", "GetItemCole", QJsonArray{"0001"}},
         {"a number for a string", "GetItemCole", {1, "2026000001", "1001", "00001", "1001", "001"}},
-        {"key longer than its column", "GetItemCole",
+        {"key longer than its column",
+         "GetItemCole",
          {"00001", "2026000001", "1001", "00001", "1001", "001"}},
-        {"SQL text in a key", "GetItemCole",
+        {"SQL text in a key",
+         "GetItemCole",
          {"0001", "1' OR '1'='1", "1001", "00001", "1001", "001"}},
         {"term that is no number", "GetVerif_PzoPgtItmCol", keysWith({"3O"})},
         {"term above 999", "GetVerif_PzoPgtItmCol", keysWith({"1000"})},
         {"delta that is an array", "SetItemCole", setItemArgs(QJsonArray{1, 2})},
-        {"delta with another layout", "SetItemCole",
-         setItemArgs(ngc::encodeDelta(shortLayout))},
+        {"delta with another layout", "SetItemCole", setItemArgs(ngc::encodeDelta(shortLayout))},
         {"string longer than its field", "SetItemCole", setItemArgs(longCode)},
         {"items are not deleted", "SetItemCole", setItemArgs(deleteItem)},
         {"unknown field in the null list", "SetItemCole",
@@ -497,9 +496,11 @@ TEST_P(Methods, BadInputIsAnsweredClearlyAndWritesNothing)
         {"key field in the null list", "SetItemCole", setItemArgs(good, QJsonArray{"CDFILIAL"})},
         {"null list that is not strings", "SetItemCole", setItemArgs(good, QJsonArray{1})},
         {"choice out of range", "SetItemCole", setItemArgs(good, {}, false, {0, 3, 0, 0})},
-        {"choice that is no integer", "SetItemCole",
+        {"choice that is no integer",
+         "SetItemCole",
          {good, {}, false, "CC01", 0.5, 0, 0, 0, "", "", "", ""}},
-        {"boolean given as text", "SetItemCole",
+        {"boolean given as text",
+         "SetItemCole",
          {good, {}, "true", "CC01", 0, 0, 0, 0, "", "", "", ""}},
         {"malformed selection", "SetItemCole",
          setItemArgs(good, {}, false, {2, 0, 0, 0}, {"1001,1002", "", "", ""})},
@@ -528,9 +529,9 @@ TEST_P(Methods, DiscountReplicationSelectsByTheFourDimensions)
     const QStringList dimensionColumns{"CDPRODUTO", "CDREGIAO", "CDFORNECED", "CDMARCA"};
     const QStringList own{"1001", "001", "1001", "00001"};
     const QList<QStringList> lists{{"1001", "1003"}, {"002"}, {"1002", "1003"}, {"00002"}};
-    const QString itemsSql = QStringLiteral(
-        "SELECT CDPRODUTO, CDREGIAO, CDFORNECED, CDMARCA, VRPERDESITM FROM ITEMCOLE "
-        "WHERE CDFILIAL = '0001' AND NRCOLEPRECO = '2026000001'");
+    const QString itemsSql =
+        QStringLiteral("SELECT CDPRODUTO, CDREGIAO, CDFORNECED, CDMARCA, VRPERDESITM FROM ITEMCOLE "
+                       "WHERE CDFILIAL = '0001' AND NRCOLEPRECO = '2026000001'");
     const auto closedBefore = query(QStringLiteral(
         "SELECT VRPERDESITM FROM ITEMCOLE WHERE NRCOLEPRECO = '2026000002' ORDER BY 1"));
 
@@ -538,19 +539,20 @@ TEST_P(Methods, DiscountReplicationSelectsByTheFourDimensions)
         QList<int> choices;
         for (int d = 0, rest = combination; d < 4; ++d, rest /= 3)
             choices.append(rest % 3);
-        SCOPED_TRACE(testing::Message() << "choices " << choices[0] << choices[1] << choices[2]
-                                        << choices[3]);
+        SCOPED_TRACE(testing::Message()
+                     << "choices " << choices[0] << choices[1] << choices[2] << choices[3]);
         query("UPDATE ITEMCOLE SET VRPERDESITM = NULL WHERE NRCOLEPRECO = '2026000001'");
         QStringList selections;
         for (int d = 0; d < 4; ++d) {
-            selections.append(choices[d] == 2 ? QString::fromUtf8(QJsonDocument(
-                                                    QJsonArray::fromStringList(lists[d]))
-                                                    .toJson(QJsonDocument::Compact))
-                                              : QString());
+            selections.append(
+                choices[d] == 2
+                    ? QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(lists[d]))
+                                            .toJson(QJsonDocument::Compact))
+                    : QString());
         }
         const QJsonObject saved =
-            reply("SetItemCole", setItemArgs(itemUpdate({{"VRPERDESITM", 42.5}}), {}, false,
-                                             choices, selections));
+            reply("SetItemCole",
+                  setItemArgs(itemUpdate({{"VRPERDESITM", 42.5}}), {}, false, choices, selections));
         ASSERT_TRUE(saved["ok"].toBool()) << saved["message"].toString().toStdString();
 
         int updated = 0;
@@ -570,8 +572,8 @@ TEST_P(Methods, DiscountReplicationSelectsByTheFourDimensions)
             expectedCount += expected;
             updated += !row[4].isNull();
             EXPECT_EQ(!row[4].isNull(), expected)
-                << row[0].toString().toStdString() << '/' << row[1].toString().toStdString()
-                << '/' << row[2].toString().toStdString() << '/' << row[3].toString().toStdString();
+                << row[0].toString().toStdString() << '/' << row[1].toString().toStdString() << '/'
+                << row[2].toString().toStdString() << '/' << row[3].toString().toStdString();
             if (!row[4].isNull()) {
                 EXPECT_EQ(row[4].toDouble(), 42.5);
             }
