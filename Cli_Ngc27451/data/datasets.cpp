@@ -58,9 +58,9 @@ TField &masked(TField &field, const QString &mask)
 void addHiddenKeys(TClientDataSet &dataSet, const QStringList &names)
 {
     static const QHash<QString, int> sizes{
-        {QStringLiteral("CDFILIAL"), 4},   {QStringLiteral("NRCOLEPRECO"), 10},
+        {QStringLiteral("CDFILIAL"), 4},    {QStringLiteral("NRCOLEPRECO"), 10},
         {QStringLiteral("CDFORNECED"), 21}, {QStringLiteral("CDPRODUTO"), 10},
-        {QStringLiteral("CDARVPROD"), 20}, {QStringLiteral("CDMARCA"), 5},
+        {QStringLiteral("CDARVPROD"), 20},  {QStringLiteral("CDMARCA"), 5},
         {QStringLiteral("CDREGIAO"), 3}};
     for (const QString &name : names)
         hidden(addString(dataSet, name, sizes.value(name)));
@@ -82,12 +82,12 @@ void defineItemCole(TClientDataSet &ds)
     addString(ds, QStringLiteral("CDREGIAO"), 3);
     masked(addString(ds, QStringLiteral("CDTIPCOB"), 2), QStringLiteral("99;0; "));
     addString(ds, QStringLiteral("NMTIPOCOBR"), 20);
-    formatted(labelled(addFloat(ds, QStringLiteral("VRPRECUNIITM")),
-                       QStringLiteral("Preço Unitário")),
-              QStringLiteral("##0.00000"));
-    formatted(labelled(addFloat(ds, QStringLiteral("VRPRECECOITM")),
-                       QStringLiteral("Preço Econômico")),
-              QStringLiteral("##0.00000"));
+    formatted(
+        labelled(addFloat(ds, QStringLiteral("VRPRECUNIITM")), QStringLiteral("Preço Unitário")),
+        QStringLiteral("##0.00000"));
+    formatted(
+        labelled(addFloat(ds, QStringLiteral("VRPRECECOITM")), QStringLiteral("Preço Econômico")),
+        QStringLiteral("##0.00000"));
     formatted(addFloat(ds, QStringLiteral("VRPERDESITM")), QStringLiteral("#0.00"));
     formatted(labelled(addFloat(ds, QStringLiteral("QTACMPITMCOL")), QStringLiteral("Quantidade")),
               QStringLiteral("##0.00"));
@@ -122,9 +122,9 @@ void defineImpColet(TClientDataSet &ds)
 {
     hidden(addString(ds, QStringLiteral("CDIMPOSTO"), 2));
     labelled(addString(ds, QStringLiteral("NMIMPOSTO"), 30), descricao);
-    formatted(labelled(addFloat(ds, QStringLiteral("VRALIQIMPCOL")),
-                       QStringLiteral("Valor Alíquota")),
-              QStringLiteral("##0.00"));
+    formatted(
+        labelled(addFloat(ds, QStringLiteral("VRALIQIMPCOL")), QStringLiteral("Valor Alíquota")),
+        QStringLiteral("##0.00"));
     formatted(labelled(addFloat(ds, QStringLiteral("VRIMPCOLETA")), valorImposto),
               QStringLiteral("##0.00"));
     hidden(addString(ds, QStringLiteral("IDIMPDIGCOL"), 1));
@@ -149,9 +149,9 @@ void defineDescImp(TClientDataSet &ds)
     labelled(addString(ds, QStringLiteral("NMIMPOSTO"), 30), descricao);
     hidden(addString(ds, QStringLiteral("SGIMPOSTO"), 10));
     hidden(addString(ds, QStringLiteral("CDFILIAP"), 4));
-    formatted(labelled(addFloat(ds, QStringLiteral("VRPERCALIQUOTA")),
-                       QStringLiteral("Valor Aliquota")),
-              QStringLiteral("#,##0.00"));
+    formatted(
+        labelled(addFloat(ds, QStringLiteral("VRPERCALIQUOTA")), QStringLiteral("Valor Aliquota")),
+        QStringLiteral("#,##0.00"));
     formatted(labelled(addFloat(ds, QStringLiteral("VRIMPOSTO")), valorImposto),
               QStringLiteral("#,##0.00"));
 }

@@ -52,11 +52,11 @@ ngc::TClientDataSet *TfrmInfoPlanNeg::findDataSet(const QString &name) const
 {
     auto *self = const_cast<TfrmInfoPlanNeg *>(this);
     ngc::TClientDataSet *const dataSets[] = {
-        &self->cdsItemCole,       &self->cdsPzoPgtItmCol,       &self->cdsImpColet,
-        &self->cdsFilialImp,      &self->cdsDescImp,            &self->cdsParaSupri,
-        &self->cdsTipoCobr,       &self->cdsPesqMarca,          &self->cdsSomaPerc,
-        &self->cdsVerif_PzoPgtItmCol, &self->cdsMarcaAutoriz,   &self->cdsVerif_ColeApr,
-        &self->cdsPesqProd,       &self->cdsPesqMarcaDesc,      &self->cdsPesqReg,
+        &self->cdsItemCole,           &self->cdsPzoPgtItmCol,  &self->cdsImpColet,
+        &self->cdsFilialImp,          &self->cdsDescImp,       &self->cdsParaSupri,
+        &self->cdsTipoCobr,           &self->cdsPesqMarca,     &self->cdsSomaPerc,
+        &self->cdsVerif_PzoPgtItmCol, &self->cdsMarcaAutoriz,  &self->cdsVerif_ColeApr,
+        &self->cdsPesqProd,           &self->cdsPesqMarcaDesc, &self->cdsPesqReg,
         &self->cdsPesqForn,
     };
     for (ngc::TClientDataSet *dataSet : dataSets) {
@@ -74,10 +74,9 @@ ngc::TDataSource *TfrmInfoPlanNeg::findDataSource(const QString &name) const
 {
     auto *self = const_cast<TfrmInfoPlanNeg *>(this);
     ngc::TDataSource *const sources[] = {
-        dtsPadrao,           &self->dtsPzoPgtItmCol, &self->dtsImpColet,
-        &self->dtsTipoCobr,  &self->dtsPesqMarca,    &self->dtsPesqFormPgto,
-        &self->dtsPesqProd,  &self->dtsPesqMarcaDesc, &self->dtsPesqReg,
-        &self->dtsPesqForn,  &self->dtsFilialImp,    &self->dtsDescImp,
+        dtsPadrao,           &self->dtsPzoPgtItmCol, &self->dtsImpColet,  &self->dtsTipoCobr,
+        &self->dtsPesqMarca, &self->dtsPesqFormPgto, &self->dtsPesqProd,  &self->dtsPesqMarcaDesc,
+        &self->dtsPesqReg,   &self->dtsPesqForn,     &self->dtsFilialImp, &self->dtsDescImp,
     };
     for (ngc::TDataSource *source : sources) {
         if (source->Name() == name)
@@ -147,19 +146,17 @@ void TfrmInfoPlanNeg::wireEvents()
         };
     };
     const auto onSetText = [this](void (TfrmInfoPlanNeg::*handler)(Field &, const QString &)) {
-        return [this, handler](Field &sender, const QString &text) {
-            (this->*handler)(sender, text);
-        };
+        return
+            [this, handler](Field &sender, const QString &text) { (this->*handler)(sender, text); };
     };
     const auto onKeyPress = [this](void (TfrmInfoPlanNeg::*handler)(QChar &)) {
         return [this, handler](QChar &key) { (this->*handler)(key); };
     };
-    const auto onKeyDown =
-        [this](void (TfrmInfoPlanNeg::*handler)(int &, Qt::KeyboardModifiers)) {
-            return [this, handler](int &key, Qt::KeyboardModifiers shift) {
-                (this->*handler)(key, shift);
-            };
+    const auto onKeyDown = [this](void (TfrmInfoPlanNeg::*handler)(int &, Qt::KeyboardModifiers)) {
+        return [this, handler](int &key, Qt::KeyboardModifiers shift) {
+            (this->*handler)(key, shift);
         };
+    };
     const auto onBeforePesq = [this](void (TfrmInfoPlanNeg::*handler)(bool &)) {
         return [this, handler](bool &proceed) { (this->*handler)(proceed); };
     };
@@ -195,7 +192,9 @@ void TfrmInfoPlanNeg::wireEvents()
     cdsImpColet.BeforeInsert = onDataSet(&TfrmInfoPlanNeg::cdsImpColetBeforeInsert);
     cdsImpColet.BeforeEdit = onDataSet(&TfrmInfoPlanNeg::cdsImpColetBeforeEdit);
     cdsFilialImp.AfterScroll = onDataSet(&TfrmInfoPlanNeg::cdsFilialImpAfterScroll);
-    cdsDescImp.OnFilterRecord = [this](DataSet &dataSet) { return cdsDescImpFilterRecord(dataSet); };
+    cdsDescImp.OnFilterRecord = [this](DataSet &dataSet) {
+        return cdsDescImpFilterRecord(dataSet);
+    };
     // The lookup lists are never edited: they share the instalments' guards.
     for (DataSet *lookup : {&cdsTipoCobr, &cdsPesqMarca, &cdsSomaPerc}) {
         lookup->BeforeInsert = onDataSet(&TfrmInfoPlanNeg::cdsPzoPgtItmColBeforeInsert);

@@ -41,8 +41,7 @@ QString text(const char16_t *utf16)
     return QString::fromUtf16(utf16);
 }
 
-template <class W>
-W *named(W *widget, const char *name)
+template <class W> W *named(W *widget, const char *name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
@@ -223,8 +222,8 @@ QList<QWidget *> tabStops(QWidget *control)
         stops.append(control);
     for (QWidget *next = control->nextInFocusChain(); next && next != control;
          next = next->nextInFocusChain()) {
-        if (control->isAncestorOf(next) && (next->focusPolicy() & Qt::TabFocus)
-            && !stops.contains(next))
+        if (control->isAncestorOf(next) && (next->focusPolicy() & Qt::TabFocus) &&
+            !stops.contains(next))
             stops.append(next);
     }
     return stops;
@@ -261,12 +260,12 @@ void TfrmInfoPlanNeg::adjustFrame()
     dbgPadrao->SetReadOnly(true);
     dbgPadrao->SetColumns({column("NMIMPOSTO"), column("VRALIQIMPCOL"), column("VRIMPCOLETA")});
 
-    mnuDadosAdicionais = named(new QAction(QStringLiteral("&Dados Adicionais"), this),
-                               "mnuDadosAdicionais");
+    mnuDadosAdicionais =
+        named(new QAction(QStringLiteral("&Dados Adicionais"), this), "mnuDadosAdicionais");
     mnuDadosAdicionais->setCheckable(true);
     mnuDadosAdicionais->setChecked(true);
-    mnuFormaPagamento = named(new QAction(QStringLiteral("&Forma de Pagamento"), this),
-                              "mnuFormaPagamento");
+    mnuFormaPagamento =
+        named(new QAction(QStringLiteral("&Forma de Pagamento"), this), "mnuFormaPagamento");
     mnuFormaPagamento->setCheckable(true);
     mnuImposto = named(new QAction(QStringLiteral("Im&posto"), this), "mnuImposto");
     mnuImposto->setCheckable(true);
@@ -276,8 +275,8 @@ void TfrmInfoPlanNeg::adjustFrame()
                                {mnuDadosAdicionais, mnuFormaPagamento, mnuImposto, N1});
     mnuListagem->setEnabled(false);
     mnuConfigImpressora->setEnabled(false);
-    for (QAction *item : {mnuIncluir, mnuAlterar, mnuExcluir, mnuProcurar, mnuVerificar,
-                          mnuLinha3, mnuCancelar, mnuConfirmar})
+    for (QAction *item : {mnuIncluir, mnuAlterar, mnuExcluir, mnuProcurar, mnuVerificar, mnuLinha3,
+                          mnuCancelar, mnuConfirmar})
         item->setEnabled(false);
 }
 
@@ -308,8 +307,7 @@ void TfrmInfoPlanNeg::createPageDados()
     edtNmSem_Fin = weekDayDisplay(grbValidade, "edtNmSem_Fin", 414);
 
     lblSegMarca = label(grbCobranca, "lblSegMarca", text(u"2ª Marca"), 6, 61, 102);
-    dbeCdSegMarca = boundEdit(grbCobranca, "dbeCdSegMarca", 118, 58, 55, dtsPadrao,
-                              "CDSEGMARCCOL");
+    dbeCdSegMarca = boundEdit(grbCobranca, "dbeCdSegMarca", 118, 58, 55, dtsPadrao, "CDSEGMARCCOL");
     btpPesqMarca = lookupButton(grbCobranca, "btpPesqMarca", 178, 58, QStringLiteral("Marca"),
                                 dbeCdSegMarca, &dtsPesqMarca);
     dbeNmSegMarca = boundEdit(grbCobranca, "dbeNmSegMarca", 205, 58, 288, dtsPadrao, "NMMARCA");
@@ -319,13 +317,12 @@ void TfrmInfoPlanNeg::createPageDados()
     dbeCdTipCob = boundEdit(grbCobranca, "dbeCdTipCob", 118, 83, 55, dtsPadrao, "CDTIPCOB");
     btpTipoCobr = lookupButton(grbCobranca, "btpTipoCobr", 178, 83, text(u"Tipo de Cobrança"),
                                dbeCdTipCob, &dtsTipoCobr);
-    dbeNmTipoCobr = boundEdit(grbCobranca, "dbeNmTipoCobr", 205, 83, 288, dtsPadrao,
-                              "NMTIPOCOBR");
+    dbeNmTipoCobr = boundEdit(grbCobranca, "dbeNmTipoCobr", 205, 83, 288, dtsPadrao, "NMTIPOCOBR");
     nameDisplay(dbeNmTipoCobr);
 
     lblDesconto = label(grbCobranca, "lblDesconto", QStringLiteral("Desconto(%)"), 6, 111, 102);
-    dbeVrPerDesItm = boundEdit(grbCobranca, "dbeVrPerDesItm", 118, 108, 55, dtsPadrao,
-                               "VRPERDESITM");
+    dbeVrPerDesItm =
+        boundEdit(grbCobranca, "dbeVrPerDesItm", 118, 108, 55, dtsPadrao, "VRPERDESITM");
     nedValorDesc = control<ngc::TNumberEdit>(grbCobranca, "nedValorDesc", 179, 108, 80, 21);
     nedValorDesc->SetDecimals(2);
 
@@ -339,11 +336,11 @@ void TfrmInfoPlanNeg::createPageDados()
                         QStringLiteral("FOR"), QStringLiteral("<nenhum>")});
     dcbFrete->SetDataSource(dtsPadrao);
     dcbFrete->SetDataField(QStringLiteral("IDTIPFREITM"));
-    Label4 = label(grbCobranca, "Label4", QStringLiteral("Valor Frete do Fornecedor"), 216, 161,
-                   149);
+    Label4 =
+        label(grbCobranca, "Label4", QStringLiteral("Valor Frete do Fornecedor"), 216, 161, 149);
     setBold(Label4, false);
-    dbeValorFrete = boundEdit(grbCobranca, "dbeValorFrete", 371, 157, 121, dtsPadrao,
-                              "VRFRETEFORN");
+    dbeValorFrete =
+        boundEdit(grbCobranca, "dbeValorFrete", 371, 157, 121, dtsPadrao, "VRFRETEFORN");
     setBold(dbeValorFrete, false);
 
     grbDesconto = named(new QGroupBox(content), "grbDesconto");
@@ -351,15 +348,14 @@ void TfrmInfoPlanNeg::createPageDados()
     rdgProduto = replicationGroup(grbDesconto, "rdgProduto", QStringLiteral("Produto"), 14);
     rdgMarca = replicationGroup(grbDesconto, "rdgMarca", QStringLiteral("Marca"), 132);
     rdgRegiao = replicationGroup(grbDesconto, "rdgRegiao", text(u"Região"), 250);
-    rdgFornecedor = replicationGroup(grbDesconto, "rdgFornecedor", QStringLiteral("Fornecedor"),
-                                     369);
+    rdgFornecedor =
+        replicationGroup(grbDesconto, "rdgFornecedor", QStringLiteral("Fornecedor"), 369);
     sbtPesqProduto = searchButton(grbDesconto, "sbtPesqProduto", 76);
     sbtPesqMarca = searchButton(grbDesconto, "sbtPesqMarca", 189);
     sbtPesqRegiao = searchButton(grbDesconto, "sbtPesqRegiao", 311);
     sbtPesqFornecedor = searchButton(grbDesconto, "sbtPesqFornecedor", 430);
     // The check box is the group's title, laid over its top edge.
-    chkDesconto = named(new QCheckBox(QStringLiteral("Replicar Desconto"), content),
-                        "chkDesconto");
+    chkDesconto = named(new QCheckBox(QStringLiteral("Replicar Desconto"), content), "chkDesconto");
     chkDesconto->setGeometry(8, 194, 129, 17);
     chkDesconto->setAutoFillBackground(true);
     setBold(chkDesconto, true);
@@ -409,30 +405,29 @@ void TfrmInfoPlanNeg::createPageFormPgto()
     setBold(lblParenteses, true);
     lblParenteses->adjustSize();
     lblParenteses->setEnabled(false);
-    dckIdUtDiaPgCol = control<ngc::TDBCheckBox>(panPesqFormPgto, "dckIdUtDiaPgCol", 198, 7, 121,
-                                                17);
+    dckIdUtDiaPgCol =
+        control<ngc::TDBCheckBox>(panPesqFormPgto, "dckIdUtDiaPgCol", 198, 7, 121, 17);
     dckIdUtDiaPgCol->setText(text(u"1ª Próximo mês )"));
     dckIdUtDiaPgCol->SetValueChecked(QStringLiteral("E"));
     dckIdUtDiaPgCol->SetValueUnchecked(QStringLiteral("I"));
     dckIdUtDiaPgCol->SetDataSource(dtsPadrao);
     dckIdUtDiaPgCol->SetDataField(QStringLiteral("IDUTDIAPGCOL"));
     setBold(dckIdUtDiaPgCol, true);
-    dbeCdFormPgto = boundEdit(panPesqFormPgto, "dbeCdFormPgto", 4, 30, 25, dtsPadrao,
-                              "CDFORMPGTO");
+    dbeCdFormPgto = boundEdit(panPesqFormPgto, "dbeCdFormPgto", 4, 30, 25, dtsPadrao, "CDFORMPGTO");
     ngc::SetColor(dbeCdFormPgto, SystemColor::InfoBk);
     dbeCdFormPgto->setEnabled(false);
-    btpPesqFormPgto = lookupButton(panPesqFormPgto, "btpPesqFormPgto", 33, 30,
-                                   QStringLiteral("Forma de Pagamento"), dbeCdFormPgto,
-                                   &dtsPesqFormPgto);
+    btpPesqFormPgto =
+        lookupButton(panPesqFormPgto, "btpPesqFormPgto", 33, 30,
+                     QStringLiteral("Forma de Pagamento"), dbeCdFormPgto, &dtsPesqFormPgto);
     btpPesqFormPgto->setEnabled(false);
-    dbeNmFormPgto = boundEdit(panPesqFormPgto, "dbeNmFormPgto", 59, 30, 255, dtsPadrao,
-                              "NMFORMPGTO");
+    dbeNmFormPgto =
+        boundEdit(panPesqFormPgto, "dbeNmFormPgto", 59, 30, 255, dtsPadrao, "NMFORMPGTO");
     nameDisplay(dbeNmFormPgto);
 
     ngc::TColumn percent = column("VRPERCPGTCOL");
     percent.TitleAlignment = Qt::AlignRight | Qt::AlignVCenter;
-    dbgPzoPgtItmCol = grid(content, "dbgPzoPgtItmCol", &dtsPzoPgtItmCol,
-                           {column("NRDIASPGTCOL"), percent});
+    dbgPzoPgtItmCol =
+        grid(content, "dbgPzoPgtItmCol", &dtsPzoPgtItmCol, {column("NRDIASPGTCOL"), percent});
     dbgPzoPgtItmCol->SetConfirmDelete(true);
     dbgPzoPgtItmCol->setTabKeyNavigation(true);
     ngc::SetColor(dbgPzoPgtItmCol, SystemColor::InfoBk);
@@ -444,8 +439,8 @@ void TfrmInfoPlanNeg::createPageFormPgto()
 
 void TfrmInfoPlanNeg::createPageImpostoItem()
 {
-    tshImpostoItem = new ngc::TTabSheet(pgcPadrao, QStringLiteral("Imposto"),
-                                        QStringLiteral("tshImpostoItem"));
+    tshImpostoItem =
+        new ngc::TTabSheet(pgcPadrao, QStringLiteral("Imposto"), QStringLiteral("tshImpostoItem"));
     auto *layout = new QVBoxLayout(tshImpostoItem);
     layout->setContentsMargins(0, 0, 0, 0);
     Splitter1 = named(new QSplitter(Qt::Vertical, tshImpostoItem), "Splitter1");
@@ -459,9 +454,9 @@ void TfrmInfoPlanNeg::createPageImpostoItem()
                         {column("CDFILIAL", 57), column("NMFILIAL", 381)});
     panDescImp = new ngc::TPanel(Splitter1, QStringLiteral("panDescImp"));
     panDescImp->setFrameStyle(QFrame::NoFrame);
-    dbgDescImp = grid(panDescImp, "dbgDescImp", &dtsDescImp,
-                      {column("NMIMPOSTO", 271), column("VRPERCALIQUOTA", 76),
-                       column("VRIMPOSTO", 77)});
+    dbgDescImp =
+        grid(panDescImp, "dbgDescImp", &dtsDescImp,
+             {column("NMIMPOSTO", 271), column("VRPERCALIQUOTA", 76), column("VRIMPOSTO", 77)});
     const std::pair<ngc::TPanel *, ngc::TDBGrid *> grids[] = {{panFilialImp, dbgFilialImp},
                                                               {panDescImp, dbgDescImp}};
     for (auto [panel, dbg] : grids) {
@@ -484,18 +479,35 @@ void TfrmInfoPlanNeg::setTabOrders()
 {
     const QList<QWidget *> order = {
         // tshDados: grbCobranca, grbDesconto, chkDesconto.
-        dbeCdSegMarca, dbeCdTipCob, dbeVrPerDesItm, nedValorDesc, spePrEntr, dcbFrete,
-        dbeNmSegMarca, dbeNmTipoCobr,
-        edtNmSem_Ini, edtNmSem_Fin, dbdIniVal, dbdFimVal, // grbValidade
+        dbeCdSegMarca,
+        dbeCdTipCob,
+        dbeVrPerDesItm,
+        nedValorDesc,
+        spePrEntr,
+        dcbFrete,
+        dbeNmSegMarca,
+        dbeNmTipoCobr,
+        edtNmSem_Ini,
+        edtNmSem_Fin,
+        dbdIniVal,
+        dbdFimVal, // grbValidade
         dbeValorFrete,
-        rdgProduto, rdgMarca, rdgRegiao, rdgFornecedor, // grbDesconto
+        rdgProduto,
+        rdgMarca,
+        rdgRegiao,
+        rdgFornecedor, // grbDesconto
         chkDesconto,
         // tshFormPgto: panFormPgto, then the grid.
         drgFormPgto,
-        speDiaFixo, speParcela, dckIdUtDiaPgCol, dbeCdFormPgto, dbeNmFormPgto, // panPesqFormPgto
+        speDiaFixo,
+        speParcela,
+        dckIdUtDiaPgCol,
+        dbeCdFormPgto,
+        dbeNmFormPgto, // panPesqFormPgto
         dbgPzoPgtItmCol,
         // tshImpostoItem.
-        dbgFilialImp, dbgDescImp,
+        dbgFilialImp,
+        dbgDescImp,
     };
     QWidget *previous = nullptr;
     for (QWidget *stop : order) {

@@ -18,14 +18,14 @@ struct Entry {
 const Entry expected[] = {
     {"Excl", "Confirma exclus\xc3\xa3o?"},
     {"Verif_dados", "Verificando dados no servidor..."},
-    {"Cob_N_Cad", "Tipo de cobran\xc3\xa7" "a n\xc3\xa3o cadastrada."},
+    {"Cob_N_Cad", "Tipo de cobran\xc3\xa7"
+                  "a n\xc3\xa3o cadastrada."},
     {"FormPgto_N_Inf", "Forma de pagamento deve ser informada."},
     {"FormPgto_N_Cad", "Forma de pagamento n\xc3\xa3o cadastrada."},
     {"Praz_N_Inf", "Prazo(dias) deve ser informado."},
     {"Perc_N_Inf", "Percentual deve ser informado."},
     {"PrzPgto_N_Inf", "Prazo(s) de pagamento deve(m) ser informado(s)."},
-    {"Soma_Perc",
-     "Soma do(s) percentual(is) do(s) prazo(s) de pagamento deve totalizar 100%."},
+    {"Soma_Perc", "Soma do(s) percentual(is) do(s) prazo(s) de pagamento deve totalizar 100%."},
     {"Praz_Acim_Lim", "Prazo(dias) deve estar entre 0 e 999."},
     {"Praz_J_Cad", "Prazo(dias)  j\xc3\xa1 cadastrado."},
     {"Marc_N_Cad", "Marca n\xc3\xa3o cadastrada."},
@@ -33,7 +33,8 @@ const Entry expected[] = {
     {"Marc_Difer", "Marca e 2\xc2\xaa marca devem ser diferentes."},
     {"Marc_Repr", "Marca reprovada ou com validade vencida."},
     {"Erro_InfPlanilha",
-     "Ocorreu um erro durante a confirma\xc3\xa7\xc3\xa3o das informa\xc3\xa7\xc3\xb5" "es na "
+     "Ocorreu um erro durante a confirma\xc3\xa7\xc3\xa3o das informa\xc3\xa7\xc3\xb5"
+     "es na "
      "planilha."},
     {"Perc_Desc_Exced", "Desconto deve estar entre 0 e 100%."},
     {"Perc_Inv", "Percentual deve estar entre 0 e 100%."},
@@ -46,8 +47,7 @@ const Entry expected[] = {
     {"prazo_inv", "Prazo de entrega deve estar entre 0 e 99."},
     {"DtIni_N_Inf", "Data de validade inicial deve ser informada."},
     {"DtFin_N_Inf", "Data de validade final deve ser informada."},
-    {"DtIniFin_Inv",
-     "Data de validade inicial deve ser menor ou igual a data de validade final."},
+    {"DtIniFin_Inv", "Data de validade inicial deve ser menor ou igual a data de validade final."},
     {"Atual_dados", "Atualizando dados no servidor..."},
     {"Forn_N_Info", "Fornecedor deve ser informado."},
     {"Marca_N_Info", "Marca deve ser informada."},
@@ -75,8 +75,8 @@ TEST_F(CatalogTest, HoldsEveryEntryInOrderWithExactBytes)
 TEST_F(CatalogTest, KnowsOnlyItsOwnKeys)
 {
     const ngc::TMessages &catalog = *screen->msgPadrao;
-    for (const char *key : {"Pesq_Produto", "Pesq_Marca", "Pesq_Regiao", "Pesq_Forn", "Canc",
-                            "Prazo_inv", "excl"}) {
+    for (const char *key :
+         {"Pesq_Produto", "Pesq_Marca", "Pesq_Regiao", "Pesq_Forn", "Canc", "Prazo_inv", "excl"}) {
         SCOPED_TRACE(key);
         EXPECT_FALSE(catalog.Contains(QLatin1String(key)));
         EXPECT_TRUE(catalog.Msg(QLatin1String(key)).isEmpty());

@@ -25,9 +25,9 @@ struct FieldRow {
     const char *dataSet;
     const char *name;
     FieldType type;
-    int size; // strings only
-    const char *label = "";   // empty: the field name is the label
-    const char *format = "";  // display and edit format
+    int size;                // strings only
+    const char *label = "";  // empty: the field name is the label
+    const char *format = ""; // display and edit format
     const char *mask = "";
     bool visible = true;
 };
@@ -165,7 +165,8 @@ TEST_F(DataSetLayoutTest, EveryFieldHasItsPlaceTypeAndPresentation)
         EXPECT_EQ(field->Visible, row.visible);
     }
     for (auto it = position.cbegin(); it != position.cend(); ++it)
-        EXPECT_EQ(screen->findDataSet(it.key())->FieldCount(), it.value()) << it.key().toStdString();
+        EXPECT_EQ(screen->findDataSet(it.key())->FieldCount(), it.value())
+            << it.key().toStdString();
 
     // The supplier's freight value is only shown formatted, and edited as a plain number.
     const ngc::TField &frete = *screen->findField(QStringLiteral("cdsItemColeVRFRETEFORN"));
@@ -186,18 +187,12 @@ TEST_F(DataSetLayoutTest, CheckResultsHaveNoPersistentFields)
 TEST_F(DataSetLayoutTest, DataSourcesShowTheirDataSets)
 {
     const std::pair<const char *, const char *> bindings[] = {
-        {"dtsPadrao", "cdsItemCole"},
-        {"dtsPzoPgtItmCol", "cdsPzoPgtItmCol"},
-        {"dtsImpColet", "cdsImpColet"},
-        {"dtsTipoCobr", "cdsTipoCobr"},
-        {"dtsPesqMarca", "cdsPesqMarca"},
-        {"dtsPesqFormPgto", "qryPesqFormPgto"},
-        {"dtsPesqProd", "cdsPesqProd"},
-        {"dtsPesqMarcaDesc", "cdsPesqMarcaDesc"},
-        {"dtsPesqReg", "cdsPesqReg"},
-        {"dtsPesqForn", "cdsPesqForn"},
-        {"dtsFilialImp", "cdsFilialImp"},
-        {"dtsDescImp", "cdsDescImp"},
+        {"dtsPadrao", "cdsItemCole"},     {"dtsPzoPgtItmCol", "cdsPzoPgtItmCol"},
+        {"dtsImpColet", "cdsImpColet"},   {"dtsTipoCobr", "cdsTipoCobr"},
+        {"dtsPesqMarca", "cdsPesqMarca"}, {"dtsPesqFormPgto", "qryPesqFormPgto"},
+        {"dtsPesqProd", "cdsPesqProd"},   {"dtsPesqMarcaDesc", "cdsPesqMarcaDesc"},
+        {"dtsPesqReg", "cdsPesqReg"},     {"dtsPesqForn", "cdsPesqForn"},
+        {"dtsFilialImp", "cdsFilialImp"}, {"dtsDescImp", "cdsDescImp"},
     };
     for (const auto &[source, dataSet] : bindings) {
         SCOPED_TRACE(source);
@@ -227,7 +222,8 @@ TEST_F(DataSetLayoutTest, ItemPacketLoadsThroughTheLayout)
     EXPECT_EQ(item.RecordCount(), 1);
     EXPECT_EQ(item.FieldByName(QStringLiteral("VRPRECUNIITM")).DisplayText(),
               QLatin1String("10.00000"));
-    EXPECT_EQ(item.FieldByName(QStringLiteral("VRPERDESITM")).DisplayText(), QLatin1String("12.50"));
+    EXPECT_EQ(item.FieldByName(QStringLiteral("VRPERDESITM")).DisplayText(),
+              QLatin1String("12.50"));
 }
 
 // The two lookups on the host's shared database: "T" in the second parameter lists every row,
@@ -246,8 +242,8 @@ TEST_F(DataSetLayoutTest, SharedDatabaseLookups)
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("shared.db"));
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
-                                                    QStringLiteral("seed"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("seed"));
         db.setDatabaseName(path);
         ASSERT_TRUE(db.open());
         QSqlQuery q(db);

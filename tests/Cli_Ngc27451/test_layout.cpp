@@ -17,8 +17,8 @@
 #include <widgets/TTabSheet.h>
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QAction>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -97,8 +97,8 @@ const ControlRow controls[] = {
     {"speParcela", "ngc::TSpinEdit", "panPesqFormPgto", 79, 5, 45, 22, nullptr, true, 1},
     {"lblParcelas", "QLabel", "panPesqFormPgto", 127, 8, any, any, "parcela(s)"},
     {"lblParenteses", "QLabel", "panPesqFormPgto", 190, 8, any, any, "("},
-    {"dckIdUtDiaPgCol", "ngc::TDBCheckBox", "panPesqFormPgto", 198, 7, 121, 17,
-     "1ª Próximo mês )", true, 2},
+    {"dckIdUtDiaPgCol", "ngc::TDBCheckBox", "panPesqFormPgto", 198, 7, 121, 17, "1ª Próximo mês )",
+     true, 2},
     {"dbeCdFormPgto", "ngc::TDBEdit", "panPesqFormPgto", 4, 30, 25, 21, nullptr, true, 3},
     {"btpPesqFormPgto", "ngc::TBtnPesquisa", "panPesqFormPgto", 33, 30, 21, 21},
     {"dbeNmFormPgto", "ngc::TDBEdit", "panPesqFormPgto", 59, 30, 255, 21, nullptr, true, 4},
@@ -122,13 +122,13 @@ QString captionOf(QWidget *widget)
 bool isBold(const char *name)
 {
     static const char *const bold[] = {
-        "grbCobranca", "grbValidade", "Label3", "Label1", "Label2", "lblSegMarca",
-        "dbeCdSegMarca", "dbeNmSegMarca", "lblCdTipCob", "dbeCdTipCob", "dbeNmTipoCobr",
-        "lblDesconto", "dbeVrPerDesItm", "nedValorDesc", "lblPrEntr", "spePrEntr", "lblDias",
-        "lblFrete", "dcbFrete", "dbdIniVal", "dbdFimVal", "edtNmSem_Ini", "edtNmSem_Fin",
-        "chkDesconto", "rdgProduto", "rdgMarca", "rdgRegiao", "rdgFornecedor", "drgFormPgto",
-        "lblCom", "lblParcelas", "lblParenteses", "dckIdUtDiaPgCol", "btpPesqMarca",
-        "btpTipoCobr"};
+        "grbCobranca",   "grbValidade",   "Label3",          "Label1",       "Label2",
+        "lblSegMarca",   "dbeCdSegMarca", "dbeNmSegMarca",   "lblCdTipCob",  "dbeCdTipCob",
+        "dbeNmTipoCobr", "lblDesconto",   "dbeVrPerDesItm",  "nedValorDesc", "lblPrEntr",
+        "spePrEntr",     "lblDias",       "lblFrete",        "dcbFrete",     "dbdIniVal",
+        "dbdFimVal",     "edtNmSem_Ini",  "edtNmSem_Fin",    "chkDesconto",  "rdgProduto",
+        "rdgMarca",      "rdgRegiao",     "rdgFornecedor",   "drgFormPgto",  "lblCom",
+        "lblParcelas",   "lblParenteses", "dckIdUtDiaPgCol", "btpPesqMarca", "btpTipoCobr"};
     return std::any_of(std::begin(bold), std::end(bold),
                        [name](const char *b) { return qstrcmp(b, name) == 0; });
 }
@@ -141,8 +141,8 @@ int chainPosition(QWidget *window, QWidget *control)
     do {
         widget = widget->nextInFocusChain();
         ++position;
-        if ((widget == control || control->isAncestorOf(widget))
-            && (widget->focusPolicy() & Qt::TabFocus))
+        if ((widget == control || control->isAncestorOf(widget)) &&
+            (widget->focusPolicy() & Qt::TabFocus))
             return position;
     } while (widget != window);
     return -1;
@@ -261,9 +261,9 @@ TEST_F(LayoutTest, Menus)
     EXPECT_TRUE(items.contains(screen->mnuListagem));
     EXPECT_FALSE(screen->mnuListagem->isEnabled());
     EXPECT_FALSE(screen->mnuConfigImpressora->isEnabled());
-    for (QAction *item : {screen->mnuIncluir, screen->mnuAlterar, screen->mnuExcluir,
-                          screen->mnuProcurar, screen->mnuVerificar, screen->mnuLinha3,
-                          screen->mnuCancelar, screen->mnuConfirmar})
+    for (QAction *item :
+         {screen->mnuIncluir, screen->mnuAlterar, screen->mnuExcluir, screen->mnuProcurar,
+          screen->mnuVerificar, screen->mnuLinha3, screen->mnuCancelar, screen->mnuConfirmar})
         EXPECT_FALSE(item->isEnabled()) << item->objectName().toStdString();
     for (const char *name : {"mnuDadosAdicionais", "mnuFormaPagamento", "mnuImposto", "N1"})
         EXPECT_NE(screen->findChild<QAction *>(QLatin1String(name)), nullptr) << name;
@@ -285,16 +285,15 @@ TEST_F(LayoutTest, ControlSettings)
         EXPECT_EQ(s.spin->Value(), s.value);
     }
     EXPECT_EQ(screen->nedValorDesc->Decimals(), 2);
-    EXPECT_EQ(screen->dcbFrete->Items(),
-              QStringList({"CIF", "FOB", "FOT", "FOR", "<nenhum>"}));
+    EXPECT_EQ(screen->dcbFrete->Items(), QStringList({"CIF", "FOB", "FOT", "FOR", "<nenhum>"}));
     EXPECT_EQ(screen->drgFormPgto->Items(),
-              QStringList({"Sem Forma de Pagamento", "Pagamento Fixo no Dia",
-                           "Pela Forma de Pagamento"}));
+              QStringList(
+                  {"Sem Forma de Pagamento", "Pagamento Fixo no Dia", "Pela Forma de Pagamento"}));
     EXPECT_EQ(screen->drgFormPgto->Values(), QStringList({"X", "F", "V"}));
     EXPECT_EQ(screen->dckIdUtDiaPgCol->ValueChecked(), QLatin1String("E"));
     EXPECT_EQ(screen->dckIdUtDiaPgCol->ValueUnchecked(), QLatin1String("I"));
-    for (ngc::TRadioGroup *group : {screen->rdgProduto, screen->rdgMarca, screen->rdgRegiao,
-                                    screen->rdgFornecedor}) {
+    for (ngc::TRadioGroup *group :
+         {screen->rdgProduto, screen->rdgMarca, screen->rdgRegiao, screen->rdgFornecedor}) {
         EXPECT_EQ(group->Items(), QStringList({"Mesmo", "Todos", "Lista"}));
         EXPECT_EQ(group->ItemIndex(), 0);
     }
@@ -307,11 +306,16 @@ TEST_F(LayoutTest, ControlSettings)
     };
     ngc::TDataSource *item = screen->dtsPadrao;
     const Binding bindings[] = {
-        {"dbdIniVal", item, "DTINIVALITM", false},     {"dbdFimVal", item, "DTFINVALITM", false},
-        {"dbeCdSegMarca", item, "CDSEGMARCCOL", false}, {"dbeNmSegMarca", item, "NMMARCA", true},
-        {"dbeCdTipCob", item, "CDTIPCOB", false},       {"dbeNmTipoCobr", item, "NMTIPOCOBR", true},
-        {"dbeVrPerDesItm", item, "VRPERDESITM", false}, {"dbeValorFrete", item, "VRFRETEFORN", false},
-        {"dbeCdFormPgto", item, "CDFORMPGTO", false},   {"dbeNmFormPgto", item, "NMFORMPGTO", true},
+        {"dbdIniVal", item, "DTINIVALITM", false},
+        {"dbdFimVal", item, "DTFINVALITM", false},
+        {"dbeCdSegMarca", item, "CDSEGMARCCOL", false},
+        {"dbeNmSegMarca", item, "NMMARCA", true},
+        {"dbeCdTipCob", item, "CDTIPCOB", false},
+        {"dbeNmTipoCobr", item, "NMTIPOCOBR", true},
+        {"dbeVrPerDesItm", item, "VRPERDESITM", false},
+        {"dbeValorFrete", item, "VRFRETEFORN", false},
+        {"dbeCdFormPgto", item, "CDFORMPGTO", false},
+        {"dbeNmFormPgto", item, "NMFORMPGTO", true},
     };
     for (const Binding &b : bindings) {
         SCOPED_TRACE(b.control);
@@ -329,10 +333,10 @@ TEST_F(LayoutTest, ControlSettings)
     const QColor grey = QApplication::palette().color(QPalette::Button);
     const QColor yellow = QApplication::palette().color(QPalette::ToolTipBase);
     const std::pair<const char *, QColor> colours[] = {
-        {"edtNmSem_Ini", grey},    {"edtNmSem_Fin", grey},    {"dbeNmSegMarca", grey},
-        {"dbeNmTipoCobr", grey},   {"dbeNmFormPgto", grey},   {"dbdIniVal", yellow},
-        {"dbdFimVal", yellow},     {"dbeCdFormPgto", yellow}, {"dbgPzoPgtItmCol", yellow},
-        {"dbgFilialImp", yellow},  {"dbgDescImp", yellow},
+        {"edtNmSem_Ini", grey},   {"edtNmSem_Fin", grey},    {"dbeNmSegMarca", grey},
+        {"dbeNmTipoCobr", grey},  {"dbeNmFormPgto", grey},   {"dbdIniVal", yellow},
+        {"dbdFimVal", yellow},    {"dbeCdFormPgto", yellow}, {"dbgPzoPgtItmCol", yellow},
+        {"dbgFilialImp", yellow}, {"dbgDescImp", yellow},
     };
     for (const auto &[name, colour] : colours) {
         auto *widget = screen->findChild<QWidget *>(QLatin1String(name));
@@ -354,13 +358,19 @@ TEST_F(LayoutTest, Grids)
         bool readOnly;
     };
     const GridRow grids[] = {
-        {screen->dbgPadrao, &screen->dtsImpColet,
-         {{"NMIMPOSTO", 0}, {"VRALIQIMPCOL", 0}, {"VRIMPCOLETA", 0}}, true},
-        {screen->dbgPzoPgtItmCol, &screen->dtsPzoPgtItmCol,
-         {{"NRDIASPGTCOL", 0}, {"VRPERCPGTCOL", 0}}, false},
+        {screen->dbgPadrao,
+         &screen->dtsImpColet,
+         {{"NMIMPOSTO", 0}, {"VRALIQIMPCOL", 0}, {"VRIMPCOLETA", 0}},
+         true},
+        {screen->dbgPzoPgtItmCol,
+         &screen->dtsPzoPgtItmCol,
+         {{"NRDIASPGTCOL", 0}, {"VRPERCPGTCOL", 0}},
+         false},
         {screen->dbgFilialImp, &screen->dtsFilialImp, {{"CDFILIAL", 57}, {"NMFILIAL", 381}}, true},
-        {screen->dbgDescImp, &screen->dtsDescImp,
-         {{"NMIMPOSTO", 271}, {"VRPERCALIQUOTA", 76}, {"VRIMPOSTO", 77}}, true},
+        {screen->dbgDescImp,
+         &screen->dtsDescImp,
+         {{"NMIMPOSTO", 271}, {"VRPERCALIQUOTA", 76}, {"VRIMPOSTO", 77}},
+         true},
     };
     for (const GridRow &g : grids) {
         SCOPED_TRACE(g.grid->objectName().toStdString());

