@@ -16,8 +16,8 @@ class TDataSource;
 class DataLink {
 public:
     DataLink() = default;
-    DataLink(const DataLink &) {}
-    DataLink &operator=(const DataLink &) { return *this; }
+    DataLink(const DataLink &) = delete;
+    DataLink &operator=(const DataLink &) = delete;
     virtual ~DataLink();
     // The data source this link is registered with; null once it is removed or destroyed.
     TDataSource *linkedSource() const { return m_source; }
