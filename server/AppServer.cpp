@@ -19,7 +19,7 @@ Database &prepared(Database &database, bool seedDemo)
 AppServer::AppServer(const ServerConfig &config)
     : m_database(config.databaseUrl),
       m_dispatcher(prepared(m_database, config.seedDemo), config.log),
-      m_http(m_dispatcher, config.http)
+      m_http(m_dispatcher, config.http, config.log)
 {
     m_port = m_http.start();
 }

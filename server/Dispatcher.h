@@ -14,7 +14,7 @@ struct RequestLog {
     QString object;
     QString method;
     double milliseconds = 0;
-    QString outcome; // "ok", "fail" (a business refusal) or "error <code>"
+    QString outcome; // "ok", "fail" (a business refusal), "error <code>" or "http <status>"
 };
 
 // JSON-RPC 2.0 over the remote objects: takes a request document and the object it was sent to

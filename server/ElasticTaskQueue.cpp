@@ -14,7 +14,13 @@ ElasticTaskQueue::~ElasticTaskQueue()
 
 void ElasticTaskQueue::enqueue(std::function<void()> job)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_stopping) {
+        // No worker is left to take it; the job still has to run to close its connection.
+        lock.unlock();
+        job();
+        return;
+    }
     m_jobs.push_back(std::move(job));
     if (m_jobs.size() > m_idle && m_threads.size() < m_maxThreads)
         m_threads.emplace_back([this] { work(); });

@@ -29,6 +29,16 @@ std::string toStd(const QByteArray &bytes)
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
+// A log entry for a request the HTTP layer answers itself; the method is unknown then.
+RequestLog refused(const httplib::Request &request, int status)
+{
+    const std::string prefix = "/rpc/";
+    QString object = QString::fromStdString(request.path);
+    if (request.path.rfind(prefix, 0) == 0)
+        object = QString::fromStdString(request.path.substr(prefix.size()));
+    return {object, {}, 0, QStringLiteral("http %1").arg(status)};
+}
+
 } // namespace
 
 struct HttpServer::Impl {
@@ -40,7 +50,8 @@ struct HttpServer::Impl {
     std::mutex mutex;
 };
 
-HttpServer::HttpServer(const Dispatcher &dispatcher, HttpSettings settings)
+HttpServer::HttpServer(const Dispatcher &dispatcher, HttpSettings settings,
+                       std::function<void(const RequestLog &)> log)
     : m_impl(std::make_unique<Impl>(dispatcher, std::move(settings)))
 {
     Impl &impl = *m_impl;
@@ -54,10 +65,12 @@ HttpServer::HttpServer(const Dispatcher &dispatcher, HttpSettings settings)
 
     const std::string expected = "Bearer " + impl.settings.token.toStdString();
     const bool needsToken = !impl.settings.token.isEmpty();
-    server.set_pre_routing_handler([needsToken, expected](const httplib::Request &request,
-                                                          httplib::Response &response) {
+    server.set_pre_routing_handler([needsToken, expected, log](const httplib::Request &request,
+                                                               httplib::Response &response) {
         if (!needsToken || sameSecret(request.get_header_value("Authorization"), expected))
             return httplib::Server::HandlerResponse::Unhandled;
+        if (log)
+            log(refused(request, 401));
         response.status = 401;
         response.set_header("WWW-Authenticate", "Bearer");
         response.set_content(toStd(Dispatcher::errorResponse(
@@ -68,9 +81,11 @@ HttpServer::HttpServer(const Dispatcher &dispatcher, HttpSettings settings)
     });
     const qint64 limit = impl.settings.maxBodyBytes;
     server.set_error_handler(httplib::Server::HandlerWithResponse(
-        [limit](const httplib::Request &, httplib::Response &response) {
+        [limit, log](const httplib::Request &request, httplib::Response &response) {
             if (response.status != 413)
                 return httplib::Server::HandlerResponse::Unhandled;
+            if (log)
+                log(refused(request, 413));
             response.set_content(
                 toStd(Dispatcher::errorResponse(
                     Dispatcher::InvalidRequest,

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace ngc {
@@ -23,7 +24,9 @@ struct HttpSettings {
 // body size limit, keep-alive and TCP_NODELAY. Requests in flight finish when it stops.
 class HttpServer final {
 public:
-    HttpServer(const Dispatcher &dispatcher, HttpSettings settings);
+    // `log` also records the requests refused before they reach the dispatcher (token, size).
+    HttpServer(const Dispatcher &dispatcher, HttpSettings settings,
+               std::function<void(const RequestLog &)> log = {});
     ~HttpServer();
     HttpServer(const HttpServer &) = delete;
     HttpServer &operator=(const HttpServer &) = delete;
