@@ -170,16 +170,13 @@ ngc::TButtonFlat *searchButton(QWidget *parent, const char *name, int left)
     return button;
 }
 
-// A panel filling its parent, lowered with a border of two pixels when asked.
-ngc::TPanel *fillingPanel(QWidget *parent, const char *name, bool lowered)
+// A lowered panel filling its parent; border is the blank band inside its bevel.
+ngc::TPanel *fillingPanel(QWidget *parent, const char *name, int border)
 {
     auto *panel = new ngc::TPanel(parent, QLatin1String(name));
-    if (lowered) {
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setLineWidth(2);
-    } else {
-        panel->setFrameStyle(QFrame::NoFrame);
-    }
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setLineWidth(1);
+    panel->setContentsMargins(border, border, border, border);
     auto *layout = new QVBoxLayout(parent);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(panel);
@@ -284,7 +281,7 @@ void TfrmInfoPlanNeg::createPageDados()
 {
     tshDados = new ngc::TTabSheet(pgcPadrao, QStringLiteral("Dados Adicionais"),
                                   QStringLiteral("tshDados"));
-    panDados = fillingPanel(tshDados, "panDados", true);
+    panDados = fillingPanel(tshDados, "panDados", 2);
     scbDados = scrollBox(panDados, "scbDados");
     auto *content = new QWidget;
     content->setMinimumSize(505, 323);
@@ -366,7 +363,7 @@ void TfrmInfoPlanNeg::createPageFormPgto()
 {
     tshFormPgto = new ngc::TTabSheet(pgcPadrao, QStringLiteral("Forma de Pagamento"),
                                      QStringLiteral("tshFormPgto"));
-    panPgto = fillingPanel(tshFormPgto, "panPgto", true);
+    panPgto = fillingPanel(tshFormPgto, "panPgto", 0);
     scbFormPgto = scrollBox(panPgto, "scbFormPgto");
     auto *content = new QWidget;
     auto *rows = new QVBoxLayout(content);
