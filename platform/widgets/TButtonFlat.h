@@ -13,7 +13,8 @@ public:
     explicit TButtonFlat(QWidget *parent = nullptr, const QString &name = {});
     ~TButtonFlat() override;
 
-    // Runs the click as if the user had pressed the button (nothing when it is disabled).
+    // Runs the click as if the user had pressed the button (nothing when it is disabled); the
+    // handler's errors reach the caller.
     void Click();
 
     NotifyEvent OnClick;

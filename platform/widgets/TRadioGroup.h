@@ -14,8 +14,9 @@ namespace ngc {
 
 // A captioned group of radio buttons, one per item, at most one selected.
 //
-// OnClick runs when the user picks another item; OnChange on every change of the selected item,
-// by the user or by SetItemIndex.
+// OnClick and then OnChange run on every change of the selected item, by the user or by
+// SetItemIndex (screens rely on a program's change running the same handling as a click). A
+// handler's error reaches the caller of SetItemIndex; for a user's pick it is shown.
 class TRadioGroup : public QGroupBox {
     Q_OBJECT
 public:
