@@ -25,8 +25,9 @@ public:
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &,
                           const QModelIndex &index) const override
     {
+        // Unnamed on purpose: a screen tells the grid's cell editor from its own controls by
+        // the editor having no name.
         auto *editor = new QLineEdit(parent);
-        editor->setObjectName(QStringLiteral("cellEditor"));
         editor->setFrame(false);
         if (const TField *field = m_grid->m_model->FieldAt(index.column())) {
             const EditMask mask(field->EditMask);

@@ -149,6 +149,12 @@ TEST_F(GridTest, TypingInACellEditsTheRecordAndLeavingTheRowPostsIt)
     type(QStringLiteral("45"));
     EXPECT_EQ(ds.State(), DataSetState::Edit);
     ASSERT_TRUE(grid->EditorMode());
+    // The cell editor is the window's focused control: an unnamed control inside the grid.
+    QWidget *focused = window.focusWidget();
+    ASSERT_NE(focused, nullptr);
+    EXPECT_TRUE(focused->objectName().isEmpty());
+    EXPECT_TRUE(grid->isAncestorOf(focused));
+    EXPECT_TRUE(IsFocusedControl(grid));
     key(Qt::Key_Down);
     EXPECT_EQ(ds.State(), DataSetState::Browse);
     EXPECT_EQ(ds.RecNo(), 2);
