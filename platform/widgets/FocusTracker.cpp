@@ -34,9 +34,13 @@ class FocusCoordinator final : public QObject {
 public:
     static FocusCoordinator &instance()
     {
-        static auto *coordinator = new FocusCoordinator;
-        return *coordinator;
+        if (!s_coordinator)
+            s_coordinator = new FocusCoordinator;
+        return *s_coordinator;
     }
+    // The coordinator if it still exists: it goes with the application, and a control may be
+    // destroyed after that (a screen kept by a module until it is unloaded).
+    static FocusCoordinator *existing() { return s_coordinator.data(); }
 
     void add(FocusTracker *tracker) { m_trackers.push_back(tracker); }
     void remove(FocusTracker *tracker) { std::erase(m_trackers, tracker); }
@@ -103,6 +107,7 @@ private:
         m_busy = false;
     }
 
+    static inline QPointer<FocusCoordinator> s_coordinator;
     std::vector<FocusTracker *> m_trackers;
     bool m_busy = false;
 };
@@ -115,7 +120,8 @@ FocusTracker::FocusTracker(QWidget *widget, Handler onEnter, Handler onExit)
 
 FocusTracker::~FocusTracker()
 {
-    FocusCoordinator::instance().remove(this);
+    if (FocusCoordinator *coordinator = FocusCoordinator::existing())
+        coordinator->remove(this);
 }
 
 bool IsFocusedControl(const QWidget *control)
