@@ -3,9 +3,13 @@
 namespace Cli_Ngc27451 {
 
 // Switching the filter off and on again runs every tax row through the filter against the
-// branch that is now current; the first positioning after a load is what switches it on at all.
-void TfrmInfoPlanNeg::cdsFilialImpAfterScroll(ngc::TClientDataSet &)
+// branch that is now current; the first positioning on a branch after a load is what switches it
+// on at all. A list without branches positions on none, so until a branch is listed every tax
+// row shows.
+void TfrmInfoPlanNeg::cdsFilialImpAfterScroll(ngc::TClientDataSet &dataSet)
 {
+    if (dataSet.IsEmpty())
+        return;
     cdsDescImp.SetFiltered(false);
     cdsDescImp.SetFiltered(true);
 }
