@@ -840,9 +840,16 @@ void TClientDataSet::SetData(const DataPacket &packet)
     const bool filtered = d->filtered && OnFilterRecord;
     std::vector<int> visible;
     if (filtered) {
-        // The filter reads fields by index, so the packet's layout must be in place first.
+        // The filter reads fields by index, so the packet's layout must be in place first, and
+        // the old one back if the filter fails.
+        const QList<FieldDef> oldDefs = FieldDefs();
         d->setFields(defs);
-        visible = d->computeVisible(records);
+        try {
+            visible = d->computeVisible(records);
+        } catch (...) {
+            d->setFields(oldDefs);
+            throw;
+        }
     } else {
         visible.reserve(records.size());
         for (size_t i = 0; i < records.size(); ++i)

@@ -464,12 +464,23 @@ TEST(DataSet, FilterShowsOnlyAcceptedRecords)
     ds.SetFiltered(true);
     EXPECT_EQ(column(ds), QStringList({"95"}));
 
-    // A filter that fails leaves the filtering as it was.
+    // A filter that fails leaves the filtering, and a load, as they were.
     ds.SetFiltered(false);
     ds.OnFilterRecord = [](TClientDataSet &) -> bool { throw SilentAbort(); };
     EXPECT_THROW(ds.SetFiltered(true), SilentAbort);
     EXPECT_FALSE(ds.Filtered());
     EXPECT_EQ(ds.RecordCount(), 4);
+
+    TClientDataSet other;
+    other.SetData(instalments({{"30", 10}}));
+    other.SetFiltered(true);
+    other.OnFilterRecord = [](TClientDataSet &) -> bool { throw SilentAbort(); };
+    DataPacket wider = instalments({{"60", 20}});
+    wider.fields.append({"EXTRA", FieldType::Integer, 0});
+    wider.rows[0].append(qint64(1));
+    EXPECT_THROW(other.SetData(wider), SilentAbort);
+    EXPECT_EQ(other.FieldCount(), 2);
+    EXPECT_EQ(other.FieldByName("NRDIAS").AsString(), "30");
 }
 
 TEST(DataSet, ClosedDataSetRefusesWork)
