@@ -188,7 +188,7 @@ QString TField::formattedText(bool displayText) const
         return plainDateTimeText(dateTime);
     }
     case FieldType::Integer:
-        return QLocale().toString(value.toLongLong());
+        return QString::number(value.toLongLong());
     case FieldType::Boolean:
         return value.toBool() ? u"True"_s : u"False"_s;
     }

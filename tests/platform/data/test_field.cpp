@@ -124,6 +124,9 @@ TEST_F(ItemFixture, TextFollowsFormatsAndLocale)
     price.SetText(price.Text());
     EXPECT_EQ(price.AsFloat(), 12.5);
 
+    count.SetText("2026");
+    EXPECT_EQ(count.DisplayText(), "2026") << "a whole number is shown without grouping";
+
     date.SetText("08/12/2026");
     EXPECT_EQ(date.AsDateTime().date(), QDate(2026, 12, 8));
     EXPECT_EQ(date.DisplayText(), "08/12/2026");
