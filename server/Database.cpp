@@ -115,35 +115,39 @@ Database::~Database()
 
 QSqlDatabase Database::open(const QString &connectionName) const
 {
+    QSqlDatabase db;
     if (m_url.kind == DatabaseUrl::Kind::PostgreSQL) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
+        db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
         db.setHostName(m_url.host);
         db.setPort(m_url.port);
         db.setUserName(m_url.user);
         db.setPassword(m_url.password);
         db.setDatabaseName(m_url.name);
         db.setConnectOptions(QStringLiteral("connect_timeout=10"));
-        if (!db.open())
-            throw DatabaseError("cannot open PostgreSQL database: " +
-                                db.lastError().text().toStdString());
+    } else {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+        db.setDatabaseName(m_url.memory ? m_memoryUri : m_url.path);
+        db.setConnectOptions(m_url.memory
+                                 ? QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=10000")
+                                 : QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    }
+    connect(db);
+    return db;
+}
+
+void Database::connect(QSqlDatabase &db) const
+{
+    if (!db.open())
+        throw DatabaseError("cannot open the database: " + db.lastError().text().toStdString());
+    if (m_url.kind == DatabaseUrl::Kind::PostgreSQL) {
         execOrThrow(db, QStringLiteral("SET client_min_messages TO WARNING"));
         if (!m_url.schema.isEmpty()) {
             // The name is a checked identifier (see DatabaseUrl::parse); SET takes no parameters.
             execOrThrow(db, QStringLiteral("CREATE SCHEMA IF NOT EXISTS ") + m_url.schema);
             execOrThrow(db, QStringLiteral("SET search_path TO ") + m_url.schema);
         }
-        return db;
+        return;
     }
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
-    if (m_url.memory) {
-        db.setDatabaseName(m_memoryUri);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=10000"));
-    } else {
-        db.setDatabaseName(m_url.path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
-    }
-    if (!db.open())
-        throw DatabaseError("cannot open SQLite database: " + db.lastError().text().toStdString());
     execOrThrow(db, QStringLiteral("PRAGMA foreign_keys = ON"));
     if (!m_url.memory) {
         execOrThrow(db, QStringLiteral("PRAGMA journal_mode = WAL"));
@@ -151,7 +155,6 @@ QSqlDatabase Database::open(const QString &connectionName) const
         // cut can take back the last ones, and never leaves a transaction half applied.
         execOrThrow(db, QStringLiteral("PRAGMA synchronous = NORMAL"));
     }
-    return db;
 }
 
 Database::Session Database::session()
@@ -163,9 +166,8 @@ Database::Session Database::session()
     QSqlDatabase db;
     if (QSqlDatabase::contains(name)) {
         db = QSqlDatabase::database(name, false);
-        if (!db.isOpen() && !db.open())
-            throw DatabaseError("cannot reopen the database: " +
-                                db.lastError().text().toStdString());
+        if (!db.isOpen())
+            connect(db);
     } else {
         try {
             db = open(name);

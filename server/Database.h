@@ -71,6 +71,8 @@ public:
 
 private:
     QSqlDatabase open(const QString &connectionName) const;
+    // Opens and sets up a connection; also after it was closed because it broke.
+    void connect(QSqlDatabase &db) const;
 
     DatabaseUrl m_url;
     quint64 m_id;

@@ -192,7 +192,15 @@ QByteArray Dispatcher::handle(const QString &object, const QByteArray &request) 
         checkArguments(*spec, params.toArray());
         Database::Session session = m_database.session();
         Call call{session, params.toArray()};
-        const QJsonValue data = spec->run(call);
+        QJsonValue data;
+        try {
+            data = spec->run(call);
+        } catch (const DatabaseError &) {
+            // The connection may be the broken part (a restarted PostgreSQL server); the next
+            // request on this thread opens a fresh one.
+            session.db().close();
+            throw;
+        }
         return finish(result(id, {{QStringLiteral("ok"), true}, {QStringLiteral("data"), data}},
                              references(*spec, call.args)),
                       QStringLiteral("ok"));
