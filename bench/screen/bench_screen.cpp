@@ -1,0 +1,324 @@
+// Times the screen against a real application server on 127.0.0.1, each figure beside its parts
+// measured in the same run:
+//   open     the entry call (IniProc) to the first paint of the loaded screen, against the
+//            screen's creation plus the four remote calls of the first activation;
+//   confirm  Confirmar of a discount change, against its three remote calls;
+//   memory   the peak resident memory of ngc-host with the screen open (its screenshot run).
+// Bounded: a fixed number of rounds, each with a time-out. Usage: bench_screen [rounds]
+
+#include <Cli_Ngc27451/entry/Cli_Ngc27451.h>
+#include <Cli_Ngc27451/screen/TfrmInfoPlanNeg.h>
+#include <data/DataPacket.h>
+#include <host/HostContext.h>
+#include <host/ScriptedHostUi.h>
+#include <net/CheckResultServ.h>
+#include <net/TNetConnection.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFile>
+#include <QJsonArray>
+#include <QLocale>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QVariantList>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+using Clock = QElapsedTimer;
+
+const QStringList kKeys{QStringLiteral("0001"), QStringLiteral("2026000001"),
+                        QStringLiteral("1001"), QStringLiteral("1001"),
+                        QStringLiteral("CM01"), QStringLiteral("00001"),
+                        QStringLiteral("001"),  QStringLiteral("CC01")};
+
+QString program(const char *relative)
+{
+    return QDir(QStringLiteral(NGC_BINARY_DIR)).filePath(QString::fromLatin1(relative));
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+class Server {
+public:
+    Server()
+    {
+        m_process.setStandardOutputFile(m_dir.filePath(QStringLiteral("out")));
+        m_process.setStandardErrorFile(m_dir.filePath(QStringLiteral("err")));
+        m_process.start(program("server/ngc-appserver"),
+                        {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+                         QStringLiteral("--db"),
+                         QStringLiteral("sqlite:") + m_dir.filePath(QStringLiteral("bench.db")),
+                         QStringLiteral("--seed"), QStringLiteral("demo")});
+        Clock waited;
+        waited.start();
+        while (m_port == 0) {
+            QFile out(m_dir.filePath(QStringLiteral("out")));
+            if (out.open(QIODevice::ReadOnly)) {
+                const QByteArray line = out.readLine();
+                if (line.endsWith('\n'))
+                    m_port = line.mid(line.lastIndexOf(':') + 1).trimmed().toInt();
+            }
+            if (m_port == 0 && (m_process.state() == QProcess::NotRunning || waited.elapsed() > 60000))
+                throw std::runtime_error("the application server did not start");
+            QThread::msleep(10);
+        }
+    }
+    ~Server()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(10000))
+            m_process.kill();
+    }
+    int port() const { return m_port; }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    int m_port = 0;
+};
+
+// The six item keys by reference, as the screen passes them.
+struct ItemKeys {
+    QString filial = kKeys[0], cole = kKeys[1], produto = kKeys[3], marca = kKeys[5],
+            forn = kKeys[2], regiao = kKeys[6], complementar = kKeys[7];
+    ngc::RemoteArgs six()
+    {
+        return {ngc::RemoteArg::stringRef(&filial), ngc::RemoteArg::stringRef(&cole),
+                ngc::RemoteArg::stringRef(&produto), ngc::RemoteArg::stringRef(&marca),
+                ngc::RemoteArg::stringRef(&forn), ngc::RemoteArg::stringRef(&regiao)};
+    }
+};
+
+ngc::TNetConnection *connection(const QString &object, int port, QObject *parent)
+{
+    auto *net = new ngc::TNetConnection(object, parent);
+    net->SetHost(QStringLiteral("127.0.0.1"));
+    net->setPort(port);
+    net->Open();
+    return net;
+}
+
+// Milliseconds a remote call takes, reply checked and its packets decoded as the screen does.
+double timedCall(ngc::TNetConnection &net, const QString &method, const ngc::RemoteArgs &args,
+                 int packets)
+{
+    Clock clock;
+    clock.start();
+    const QJsonValue data = ngc::CheckResultServ(net.Call(method, args), false, 0);
+    if (packets == 1)
+        (void)ngc::packetOf(data);
+    for (int i = 0; i < packets && packets > 1; ++i)
+        (void)ngc::packetAt(data, i);
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+// Records the first paint of the screen once its item is loaded, then closes it.
+class FirstPaint final : public QObject {
+public:
+    qint64 paintedAt = -1;
+    const Clock *clock = nullptr;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *form = qobject_cast<Cli_Ngc27451::TfrmInfoPlanNeg *>(watched);
+        if (form && event->type() == QEvent::Paint && paintedAt < 0
+            && !form->cdsItemCole.IsEmpty()) {
+            paintedAt = clock->nsecsElapsed();
+            QTimer::singleShot(0, form, [form] { form->close(); });
+        }
+        return false;
+    }
+};
+
+void openBenchmark(int port, int rounds)
+{
+    std::vector<double> whole, creation, paraSupri, itemCole, pzoPgt, impFilial;
+    for (int round = 0; round < rounds; ++round) {
+        FirstPaint watcher;
+        Clock clock;
+        watcher.clock = &clock;
+        qApp->installEventFilter(&watcher);
+        clock.start();
+        IniProc(QVariantList{false, kKeys[0], kKeys[1], kKeys[2], kKeys[3], kKeys[4], kKeys[5],
+                             kKeys[6], kKeys[7]});
+        qApp->removeEventFilter(&watcher);
+        if (watcher.paintedAt < 0)
+            throw std::runtime_error("the loaded screen was never painted");
+        whole.push_back(static_cast<double>(watcher.paintedAt) / 1e6);
+        delete Cli_Ngc27451::frmInfoPlanNeg;
+        Cli_Ngc27451::frmInfoPlanNeg = nullptr;
+
+        // The parts, in the same run: the screen's creation, then the first activation's calls
+        // over two new connections, as an opening makes them.
+        Clock created;
+        created.start();
+        auto *form = new Cli_Ngc27451::TfrmInfoPlanNeg();
+        creation.push_back(static_cast<double>(created.nsecsElapsed()) / 1e6);
+        delete form;
+
+        QObject owner;
+        ItemKeys keys;
+        auto *suprimentos = connection(QStringLiteral("Ngc.rdmSuprimentos"), port, &owner);
+        auto *info = connection(QStringLiteral("Ngc27451.rdmInfoPlanNeg"), port, &owner);
+        paraSupri.push_back(timedCall(*suprimentos, QStringLiteral("GetParaSupri"),
+                                      {ngc::RemoteArg::stringRef(&keys.filial)}, 1));
+        itemCole.push_back(timedCall(*info, QStringLiteral("GetItemCole"), keys.six(), 1));
+        pzoPgt.push_back(timedCall(*info, QStringLiteral("GetPzoPgtItmCol"), keys.six(), 1));
+        impFilial.push_back(timedCall(
+            *info, QStringLiteral("GetImpFilial"),
+            {ngc::RemoteArg::stringRef(&keys.filial), ngc::RemoteArg::stringRef(&keys.complementar),
+             ngc::RemoteArg::stringRef(&keys.regiao), ngc::RemoteArg::stringRef(&keys.forn),
+             ngc::RemoteArg::stringRef(&keys.produto)},
+            2));
+    }
+    const double parts = median(creation) + median(paraSupri) + median(itemCole)
+                         + median(pzoPgt) + median(impFilial);
+    std::printf("open: entry call to first paint %.2f ms (median of %d)\n", median(whole), rounds);
+    std::printf("  parts: creation %.2f, GetParaSupri %.2f, GetItemCole %.2f, "
+                "GetPzoPgtItmCol %.2f, GetImpFilial %.2f; sum %.2f ms\n",
+                median(creation), median(paraSupri), median(itemCole), median(pzoPgt),
+                median(impFilial), parts);
+    std::printf("  whole / sum of parts: %.2f (target at most 1.30)\n", median(whole) / parts);
+}
+
+void confirmBenchmark(int port, int rounds)
+{
+    std::vector<double> whole, verif, save, taxes;
+    for (int round = 0; round < rounds; ++round) {
+        const double discount = 6.0 + round % 2;
+        auto *form = new Cli_Ngc27451::TfrmInfoPlanNeg();
+        form->stCdFilial = kKeys[0];
+        form->stNrColePreco = kKeys[1];
+        form->stCdForneced = kKeys[2];
+        form->stCdProduto = kKeys[3];
+        form->stChaveMarca = kKeys[4];
+        form->stCdMarca = kKeys[5];
+        form->stCdRegiao = kKeys[6];
+        form->stChaveComplementar = kKeys[7];
+        form->show();
+        form->activateWindow();
+        Clock waited;
+        waited.start();
+        while (form->cdsItemCole.IsEmpty() && waited.elapsed() < 10000)
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (form->cdsItemCole.IsEmpty())
+            throw std::runtime_error("the screen did not load");
+        form->cdsItemCole.Edit();
+        form->cdsItemCole.FieldByName(QStringLiteral("VRPERDESITM")).SetAsFloat(discount);
+
+        Clock clock;
+        clock.start();
+        form->sbtConfirmarClick();
+        whole.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        if (form->isVisible() || form->cdsItemCole.ChangeCount() != 0)
+            throw std::runtime_error("Confirmar did not save");
+
+        // The parts: the same three calls with the same arguments, over the screen's kind of
+        // connection, saving the discount back and forth.
+        QObject owner;
+        ItemKeys keys;
+        auto *info = connection(QStringLiteral("Ngc27451.rdmInfoPlanNeg"), port, &owner);
+        verif.push_back(timedCall(*info, QStringLiteral("GetVerif_ColeApr"),
+                                  {ngc::RemoteArg::stringRef(&keys.filial),
+                                   ngc::RemoteArg::stringRef(&keys.cole)},
+                                  1));
+        const ngc::DataPacket item = ngc::packetOf(
+            ngc::CheckResultServ(info->Call(QStringLiteral("GetItemCole"), keys.six()), false, 0));
+        ngc::Row changed = item.rows.first();
+        changed[11] = discount + 0.5;
+        const ngc::DeltaPacket delta{
+            item.fields, {{ngc::DeltaChange::Op::Update, item.rows.first(), changed}}};
+        QJsonValue nulls = QJsonArray{QStringLiteral("NRPARCPGTCOL"), QStringLiteral("NRDIAPGFXCOL"),
+                                      QStringLiteral("IDUTDIAPGCOL"), QStringLiteral("IDTIPFREITM")};
+        QString p, r, f, m;
+        save.push_back(timedCall(
+            *info, QStringLiteral("SetItemCole"),
+            {ngc::RemoteArg::variant(ngc::encodeDelta(delta)), ngc::RemoteArg::variantRef(&nulls),
+             ngc::RemoteArg::boolean(false), ngc::RemoteArg::stringRef(&keys.complementar),
+             ngc::RemoteArg::integer(0), ngc::RemoteArg::integer(0), ngc::RemoteArg::integer(0),
+             ngc::RemoteArg::integer(0), ngc::RemoteArg::stringRef(&p),
+             ngc::RemoteArg::stringRef(&r), ngc::RemoteArg::stringRef(&f),
+             ngc::RemoteArg::stringRef(&m)},
+            0));
+        taxes.push_back(timedCall(
+            *info, QStringLiteral("GetImpFilial"),
+            {ngc::RemoteArg::stringRef(&keys.filial), ngc::RemoteArg::stringRef(&keys.complementar),
+             ngc::RemoteArg::stringRef(&keys.regiao), ngc::RemoteArg::stringRef(&keys.forn),
+             ngc::RemoteArg::stringRef(&keys.produto)},
+            2));
+        delete form;
+    }
+    const double parts = median(verif) + median(save) + median(taxes);
+    std::printf("confirm: Confirmar of a discount change %.2f ms (median of %d)\n", median(whole),
+                rounds);
+    std::printf("  parts: GetVerif_ColeApr %.2f, SetItemCole %.2f, GetImpFilial %.2f; "
+                "sum %.2f ms\n",
+                median(verif), median(save), median(taxes), parts);
+    std::printf("  whole / sum of parts: %.2f (target at most 1.30)\n", median(whole) / parts);
+}
+
+void memoryBenchmark(int port)
+{
+    QTemporaryDir shots;
+    QProcess host;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("NGC_SERVER"), QStringLiteral("127.0.0.1:%1").arg(port));
+    env.insert(QStringLiteral("NGC_MODULE_CODE"), QStringLiteral("34"));
+    host.setProcessEnvironment(env);
+    host.start(program("host/ngc-host"),
+               {QStringLiteral("--keys"), kKeys.join(QLatin1Char(',')),
+                QStringLiteral("--screenshot"), shots.path()});
+    if (!host.waitForFinished(60000) || host.exitCode() != 0)
+        throw std::runtime_error("ngc-host --screenshot failed: "
+                                 + host.readAllStandardError().toStdString());
+    // Only finished and waited-for children count, and the host is the only one so far.
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    std::printf("memory: ngc-host peak resident set with the screen open %.1f MiB\n",
+                static_cast<double>(usage.ru_maxrss) / 1024.0);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale::c());
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
+    try {
+        Server server;
+        auto &context = ngc::HostContext::instance();
+        context.serverHost = QStringLiteral("127.0.0.1");
+        context.serverPort = server.port();
+        context.moduleCode = 34;
+        ngc::ScriptedHostUi ui(true);
+        ngc::setHostUi(&ui);
+        // One untimed round warms the server's caches and the process's first-use costs.
+        openBenchmark(server.port(), 1);
+        openBenchmark(server.port(), rounds);
+        confirmBenchmark(server.port(), rounds);
+        memoryBenchmark(server.port());
+        ngc::setHostUi(nullptr);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "bench_screen: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
