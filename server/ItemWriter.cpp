@@ -67,9 +67,6 @@ const QList<Reference> &itemReferences()
     return refs;
 }
 
-// The stored view of one delta row: column name -> value as stored.
-using StoredRow = QList<QPair<QString, QVariant>>;
-
 QVariant storedValue(const QList<FieldDef> &layout, const Row &row, const QString &name)
 {
     const int index = Layouts::indexOf(layout, name);
