@@ -109,7 +109,8 @@ void TfrmInfoPlanNeg::sbtPesqFornecedorClick() {}
 // The registration number is stored bare; it is shown laid into the mask of its person type.
 void TfrmInfoPlanNeg::cdsPesqFornNRINSJURFORNGetText(ngc::TField &sender, QString &text, bool)
 {
-    const QString personType = sender.DataSet().FieldByName(QStringLiteral("IDTPIJURFORN")).AsString();
+    const QString personType =
+        sender.DataSet().FieldByName(QStringLiteral("IDTPIJURFORN")).AsString();
     text = ngc::FormatMaskText(ngc::PictPess(personType), sender.AsString());
 }
 
