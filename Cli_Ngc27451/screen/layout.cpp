@@ -139,10 +139,12 @@ ngc::TDBDateEditPlus *dateEdit(QWidget *parent, const char *name, int left,
     return edit;
 }
 
-// The week-day name beside a date.
+// The week-day name beside a date. Only the date's change handler writes it: enabling the charge
+// group for the commercial module must not open it to typing.
 QLineEdit *weekDayDisplay(QWidget *parent, const char *name, int left)
 {
     QLineEdit *edit = plainEdit(parent, name, left, 16, 40, 21);
+    edit->setReadOnly(true);
     ngc::SetColor(edit, SystemColor::BtnFace);
     edit->setEnabled(false);
     return edit;

@@ -22,6 +22,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPalette>
@@ -325,6 +326,9 @@ TEST_F(LayoutTest, ControlSettings)
         EXPECT_EQ(edit->DataField(), QLatin1String(b.field));
         EXPECT_EQ(edit->ReadOnly(), b.readOnly);
     }
+    // The week-day names stay display-only although the commercial module enables their group.
+    EXPECT_TRUE(screen->edtNmSem_Ini->isReadOnly());
+    EXPECT_TRUE(screen->edtNmSem_Fin->isReadOnly());
     EXPECT_EQ(screen->dcbFrete->DataField(), QLatin1String("IDTIPFREITM"));
     EXPECT_EQ(screen->drgFormPgto->DataField(), QLatin1String("IDTPFOPGTCOL"));
     EXPECT_EQ(screen->dckIdUtDiaPgCol->DataField(), QLatin1String("IDUTDIAPGCOL"));
