@@ -45,7 +45,8 @@ public:
     QString serverName() const { return m_serverName; }
     void setServerName(const QString &name) { m_serverName = name; }
 
-    // Host name or address of the application server; "http://name" is taken as "name".
+    // Host name or address of the application server; "http://name" is taken as "name". Host and
+    // port take effect at the next opening.
     QString host() const { return m_host; }
     void SetHost(const QString &host);
     int port() const { return m_port; }
