@@ -214,7 +214,10 @@ bool TDBGrid::leaveColumn()
     return ok;
 }
 
-bool TDBGrid::leaveRow()
+// A new record nothing was typed into is dropped rather than posted, as a user who merely
+// passed through it expects; target, a row the caller heads for, then moves up with the rows
+// below the dropped one.
+bool TDBGrid::leaveRow(int *target)
 {
     if (!commitEditor())
         return false;
@@ -222,6 +225,16 @@ bool TDBGrid::leaveRow()
     if (!ds || (ds->State() != DataSetState::Edit && ds->State() != DataSetState::Insert))
         return true;
     bool ok = false;
+    if (ds->State() == DataSetState::Insert && !m_model->RowModified()) {
+        const int dropped = m_model->CurrentRow();
+        guarded([&] {
+            ds->Cancel();
+            ok = true;
+        });
+        if (ok && target && *target > dropped)
+            --*target;
+        return ok;
+    }
     guarded([&] {
         ds->Post();
         ok = true;
@@ -242,11 +255,12 @@ bool TDBGrid::moveTo(int row, int column, bool byUser)
     if (rows > 0) {
         row = qBound(0, row, rows - 1);
         if (row != m_model->CurrentRow()) {
-            if (!leaveRow())
+            if (!leaveRow(&row))
                 return false;
             bool moved = false;
             guarded([&] {
-                dataSet()->SetRecNo(row + 1);
+                if (m_model->rowCount() > 0)
+                    dataSet()->SetRecNo(qMin(row, m_model->rowCount() - 1) + 1);
                 moved = true;
             });
             if (!moved)
@@ -297,9 +311,11 @@ void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &prev
     if (current.row() == m_model->CurrentRow())
         return;
     bool moved = false;
-    if (leaveRow()) {
+    int target = current.row();
+    if (leaveRow(&target)) {
         guarded([&] {
-            dataSet()->SetRecNo(current.row() + 1);
+            if (m_model->rowCount() > 0)
+                dataSet()->SetRecNo(qMin(target, m_model->rowCount() - 1) + 1);
             moved = true;
         });
     }

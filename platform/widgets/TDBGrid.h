@@ -17,8 +17,8 @@ class TField;
 // A grid over the records of a data source's dataset, with editing as a user of the host
 // expects:
 // - the current row follows the dataset's current record, and moving to another row moves the
-//   record; leaving a row that is being edited or inserted posts it first, and a failed post
-//   keeps the row;
+//   record; leaving a row that is being edited or inserted posts it first (a new row nothing
+//   was typed into is dropped instead), and a failed post keeps the row;
 // - typing in a cell starts the edit through the dataset's before-edit event (a refusal
 //   swallows the key) and opens the cell's editor; the cell's text is written into the field
 //   (SetText) when the cell is left;
@@ -86,7 +86,7 @@ private:
     bool typeInCell(const QKeyEvent &event, QChar typed, bool fromEditor);
     bool startEditing();
     bool moveTo(int row, int column, bool byUser);
-    bool leaveRow();
+    bool leaveRow(int *target = nullptr);
     bool leaveColumn();
     bool commitEditor();
     void cancelEditor();

@@ -226,6 +226,26 @@ TEST_F(GridTest, DownOnTheLastRowAppendsOnceAndEscapeCancels)
     EXPECT_DOUBLE_EQ(value("NRDIASPGTCOL"), 120.0);
 }
 
+TEST_F(GridTest, LeavingANewRowNothingWasTypedIntoDropsIt)
+{
+    ds.BeforePost = [](TClientDataSet &) { throw SilentAbort(); };
+    ds.Last();
+    key(Qt::Key_Down);
+    ASSERT_EQ(ds.RecordCount(), 4);
+    key(Qt::Key_Up);
+    EXPECT_EQ(ds.State(), DataSetState::Browse);
+    EXPECT_EQ(ds.RecordCount(), 3);
+    EXPECT_EQ(ds.RecNo(), 3);
+
+    // A row inserted in the middle: going down lands on the row that was below it.
+    ds.SetRecNo(2);
+    ds.Insert();
+    key(Qt::Key_Down);
+    EXPECT_EQ(ds.RecordCount(), 3);
+    EXPECT_DOUBLE_EQ(value("NRDIASPGTCOL"), 60.0);
+    EXPECT_EQ(grid->currentIndex().row(), ds.RecNo() - 1);
+}
+
 TEST_F(GridTest, CtrlDeleteAsksAndDeletesOnlyOnYes)
 {
     host.ui.answerButton(MsgButton::No);
