@@ -61,14 +61,14 @@ void TfrmInfoPlanNeg::AtualizaImpostos()
             netInfoPlanNeg->Call(QStringLiteral("GetImpColet"), ChavesItem()), true, 0)));
         return;
     }
-    const QJsonValue resposta = ngc::CheckResultServ(
-        netInfoPlanNeg->Call(QStringLiteral("GetImpFilial"),
-                             {ngc::RemoteArg::stringRef(&stCdFilial),
-                              ngc::RemoteArg::stringRef(&stChaveComplementar),
-                              ngc::RemoteArg::stringRef(&stCdRegiao),
-                              ngc::RemoteArg::stringRef(&stCdForneced),
-                              ngc::RemoteArg::stringRef(&stCdProduto)}),
-        true, 0);
+    const QJsonValue resposta =
+        ngc::CheckResultServ(netInfoPlanNeg->Call(QStringLiteral("GetImpFilial"),
+                                                  {ngc::RemoteArg::stringRef(&stCdFilial),
+                                                   ngc::RemoteArg::stringRef(&stChaveComplementar),
+                                                   ngc::RemoteArg::stringRef(&stCdRegiao),
+                                                   ngc::RemoteArg::stringRef(&stCdForneced),
+                                                   ngc::RemoteArg::stringRef(&stCdProduto)}),
+                             true, 0);
     // Both packets are read before either list changes, so a bad reply leaves both as they were.
     const ngc::DataPacket filiais = ngc::packetAt(resposta, 0);
     const ngc::DataPacket impostos = ngc::packetAt(resposta, 1);
@@ -82,11 +82,11 @@ void TfrmInfoPlanNeg::Verifica_Cotacao()
 {
     {
         ngc::ProgressGuard progress(this, 6, msgPadrao->Msg(QStringLiteral("Verif_dados")));
-        cdsVerif_ColeApr.SetData(ngc::packetOf(ngc::CheckResultServ(
-            netInfoPlanNeg->Call(QStringLiteral("GetVerif_ColeApr"),
-                                 {ngc::RemoteArg::stringRef(&stCdFilial),
-                                  ngc::RemoteArg::stringRef(&stNrColePreco)}),
-            true, 0)));
+        cdsVerif_ColeApr.SetData(ngc::packetOf(
+            ngc::CheckResultServ(netInfoPlanNeg->Call(QStringLiteral("GetVerif_ColeApr"),
+                                                      {ngc::RemoteArg::stringRef(&stCdFilial),
+                                                       ngc::RemoteArg::stringRef(&stNrColePreco)}),
+                                 true, 0)));
     }
     if (!cdsVerif_ColeApr.IsEmpty())
         return;

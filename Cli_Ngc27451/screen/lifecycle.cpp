@@ -36,16 +36,16 @@ void TfrmInfoPlanNeg::FormActivate()
 
     ngc::SetChildEnabled(grbValidade, boValidade);
 
-    cdsParaSupri.SetData(ngc::packetOf(ngc::CheckResultServ(
-        netSuprimentos->Call(QStringLiteral("GetParaSupri"),
-                             {ngc::RemoteArg::stringRef(&stCdFilial)}),
-        true, 0)));
+    cdsParaSupri.SetData(ngc::packetOf(
+        ngc::CheckResultServ(netSuprimentos->Call(QStringLiteral("GetParaSupri"),
+                                                  {ngc::RemoteArg::stringRef(&stCdFilial)}),
+                             true, 0)));
 
     // The validity mode always shows the taxes as one list, whatever the branch's parameter.
     const bool listaUnica =
-        cdsParaSupri.FieldByName(QStringLiteral("IDCONSDESTITEMCOL")).AsString()
-            == QStringLiteral("N")
-        || boValidade;
+        cdsParaSupri.FieldByName(QStringLiteral("IDCONSDESTITEMCOL")).AsString() ==
+            QStringLiteral("N") ||
+        boValidade;
     pgcPadrao->SetTabVisible(tshPadrao, listaUnica);
     pgcPadrao->SetTabVisible(tshImpostoItem, !listaUnica);
 
@@ -69,17 +69,16 @@ void TfrmInfoPlanNeg::FormActivate()
         if (p <= 100) {
             const long double preco =
                 cdsItemCole.FieldByName(QStringLiteral("VRPRECUNIITM")).AsFloat();
-            nedValorDesc->SetNumber(
-                ngc::RoundDec(static_cast<double>(preco * p / 100.0L), 2));
+            nedValorDesc->SetNumber(ngc::RoundDec(static_cast<double>(preco * p / 100.0L), 2));
         }
     }
 
     cdsPesqProd.FieldByName(QStringLiteral("CDARVPROD")).EditMask = ngc::DBPict(0);
 
     chkDesconto->setEnabled(false);
-    if (ngc::ModuloAtiv() == moduloComercial
-        && cdsParaSupri.FieldByName(QStringLiteral("IDREPLICADESCONTO")).AsString()
-               == QStringLiteral("S"))
+    if (ngc::ModuloAtiv() == moduloComercial &&
+        cdsParaSupri.FieldByName(QStringLiteral("IDREPLICADESCONTO")).AsString() ==
+            QStringLiteral("S"))
         chkDesconto->setEnabled(true);
 
     ngc::SetChildEnabled(grbDesconto, false);

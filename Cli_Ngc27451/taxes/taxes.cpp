@@ -17,8 +17,8 @@ void TfrmInfoPlanNeg::cdsFilialImpAfterScroll(ngc::TClientDataSet &dataSet)
 // Branch codes are compared exactly as they are stored: case, blanks and length all count.
 bool TfrmInfoPlanNeg::cdsDescImpFilterRecord(ngc::TClientDataSet &dataSet)
 {
-    return dataSet.FieldByName(QStringLiteral("CDFILIAP")).AsString()
-           == cdsFilialImp.FieldByName(QStringLiteral("CDFILIAL")).AsString();
+    return dataSet.FieldByName(QStringLiteral("CDFILIAP")).AsString() ==
+           cdsFilialImp.FieldByName(QStringLiteral("CDFILIAL")).AsString();
 }
 
 } // namespace Cli_Ngc27451

@@ -153,8 +153,8 @@ void TfrmInfoPlanNeg::cdsItemColeAfterPost(ngc::TClientDataSet &dataSet)
     if (dataSet.ChangeCount() > 0)
         EnviaItemCole();
 
-    if (descontoDe(dataSet.FieldByName(QStringLiteral("VRPERDESITM")).Value())
-        != vrDescontoAnterior)
+    if (descontoDe(dataSet.FieldByName(QStringLiteral("VRPERDESITM")).Value()) !=
+        vrDescontoAnterior)
         AtualizaImpostos();
 
     if (pgcPadrao->ActivePage() == tshFormPgto && drgFormPgto->ItemIndex() != pelaFormaPagamento) {

@@ -56,15 +56,14 @@ void TfrmInfoPlanNeg::BarraFerramenta()
     // While the item is edited the payment form decides the grid's visibility itself.
     if (item == DataSetState::Browse) {
         dbgPzoPgtItmCol->setVisible(
-            drgFormPgto->ItemIndex() == pelaFormaPagamento
-            && !ngc::EmptyString(cdsItemCole.FieldByName(QStringLiteral("CDFORMPGTO")).AsString()));
+            drgFormPgto->ItemIndex() == pelaFormaPagamento &&
+            !ngc::EmptyString(cdsItemCole.FieldByName(QStringLiteral("CDFORMPGTO")).AsString()));
     }
 
     const QWidget *controle = ActiveControl();
-    const bool contextoGrade = controle
-                               && controle->objectName().toUpper()
-                                      == QLatin1String("DBGPZOPGTITMCOL")
-                               && item == DataSetState::Browse;
+    const bool contextoGrade =
+        controle && controle->objectName().toUpper() == QLatin1String("DBGPZOPGTITMCOL") &&
+        item == DataSetState::Browse;
     const bool padraoNaFrente = pgcPadrao->ActivePage() == tshPadrao;
 
     bool cancelar = false;
@@ -163,8 +162,8 @@ void TfrmInfoPlanNeg::mnuImpostoClick()
 
 void TfrmInfoPlanNeg::sbtIncluirClick()
 {
-    if (pgcPadrao->ActivePage() != tshFormPgto || ActiveControl() != dbgPzoPgtItmCol
-        || dtsPzoPgtItmCol.State() != DataSetState::Browse)
+    if (pgcPadrao->ActivePage() != tshFormPgto || ActiveControl() != dbgPzoPgtItmCol ||
+        dtsPzoPgtItmCol.State() != DataSetState::Browse)
         return;
     cdsPzoPgtItmCol.Insert();
     dbgPzoPgtItmCol->SetSelectedField(QStringLiteral("NRDIASPGTCOL"));
@@ -183,19 +182,18 @@ void TfrmInfoPlanNeg::sbtAlterarClick()
 
 void TfrmInfoPlanNeg::sbtExcluirClick()
 {
-    if (pgcPadrao->ActivePage() != tshFormPgto || ActiveControl() != dbgPzoPgtItmCol
-        || dtsPzoPgtItmCol.State() != DataSetState::Browse)
+    if (pgcPadrao->ActivePage() != tshFormPgto || ActiveControl() != dbgPzoPgtItmCol ||
+        dtsPzoPgtItmCol.State() != DataSetState::Browse)
         return;
     if (msgGeral().ShowMsg(QStringLiteral("Excl"), ngc::MsgKind::Confirmation,
-                           {ngc::MsgButton::Yes, ngc::MsgButton::No}, 0)
-        == ngc::MsgButton::Yes)
+                           {ngc::MsgButton::Yes, ngc::MsgButton::No}, 0) == ngc::MsgButton::Yes)
         cdsPzoPgtItmCol.Delete();
 }
 
 void TfrmInfoPlanNeg::sbtProcurarClick()
 {
-    if (pgcPadrao->ActivePage() == tshFormPgto && ActiveControl() == dbgPzoPgtItmCol
-        && dtsPzoPgtItmCol.State() == DataSetState::Browse)
+    if (pgcPadrao->ActivePage() == tshFormPgto && ActiveControl() == dbgPzoPgtItmCol &&
+        dtsPzoPgtItmCol.State() == DataSetState::Browse)
         ngc::Procura(cdsPzoPgtItmCol);
     if (pgcPadrao->ActivePage() == tshPadrao && dtsImpColet.State() == DataSetState::Browse)
         ngc::Procura(cdsImpColet);
@@ -226,8 +224,8 @@ void TfrmInfoPlanNeg::sbtVerificarClick()
     ngc::TTabSheet *frente = pgcPadrao->ActivePage();
     const bool naGrade = controle == dbgPzoPgtItmCol;
 
-    if (controle && frente == tshFormPgto && naGrade
-        && dtsPzoPgtItmCol.State() == DataSetState::Browse)
+    if (controle && frente == tshFormPgto && naGrade &&
+        dtsPzoPgtItmCol.State() == DataSetState::Browse)
         RelerItemCole();
 
     if (controle && (frente == tshDados || (frente == tshFormPgto && !naGrade)))
@@ -239,8 +237,7 @@ void TfrmInfoPlanNeg::sbtVerificarClick()
 void TfrmInfoPlanNeg::sbtCancelarClick()
 {
     if (msgGeral().ShowMsg(QStringLiteral("Canc"), ngc::MsgKind::Confirmation,
-                           {ngc::MsgButton::Yes, ngc::MsgButton::No}, 0)
-        != ngc::MsgButton::Yes)
+                           {ngc::MsgButton::Yes, ngc::MsgButton::No}, 0) != ngc::MsgButton::Yes)
         return;
     if (editando(dtsPzoPgtItmCol.State()))
         cdsPzoPgtItmCol.Cancel();

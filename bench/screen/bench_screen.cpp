@@ -74,7 +74,8 @@ public:
                 if (line.endsWith('\n'))
                     m_port = line.mid(line.lastIndexOf(':') + 1).trimmed().toInt();
             }
-            if (m_port == 0 && (m_process.state() == QProcess::NotRunning || waited.elapsed() > 60000))
+            if (m_port == 0 &&
+                (m_process.state() == QProcess::NotRunning || waited.elapsed() > 60000))
                 throw std::runtime_error("the application server did not start");
             QThread::msleep(10);
         }
@@ -99,9 +100,9 @@ struct ItemKeys {
             forn = kKeys[2], regiao = kKeys[6], complementar = kKeys[7];
     ngc::RemoteArgs six()
     {
-        return {ngc::RemoteArg::stringRef(&filial), ngc::RemoteArg::stringRef(&cole),
+        return {ngc::RemoteArg::stringRef(&filial),  ngc::RemoteArg::stringRef(&cole),
                 ngc::RemoteArg::stringRef(&produto), ngc::RemoteArg::stringRef(&marca),
-                ngc::RemoteArg::stringRef(&forn), ngc::RemoteArg::stringRef(&regiao)};
+                ngc::RemoteArg::stringRef(&forn),    ngc::RemoteArg::stringRef(&regiao)};
     }
 };
 
@@ -136,8 +137,8 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         auto *form = qobject_cast<Cli_Ngc27451::TfrmInfoPlanNeg *>(watched);
-        if (form && event->type() == QEvent::Paint && paintedAt < 0
-            && !form->cdsItemCole.IsEmpty()) {
+        if (form && event->type() == QEvent::Paint && paintedAt < 0 &&
+            !form->cdsItemCole.IsEmpty()) {
             paintedAt = clock->nsecsElapsed();
             QTimer::singleShot(0, form, [form] { form->close(); });
         }
@@ -186,8 +187,8 @@ void openBenchmark(int port, int rounds)
              ngc::RemoteArg::stringRef(&keys.produto)},
             2));
     }
-    const double parts = median(creation) + median(paraSupri) + median(itemCole)
-                         + median(pzoPgt) + median(impFilial);
+    const double parts = median(creation) + median(paraSupri) + median(itemCole) + median(pzoPgt) +
+                         median(impFilial);
     std::printf("open: entry call to first paint %.2f ms (median of %d)\n", median(whole), rounds);
     std::printf("  parts: creation %.2f, GetParaSupri %.2f, GetItemCole %.2f, "
                 "GetPzoPgtItmCol %.2f, GetImpFilial %.2f; sum %.2f ms\n",
@@ -233,18 +234,18 @@ void confirmBenchmark(int port, int rounds)
         QObject owner;
         ItemKeys keys;
         auto *info = connection(QStringLiteral("Ngc27451.rdmInfoPlanNeg"), port, &owner);
-        verif.push_back(timedCall(*info, QStringLiteral("GetVerif_ColeApr"),
-                                  {ngc::RemoteArg::stringRef(&keys.filial),
-                                   ngc::RemoteArg::stringRef(&keys.cole)},
-                                  1));
+        verif.push_back(timedCall(
+            *info, QStringLiteral("GetVerif_ColeApr"),
+            {ngc::RemoteArg::stringRef(&keys.filial), ngc::RemoteArg::stringRef(&keys.cole)}, 1));
         const ngc::DataPacket item = ngc::packetOf(
             ngc::CheckResultServ(info->Call(QStringLiteral("GetItemCole"), keys.six()), false, 0));
         ngc::Row changed = item.rows.first();
         changed[11] = discount + 0.5;
-        const ngc::DeltaPacket delta{
-            item.fields, {{ngc::DeltaChange::Op::Update, item.rows.first(), changed}}};
-        QJsonValue nulls = QJsonArray{QStringLiteral("NRPARCPGTCOL"), QStringLiteral("NRDIAPGFXCOL"),
-                                      QStringLiteral("IDUTDIAPGCOL"), QStringLiteral("IDTIPFREITM")};
+        const ngc::DeltaPacket delta{item.fields,
+                                     {{ngc::DeltaChange::Op::Update, item.rows.first(), changed}}};
+        QJsonValue nulls =
+            QJsonArray{QStringLiteral("NRPARCPGTCOL"), QStringLiteral("NRDIAPGFXCOL"),
+                       QStringLiteral("IDUTDIAPGCOL"), QStringLiteral("IDTIPFREITM")};
         QString p, r, f, m;
         save.push_back(timedCall(
             *info, QStringLiteral("SetItemCole"),
@@ -280,12 +281,11 @@ void memoryBenchmark(int port)
     env.insert(QStringLiteral("NGC_SERVER"), QStringLiteral("127.0.0.1:%1").arg(port));
     env.insert(QStringLiteral("NGC_MODULE_CODE"), QStringLiteral("34"));
     host.setProcessEnvironment(env);
-    host.start(program("host/ngc-host"),
-               {QStringLiteral("--keys"), kKeys.join(QLatin1Char(',')),
-                QStringLiteral("--screenshot"), shots.path()});
+    host.start(program("host/ngc-host"), {QStringLiteral("--keys"), kKeys.join(QLatin1Char(',')),
+                                          QStringLiteral("--screenshot"), shots.path()});
     if (!host.waitForFinished(60000) || host.exitCode() != 0)
-        throw std::runtime_error("ngc-host --screenshot failed: "
-                                 + host.readAllStandardError().toStdString());
+        throw std::runtime_error("ngc-host --screenshot failed: " +
+                                 host.readAllStandardError().toStdString());
     // Only finished and waited-for children count, and the host is the only one so far.
     rusage usage{};
     getrusage(RUSAGE_CHILDREN, &usage);

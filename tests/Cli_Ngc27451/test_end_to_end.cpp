@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QJsonArray>
 #include <QTest>
 #include <QTimer>
 #include <QVariantList>
@@ -83,6 +84,12 @@ TEST_F(ScreenTest, BuyerChangesTheDiscountThroughTheEntryAndTheServerHasIt)
                            QStringLiteral("GetPzoPgtItmCol"), QStringLiteral("GetImpFilial"),
                            QStringLiteral("GetVerif_ColeApr"), QStringLiteral("SetItemCole"),
                            QStringLiteral("GetImpFilial")}));
+
+    // Element 1 of the entry's list is the only argument of the parameters' read; the brand key
+    // (element 5) goes to no call of an opening and a save.
+    EXPECT_EQ(recorder.calls().first().args, QJsonArray({QStringLiteral("0001")}));
+    for (const ngc::CallTrace &call : recorder.calls())
+        EXPECT_FALSE(call.args.contains(QStringLiteral("CM01"))) << call.method.toStdString();
 
     const ngc::DataPacket item = server().item(keys);
     EXPECT_EQ(behaviour::valueOf(item, QStringLiteral("VRPERDESITM")).toDouble(), 12.5);

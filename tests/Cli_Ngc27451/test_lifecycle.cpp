@@ -87,7 +87,7 @@ TEST_F(ScreenTest, DerivedDiscountValueFollowsThePercentageUpToOneHundred)
         QString value;
     };
     const Row rows[] = {
-        {10.0, 12.5, QStringLiteral("1.25")},   {12.34567, 10.0, QStringLiteral("1.23")},
+        {10.0, 12.5, QStringLiteral("1.25")},       {12.34567, 10.0, QStringLiteral("1.23")},
         {12.34567, 100.0, QStringLiteral("12.35")}, {10.0, 100.01, QString()},
         {10.0, 0.0, QStringLiteral("0.00")},
     };
@@ -110,8 +110,11 @@ TEST_F(ScreenTest, TaxPageFollowsTheParameterAndTheValidityMode)
         bool validade;
         bool singleList;
     };
-    const Row rows[] = {{"S", false, false}, {"S", true, true}, {"N", false, true},
-                        {"N", true, true},   {"", false, false}};
+    const Row rows[] = {{"S", false, false},
+                        {"S", true, true},
+                        {"N", false, true},
+                        {"N", true, true},
+                        {"", false, false}};
     for (const Row &row : rows) {
         server().exec(QStringLiteral("UPDATE PARASUPRI SET IDCONSDESTITEMCOL = ? "
                                      "WHERE CDFILIAL = '0001'"),
@@ -143,8 +146,9 @@ TEST_F(ScreenTest, BrandLookupListsAllBrandsOnlyWhenTheParameterSaysSo)
                         {"N", false, QStringLiteral("Não há marca cadastrada para o produto.")},
                         {"", false, QStringLiteral("Não há marca cadastrada para o produto.")}};
     for (const Row &row : rows) {
-        server().exec(QStringLiteral("UPDATE PARASUPRI SET IDPROSEMMAR = ? WHERE CDFILIAL = '0001'"),
-                      {QString::fromUtf8(row.allBrands)});
+        server().exec(
+            QStringLiteral("UPDATE PARASUPRI SET IDPROSEMMAR = ? WHERE CDFILIAL = '0001'"),
+            {QString::fromUtf8(row.allBrands)});
         auto &form = open();
         EXPECT_EQ(form.dtsPesqMarca.DataSet(),
                   row.fromQuery ? &form.qryMarca.DataSet() : &form.cdsPesqMarca)
@@ -164,7 +168,9 @@ TEST_F(ScreenTest, ModuleCodeAndReplicationParameterDecideWhatCanBeEdited)
         bool commercial;
         bool replication;
     };
-    const Row rows[] = {{34, "S", true, true}, {34, "N", true, false}, {4, "S", false, false},
+    const Row rows[] = {{34, "S", true, true},
+                        {34, "N", true, false},
+                        {4, "S", false, false},
                         {1, "S", false, false}};
     for (const Row &row : rows) {
         ngc::HostContext::instance().moduleCode = row.module;

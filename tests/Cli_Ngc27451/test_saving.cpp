@@ -22,9 +22,9 @@ using ngc::DataSetState;
 
 namespace {
 
-const QString demoWhere = QStringLiteral(
-    " WHERE CDFILIAL = '0001' AND NRCOLEPRECO = '2026000001' AND CDPRODUTO = '1001' "
-    "AND CDMARCA = '00001' AND CDFORNECED = '1001' AND CDREGIAO = '001'");
+const QString demoWhere =
+    QStringLiteral(" WHERE CDFILIAL = '0001' AND NRCOLEPRECO = '2026000001' AND CDPRODUTO = '1001' "
+                   "AND CDMARCA = '00001' AND CDFORNECED = '1001' AND CDREGIAO = '001'");
 
 QJsonArray names(std::initializer_list<const char *> texts)
 {
@@ -135,19 +135,19 @@ TEST_F(SavingTest, NullFieldListNamesTheEmptyFieldsInFieldOrder)
         QTest::keyClick(form.dbeCdSegMarca, Qt::Key_Backspace);
         ASSERT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
         click(form.sbtConfirmar);
-        EXPECT_EQ(recorder.last(QStringLiteral("SetItemCole")).args[1],
-                  names({"NRPARCPGTCOL", "NRDIAPGFXCOL", "IDUTDIAPGCOL", "IDTIPFREITM",
-                         "CDSEGMARCCOL"}));
-        EXPECT_TRUE(behaviour::valueOf(server().item(behaviour::demoItem()),
-                                       QStringLiteral("CDSEGMARCCOL"))
-                        .isNull());
+        EXPECT_EQ(
+            recorder.last(QStringLiteral("SetItemCole")).args[1],
+            names({"NRPARCPGTCOL", "NRDIAPGFXCOL", "IDUTDIAPGCOL", "IDTIPFREITM", "CDSEGMARCCOL"}));
+        EXPECT_TRUE(
+            behaviour::valueOf(server().item(behaviour::demoItem()), QStringLiteral("CDSEGMARCCOL"))
+                .isNull());
         // Only the discount decides whether the taxes are read again.
         EXPECT_EQ(recorder.count(QStringLiteral("GetImpFilial")), 1);
     }
     server().exec(QStringLiteral("UPDATE ITEMCOLE SET IDTPFOPGTCOL = 'F', NRPARCPGTCOL = 2, "
                                  "NRDIAPGFXCOL = 5, IDUTDIAPGCOL = 'E', IDTIPFREITM = 'C', "
-                                 "CDSEGMARCCOL = '00003'")
-                  + demoWhere);
+                                 "CDSEGMARCCOL = '00003'") +
+                  demoWhere);
     recorder.clear();
     auto &form = open();
     type(form.dbeVrPerDesItm, QStringLiteral("6"));
@@ -171,8 +171,10 @@ TEST_F(SavingTest, ConfirmWithoutChangeSendsNothing)
         {true, -1, {QStringLiteral("GetVerif_ColeApr")}},
         {false, 0, {QStringLiteral("GetVerif_ColeApr"), QStringLiteral("SetItemCole")}},
         // Last: it deletes the stored instalments the rows above start from.
-        {true, 1, {QStringLiteral("GetVerif_ColeApr"), QStringLiteral("SetItemCole"),
-                   QStringLiteral("DeletaPrazoPg")}},
+        {true,
+         1,
+         {QStringLiteral("GetVerif_ColeApr"), QStringLiteral("SetItemCole"),
+          QStringLiteral("DeletaPrazoPg")}},
     };
     for (const Row &row : rows) {
         auto &form = open();
@@ -187,7 +189,8 @@ TEST_F(SavingTest, ConfirmWithoutChangeSendsNothing)
         click(form.sbtConfirmar);
         EXPECT_EQ(recorder.methods(), row.calls) << row.paymentPage << " " << row.paymentForm;
         const bool deleted = row.calls.contains(QStringLiteral("DeletaPrazoPg"));
-        EXPECT_EQ(form.cdsPzoPgtItmCol.IsEmpty(), deleted) << row.paymentPage << " " << row.paymentForm;
+        EXPECT_EQ(form.cdsPzoPgtItmCol.IsEmpty(), deleted)
+            << row.paymentPage << " " << row.paymentForm;
         screen->hide();
     }
 }
@@ -210,9 +213,12 @@ TEST_F(SavingTest, NewItemTakesTheLaunchKeys)
     const ngc::CallTrace save = recorder.last(QStringLiteral("SetItemCole"));
     EXPECT_EQ(save.args[0][QLatin1String("changes")][0][QLatin1String("op")].toString(),
               QStringLiteral("insert"));
-    for (const auto &[field, value] :
-         {std::pair{"CDFILIAL", "0001"}, {"NRCOLEPRECO", "2026000001"}, {"CDPRODUTO", "1001"},
-          {"CDMARCA", "00001"}, {"CDFORNECED", "1002"}, {"CDREGIAO", "003"}})
+    for (const auto &[field, value] : {std::pair{"CDFILIAL", "0001"},
+                                       {"NRCOLEPRECO", "2026000001"},
+                                       {"CDPRODUTO", "1001"},
+                                       {"CDMARCA", "00001"},
+                                       {"CDFORNECED", "1002"},
+                                       {"CDREGIAO", "003"}})
         EXPECT_EQ(newValue(save.args[0], QString::fromLatin1(field)).toString(),
                   QString::fromLatin1(value))
             << field;
@@ -285,8 +291,8 @@ TEST_F(SavingTest, ResentDiscountChangeRereadsTheTaxes)
                                  "BEGIN SELECT RAISE(ABORT, 'bloqueado'); END"));
     type(form.dbeVrPerDesItm, QStringLiteral("8"));
     click(form.sbtConfirmar);
-    ASSERT_FALSE(recorder.last(QStringLiteral("SetItemCole")).ok
-                 && ui.messages().isEmpty() && ui.errors().isEmpty());
+    ASSERT_FALSE(recorder.last(QStringLiteral("SetItemCole")).ok && ui.messages().isEmpty() &&
+                 ui.errors().isEmpty());
     ASSERT_TRUE(form.isVisible());
     ASSERT_GT(form.cdsItemCole.ChangeCount(), 0);
     expectProgressBalanced();

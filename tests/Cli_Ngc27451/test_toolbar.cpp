@@ -73,13 +73,11 @@ QString enabledCommands(Cli_Ngc27451::TfrmInfoPlanNeg &form)
         char letter;
         QAction *item;
         QWidget *button;
-    } commands[] = {{'C', form.mnuCancelar, form.sbtCancelar},
-                    {'O', form.mnuConfirmar, form.sbtConfirmar},
-                    {'I', form.mnuIncluir, form.sbtIncluir},
-                    {'A', form.mnuAlterar, form.sbtAlterar},
-                    {'E', form.mnuExcluir, form.sbtExcluir},
-                    {'P', form.mnuProcurar, form.sbtProcurar},
-                    {'V', form.mnuVerificar, form.sbtVerificar}};
+    } commands[] = {
+        {'C', form.mnuCancelar, form.sbtCancelar},  {'O', form.mnuConfirmar, form.sbtConfirmar},
+        {'I', form.mnuIncluir, form.sbtIncluir},    {'A', form.mnuAlterar, form.sbtAlterar},
+        {'E', form.mnuExcluir, form.sbtExcluir},    {'P', form.mnuProcurar, form.sbtProcurar},
+        {'V', form.mnuVerificar, form.sbtVerificar}};
     QString letters;
     for (const auto &command : commands) {
         EXPECT_EQ(command.item->isEnabled(), command.button->isEnabled()) << command.letter;
@@ -94,8 +92,7 @@ QString enabledCommands(Cli_Ngc27451::TfrmInfoPlanNeg &form)
 class ToolbarTest : public ScreenTest {
 protected:
     // Brings the screen into a situation the way a buyer would: page, focus, then the states.
-    Cli_Ngc27451::TfrmInfoPlanNeg &situation(Page page, Focus focusOn, State item,
-                                              State instalment)
+    Cli_Ngc27451::TfrmInfoPlanNeg &situation(Page page, Focus focusOn, State item, State instalment)
     {
         auto &form = open();
         form.pgcPadrao->SetActivePage(pageOf(form, page));

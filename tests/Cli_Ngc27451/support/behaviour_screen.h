@@ -23,8 +23,7 @@ protected:
 
     // Starts the server (once per test) and opens the screen on an item; returns when the first
     // activation has run.
-    Cli_Ngc27451::TfrmInfoPlanNeg &open(const LaunchKeys &keys = demoItem(),
-                                        bool validade = false);
+    Cli_Ngc27451::TfrmInfoPlanNeg &open(const LaunchKeys &keys = demoItem(), bool validade = false);
     // Builds the screen against a port nobody listens on and shows it.
     Cli_Ngc27451::TfrmInfoPlanNeg &openUnreachable(const LaunchKeys &keys = demoItem());
 

@@ -72,8 +72,8 @@ AppServer::AppServer()
                 break;
             }
         }
-        if (m_process.state() == QProcess::NotRunning
-            || std::chrono::steady_clock::now() > deadline)
+        if (m_process.state() == QProcess::NotRunning ||
+            std::chrono::steady_clock::now() > deadline)
             throw std::runtime_error("the application server did not start");
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -139,11 +139,11 @@ QJsonValue AppServer::call(const QString &object, const QString &method,
 
 ngc::DataPacket AppServer::item(LaunchKeys k)
 {
-    return ngc::packetOf(call(
-        QStringLiteral("Ngc27451.rdmInfoPlanNeg"), QStringLiteral("GetItemCole"),
-        {ngc::RemoteArg::stringRef(&k.cdFilial), ngc::RemoteArg::stringRef(&k.nrColePreco),
-         ngc::RemoteArg::stringRef(&k.cdProduto), ngc::RemoteArg::stringRef(&k.cdMarca),
-         ngc::RemoteArg::stringRef(&k.cdForneced), ngc::RemoteArg::stringRef(&k.cdRegiao)}));
+    return ngc::packetOf(
+        call(QStringLiteral("Ngc27451.rdmInfoPlanNeg"), QStringLiteral("GetItemCole"),
+             {ngc::RemoteArg::stringRef(&k.cdFilial), ngc::RemoteArg::stringRef(&k.nrColePreco),
+              ngc::RemoteArg::stringRef(&k.cdProduto), ngc::RemoteArg::stringRef(&k.cdMarca),
+              ngc::RemoteArg::stringRef(&k.cdForneced), ngc::RemoteArg::stringRef(&k.cdRegiao)}));
 }
 
 ngc::DataPacket AppServer::taxesByBranch(LaunchKeys k)
@@ -159,11 +159,11 @@ ngc::DataPacket AppServer::taxesByBranch(LaunchKeys k)
 
 ngc::DataPacket AppServer::taxList(LaunchKeys k)
 {
-    return ngc::packetOf(call(
-        QStringLiteral("Ngc27451.rdmInfoPlanNeg"), QStringLiteral("GetImpColet"),
-        {ngc::RemoteArg::stringRef(&k.cdFilial), ngc::RemoteArg::stringRef(&k.nrColePreco),
-         ngc::RemoteArg::stringRef(&k.cdProduto), ngc::RemoteArg::stringRef(&k.cdMarca),
-         ngc::RemoteArg::stringRef(&k.cdForneced), ngc::RemoteArg::stringRef(&k.cdRegiao)}));
+    return ngc::packetOf(
+        call(QStringLiteral("Ngc27451.rdmInfoPlanNeg"), QStringLiteral("GetImpColet"),
+             {ngc::RemoteArg::stringRef(&k.cdFilial), ngc::RemoteArg::stringRef(&k.nrColePreco),
+              ngc::RemoteArg::stringRef(&k.cdProduto), ngc::RemoteArg::stringRef(&k.cdMarca),
+              ngc::RemoteArg::stringRef(&k.cdForneced), ngc::RemoteArg::stringRef(&k.cdRegiao)}));
 }
 
 CallRecorder::CallRecorder()
