@@ -46,7 +46,14 @@ TfrmInfoPlanNeg::TfrmInfoPlanNeg(QWidget *parent) : TfrmPadraoGrid(parent)
     create();
 }
 
-TfrmInfoPlanNeg::~TfrmInfoPlanNeg() = default;
+// The datasets and data sources of this class end before the frame's data source and the
+// controls do; the item's data source lets go of its dataset first, while every handler its state
+// change reaches can still read what it reads.
+TfrmInfoPlanNeg::~TfrmInfoPlanNeg()
+{
+    dtsPadrao->OnStateChange = nullptr;
+    dtsPadrao->SetDataSet(nullptr);
+}
 
 ngc::TClientDataSet *TfrmInfoPlanNeg::findDataSet(const QString &name) const
 {
