@@ -10,7 +10,6 @@
 #include <QJsonValue>
 #include <QString>
 
-
 class QAction;
 class QCheckBox;
 class QGroupBox;
