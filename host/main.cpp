@@ -36,8 +36,9 @@ QString findModule(const QString &requested, QStringList &tried)
         tried << requested;
         return requested;
     }
-    QStringList candidates{
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("libNgc27451.so"))};
+    // Asked of the system rather than of the application object, which does not exist yet.
+    const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    QStringList candidates{QFileInfo(program).dir().filePath(QStringLiteral("libNgc27451.so"))};
 #ifdef NGC_MODULE_BUILD_PATH
     candidates << QStringLiteral(NGC_MODULE_BUILD_PATH);
 #endif
@@ -98,9 +99,6 @@ int main(int argc, char **argv)
     if (screenshot)
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
-    QApplication app(argc, argv);
-    ngc::HostContext::instance() = options.context;
-
     QStringList tried;
     const QString modulePath = findModule(options.modulePath, tried);
     if (modulePath.isEmpty()) {
@@ -125,6 +123,10 @@ int main(int argc, char **argv)
         printErr(QStringLiteral("cannot create the directory %1").arg(options.screenshotDir));
         return CannotRun;
     }
+    // The module is loaded before the application object exists, so that a module that cannot be
+    // used is reported as such even where no display could be opened.
+    QApplication app(argc, argv);
+    ngc::HostContext::instance() = options.context;
     ngc::ScriptedHostUi scripted(true);
     if (screenshot)
         ngc::setHostUi(&scripted);

@@ -71,10 +71,7 @@ TfrmPadraoGrid::TfrmPadraoGrid(QWidget *parent)
     bindHandlers();
 }
 
-TfrmPadraoGrid::~TfrmPadraoGrid()
-{
-    dtsPadrao->OnStateChange = nullptr;
-}
+TfrmPadraoGrid::~TfrmPadraoGrid() = default;
 
 void TfrmPadraoGrid::buildToolbar()
 {

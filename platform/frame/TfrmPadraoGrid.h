@@ -67,9 +67,9 @@ public:
     // Constructs a form of type T and runs its creation.
     template <class T, class... Args> static T *make(Args &&...args)
     {
-        auto *form = new T(std::forward<Args>(args)...);
+        auto form = std::make_unique<T>(std::forward<Args>(args)...);
         form->create();
-        return form;
+        return form.release();
     }
 
     // Handlers. A screen overrides them and calls the frame's version where it relies on it.

@@ -391,6 +391,40 @@ TEST_F(FrameTest, IncluirInsertsAndCancelarWithoutAnEditAsksNothing)
     EXPECT_EQ(dataSet.State(), DataSetState::Insert);
 }
 
+// Counts how often the bound controls are told to show the current record again.
+class RedisplayCounter : public DataLink {
+public:
+    int count = 0;
+    void dataChanged(TField *field) override { count += field ? 0 : 1; }
+};
+
+TEST_F(FrameTest, ProcurarSearchesAndVerificarRedisplaysOnlyWhileBrowsing)
+{
+    bind();
+    RedisplayCounter counter;
+    form.dtsPadrao->addLink(&counter);
+
+    form.sbtProcurarClick();
+    EXPECT_TRUE(ui.lists().isEmpty()) << "nothing to search in an empty dataset";
+    addRecord(QStringLiteral("0001"), 1.0);
+    ui.answerRow(1);
+    form.sbtProcurarClick();
+    ASSERT_EQ(ui.lists().size(), 1);
+    EXPECT_EQ(ui.lists().at(0).sort, ScriptedHostUi::ListRequest::Sort::Search);
+    EXPECT_EQ(ui.lists().at(0).name, QStringLiteral("cdsTeste"));
+
+    counter.count = 0;
+    form.sbtVerificarClick();
+    EXPECT_EQ(counter.count, 1);
+    dataSet.Edit();
+    counter.count = 0;
+    form.sbtVerificarClick();
+    form.sbtProcurarClick();
+    EXPECT_EQ(counter.count, 0) << "a pending edit is left as it is";
+    EXPECT_EQ(ui.lists().size(), 1);
+    form.dtsPadrao->removeLink(&counter);
+}
+
 TEST_F(FrameTest, StandardCommandsFollowTheStateAndButtonsFollowTheirMenuItems)
 {
     struct Case {
