@@ -367,3 +367,19 @@ TEST_F(ToolbarTest, ProcurarSearchesTheInstalmentsOrTheTaxList)
     EXPECT_EQ(ui.lists().at(0).name, QStringLiteral("cdsPzoPgtItmCol"));
     EXPECT_EQ(ui.lists().at(1).name, QStringLiteral("cdsImpColet"));
 }
+
+// In the grid, Confirmar posts the instalment row being edited and closes the screen.
+TEST_F(ToolbarTest, ConfirmarPostsThePendingInstalmentRow)
+{
+    auto &form = open();
+    form.mnuFormaPagamento->trigger();
+    ASSERT_EQ(form.ActiveControl(), form.dbgPzoPgtItmCol);
+    click(form.sbtAlterar);
+    ASSERT_EQ(form.cdsPzoPgtItmCol.State(), DataSetState::Edit);
+    form.cdsPzoPgtItmCol.FieldByName(QStringLiteral("VRPERCPGTCOL")).SetAsFloat(40.0);
+    click(form.sbtConfirmar);
+    EXPECT_EQ(form.cdsPzoPgtItmCol.State(), DataSetState::Browse);
+    EXPECT_EQ(form.cdsPzoPgtItmCol.FieldByName(QStringLiteral("VRPERCPGTCOL")).AsFloat(), 40.0);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(recorder.count(QStringLiteral("SetItemCole")), 0);
+}
