@@ -238,6 +238,19 @@ TEST_F(LayoutTest, PagesInOrder)
     EXPECT_EQ(screen->pgcPadrao->ActivePage(), screen->tshDados);
     for (const char *name : {"tshDados", "tshFormPgto", "tshPadrao", "tshImpostoItem"})
         EXPECT_NE(screen->findChild<ngc::TTabSheet *>(QLatin1String(name)), nullptr) << name;
+
+    // The containers of the pages, each on its own page.
+    const std::pair<const char *, ngc::TTabSheet *> containers[] = {
+        {"panDados", screen->tshDados},         {"scbDados", screen->tshDados},
+        {"panPgto", screen->tshFormPgto},       {"scbFormPgto", screen->tshFormPgto},
+        {"Splitter1", screen->tshImpostoItem},  {"panFilialImp", screen->tshImpostoItem},
+        {"panDescImp", screen->tshImpostoItem},
+    };
+    for (const auto &[name, page] : containers) {
+        auto *widget = screen->findChild<QWidget *>(QLatin1String(name));
+        ASSERT_NE(widget, nullptr) << name;
+        EXPECT_TRUE(page->isAncestorOf(widget)) << name;
+    }
 }
 
 TEST_F(LayoutTest, Menus)
