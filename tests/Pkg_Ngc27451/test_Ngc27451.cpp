@@ -94,10 +94,12 @@ TEST(ModuleExports, ExactlyTheEntryPointsAndTheModuleVariables)
         if (parts.size() >= 3)
             symbols.insert(line.mid(parts.at(0).size() + parts.at(1).size() + 2).toStdString());
     }
+    const std::string entry =
+        std::string("Cli_Ngc27451::CriaInfoPlanilha(bool, QString, QString, ") +
+        "QString, QString, QString, QString, QString, QString)";
     const std::set<std::string> expected{
         "IniProc",
-        "Cli_Ngc27451::CriaInfoPlanilha(bool, QString, QString, QString, QString, QString, "
-        "QString, QString, QString)",
+        entry,
         "Cli_Ngc27451::frmInfoPlanNeg",
         "Cli_Ngc27451::stPesqProduto",
         "Cli_Ngc27451::stPesqMarca",

@@ -270,8 +270,9 @@ TEST_F(FrameTest, EveryWayOfClosingRunsFormCloseOnceAndHidesTheInstance)
         {"reject()", [](RecordingForm &f) { f.reject(); }},
         {"accept()", [](RecordingForm &f) { f.accept(); }},
     };
-    for (const auto &[way, closeIt] : ways) {
-        SCOPED_TRACE(way);
+    for (const auto &way : ways) {
+        SCOPED_TRACE(way.first);
+        const auto &closeIt = way.second;
         QPointer<RecordingForm> f(TfrmPadraoGrid::make<RecordingForm>());
         QTimer::singleShot(0, f, [&closeIt, &f] { closeIt(*f); });
         f->exec();
