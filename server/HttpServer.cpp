@@ -4,6 +4,9 @@
 
 #include <httplib.h>
 
+#include <sys/socket.h>
+
+#include <atomic>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -48,6 +51,9 @@ struct HttpServer::Impl {
     httplib::Server server;
     std::thread thread;
     std::mutex mutex;
+    // The socket bound last; cpp-httplib listens on it with a queue too short for a burst of
+    // clients connecting at once, so start() listens again with the system's maximum.
+    std::atomic<int> listening{-1};
 };
 
 HttpServer::HttpServer(const Dispatcher &dispatcher, HttpSettings settings,
@@ -59,6 +65,14 @@ HttpServer::HttpServer(const Dispatcher &dispatcher, HttpSettings settings,
     const std::size_t threads = static_cast<std::size_t>(std::max(1, impl.settings.threads));
     server.new_task_queue = [threads] { return new ElasticTaskQueue(threads); };
     server.set_tcp_nodelay(true);
+    // SO_REUSEADDR lets a restarted server bind while old connections linger in TIME_WAIT.
+    // SO_REUSEPORT (cpp-httplib's default) is left off: it would let a second server bind the
+    // same port and silently take half of the connections instead of failing to start.
+    server.set_socket_options([&impl](socket_t socket) {
+        const int yes = 1;
+        ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+        impl.listening = socket;
+    });
     server.set_keep_alive_max_count(std::numeric_limits<int>::max());
     server.set_keep_alive_timeout(impl.settings.keepAliveSeconds);
     server.set_payload_max_length(static_cast<std::size_t>(impl.settings.maxBodyBytes));
@@ -117,7 +131,7 @@ int HttpServer::start()
     } else if (!impl.server.bind_to_port(host, port)) {
         port = -1;
     }
-    if (port < 0)
+    if (port < 0 || ::listen(impl.listening, SOMAXCONN) != 0)
         throw std::runtime_error("cannot listen on " + host + ":" +
                                  std::to_string(impl.settings.port));
     std::lock_guard<std::mutex> lock(impl.mutex);

@@ -5,7 +5,11 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
+#include <barrier>
 #include <memory>
+#include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -104,6 +108,46 @@ TEST(HttpServer, IdleKeepAliveConnectionsDoNotStarveANewClient)
     server->stop();
     server->wait();
     RecordProperty("stop_ms", static_cast<int>(timer.elapsed()));
+}
+
+// Screens opened together connect at the same instant. Every one of them must be answered; a
+// short listen queue drops some of the connection attempts, which then fail or hang.
+TEST(HttpServer, ConnectionsOpenedAtOnceAreAllAnswered)
+{
+    const auto server = start();
+    const QByteArray body = rpcBody("GetVerif_ColeApr", {"0001", "2026000001"});
+    constexpr int kThreads = 8;
+    constexpr int kPerThread = 16;
+    std::barrier ready(kThreads);
+    std::vector<std::vector<int>> statuses(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            ready.arrive_and_wait();
+            std::vector<std::unique_ptr<RawConnection>> connections;
+            for (int i = 0; i < kPerThread; ++i)
+                connections.push_back(std::make_unique<RawConnection>(server->port(), 10));
+            for (auto &connection : connections)
+                statuses[static_cast<std::size_t>(t)].push_back(connection->post(kPath, body));
+        });
+    }
+    for (auto &thread : threads)
+        thread.join();
+    int answered = 0;
+    for (const auto &perThread : statuses)
+        answered += static_cast<int>(std::count(perThread.begin(), perThread.end(), 200));
+    EXPECT_EQ(answered, kThreads * kPerThread);
+}
+
+TEST(HttpServer, APortInUseIsNotSharedWithASecondServer)
+{
+    const auto first = start();
+    ngc::ServerConfig config;
+    config.http.port = first->port();
+    config.databaseUrl = QStringLiteral("sqlite::memory:");
+    EXPECT_THROW(ngc::startServer(config), std::runtime_error);
+    RawConnection client(first->port());
+    EXPECT_EQ(client.post(kPath, rpcBody("GetTipoCobr", {"", "T"})), 200);
 }
 
 } // namespace
