@@ -40,8 +40,7 @@ public:
     // without a field.
     bool Edit();
 
-    // While set, changes of the field do not call show (the control is writing it).
-    bool writing() const { return m_writing; }
+    // While a control writes its field, changes of that field do not call show.
     class WriteScope {
     public:
         explicit WriteScope(FieldLink &link) : m_link(link), m_was(link.m_writing)
