@@ -26,10 +26,6 @@ public:
     FocusTracker(const FocusTracker &) = delete;
     FocusTracker &operator=(const FocusTracker &) = delete;
 
-    QWidget *widget() const { return m_widget; }
-    // Whether the focus is in the control as far as its enter and exit handlers know.
-    bool entered() const { return m_entered; }
-
 private:
     friend class FocusCoordinator;
     QWidget *m_widget;
