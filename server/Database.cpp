@@ -8,6 +8,7 @@
 #include <QUrlQuery>
 
 #include <atomic>
+#include <unordered_map>
 #include <vector>
 
 namespace ngc {
@@ -17,13 +18,22 @@ namespace {
 std::atomic<quint64> g_nextDatabaseId{1};
 std::atomic<quint64> g_nextThreadId{1};
 
+// The statements SQL texts assembled from the request (an insert of the fields present, a
+// replication over the dimensions chosen) come in many variants; past this many on one connection
+// the kept ones are dropped and the cache starts over.
+constexpr qsizetype kMaxPreparedPerConnection = 64;
+
 // Connections are named per database object and per thread; the names opened by a thread are
-// removed when it ends, which is the only place where Qt allows it for that connection.
+// removed when it ends, which is the only place where Qt allows it for that connection. The
+// statements prepared on a connection go with it, and before it.
 struct ThreadConnections {
     quint64 threadId = g_nextThreadId++;
     std::vector<QString> names;
+    // By connection name, then SQL text.
+    std::unordered_map<QString, std::unordered_map<QString, QSqlQuery>> prepared;
     ~ThreadConnections()
     {
+        prepared.clear();
         for (const QString &name : names)
             QSqlDatabase::removeDatabase(name);
     }
@@ -101,6 +111,7 @@ Database::~Database()
 {
     const QString own = connectionName(m_id);
     auto &names = t_connections.names;
+    t_connections.prepared.erase(own);
     for (auto it = names.begin(); it != names.end();) {
         if (*it == own) {
             QSqlDatabase::removeDatabase(*it);
@@ -166,8 +177,10 @@ Database::Session Database::session()
     QSqlDatabase db;
     if (QSqlDatabase::contains(name)) {
         db = QSqlDatabase::database(name, false);
-        if (!db.isOpen())
+        if (!db.isOpen()) {
+            t_connections.prepared.erase(name);
             connect(db);
+        }
     } else {
         try {
             db = open(name);
@@ -178,6 +191,34 @@ Database::Session Database::session()
         t_connections.names.push_back(name);
     }
     return Session(db, isPostgres(), std::move(lock));
+}
+
+void Database::Session::discard()
+{
+    t_connections.prepared.erase(m_db.connectionName());
+    m_db.close();
+}
+
+QSqlQuery &Database::prepared(QSqlDatabase &db, const QString &sql)
+{
+    auto &statements = t_connections.prepared[db.connectionName()];
+    const auto found = statements.find(sql);
+    if (found != statements.end())
+        return found->second;
+    if (static_cast<qsizetype>(statements.size()) >= kMaxPreparedPerConnection)
+        statements.clear();
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        throw DatabaseError("cannot prepare statement: " + query.lastError().text().toStdString());
+    return statements.try_emplace(sql, std::move(query)).first->second;
+}
+
+void Database::forgetPrepared(QSqlDatabase &db, const QString &sql)
+{
+    const auto statements = t_connections.prepared.find(db.connectionName());
+    if (statements != t_connections.prepared.end())
+        statements->second.erase(sql);
 }
 
 } // namespace ngc

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 
 #include <memory>
@@ -56,6 +57,10 @@ public:
         Session(Session &&) = default;
         QSqlDatabase &db() { return m_db; }
         bool isPostgres() const { return m_postgres; }
+        // Closes the connection after a failure that may have broken it (a restarted PostgreSQL
+        // server), with the statements prepared on it; the next session on this thread opens it
+        // again.
+        void discard();
 
     private:
         friend class Database;
@@ -68,6 +73,16 @@ public:
         std::unique_lock<std::recursive_mutex> m_lock;
     };
     Session session();
+
+    // The calling thread's prepared statement for `sql` on `db`: prepared on first use and kept
+    // for the next call with the same text, since compiling a join costs several times what
+    // running it does. Only values change between calls, so callers bind them anew each time and
+    // finish() the statement once read, so that it holds no snapshot or lock in between. Throws
+    // DatabaseError when the statement cannot be prepared.
+    static QSqlQuery &prepared(QSqlDatabase &db, const QString &sql);
+    // Drops the statement kept for `sql` on `db`, after it failed in a way that may have left it
+    // unusable.
+    static void forgetPrepared(QSqlDatabase &db, const QString &sql);
 
 private:
     QSqlDatabase open(const QString &connectionName) const;

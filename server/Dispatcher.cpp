@@ -198,7 +198,7 @@ QByteArray Dispatcher::handle(const QString &object, const QByteArray &request) 
         } catch (const DatabaseError &) {
             // The connection may be the broken part (a restarted PostgreSQL server); the next
             // request on this thread opens a fresh one.
-            session.db().close();
+            session.discard();
             throw;
         }
         return finish(result(id, {{QStringLiteral("ok"), true}, {QStringLiteral("data"), data}},

@@ -444,8 +444,7 @@ int ItemWriter::replicateDiscount(Database::Session &session, const QString &bra
                                                .toJson(QJsonDocument::Compact)));
         }
     }
-    QSqlQuery query = Sql::exec(session.db(), sql, binds);
-    return query.numRowsAffected();
+    return Sql::exec(session.db(), sql, binds);
 }
 
 QJsonValue ItemWriter::setItemCole(Call &call)

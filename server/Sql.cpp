@@ -12,28 +12,42 @@ namespace {
 const QString kDateFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
 }
 
-QSqlQuery Sql::exec(QSqlDatabase &db, const QString &sql, const QVariantList &binds)
+namespace {
+
+// Binds the values to the thread's prepared statement for the text and runs it.
+QSqlQuery &run(QSqlDatabase &db, const QString &sql, const QVariantList &binds)
 {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
+    QSqlQuery &query = Database::prepared(db, sql);
+    for (qsizetype i = 0; i < binds.size(); ++i)
+        query.bindValue(static_cast<int>(i), binds[i]);
+    if (!query.exec()) {
+        const std::string message = query.lastError().text().toStdString();
+        Database::forgetPrepared(db, sql);
+        throw DatabaseError("statement failed: " + message);
+    }
+    return query;
+}
+
+} // namespace
+
+int Sql::exec(QSqlDatabase &db, const QString &sql, const QVariantList &binds)
+{
     if (binds.isEmpty()) {
         // PostgreSQL cannot prepare DDL or LOCK; a statement without values needs no preparing.
+        QSqlQuery query(db);
         if (!query.exec(sql))
             throw DatabaseError("statement failed: " + query.lastError().text().toStdString());
-        return query;
+        return query.numRowsAffected();
     }
-    if (!query.prepare(sql))
-        throw DatabaseError("cannot prepare statement: " + query.lastError().text().toStdString());
-    for (const QVariant &value : binds)
-        query.addBindValue(value);
-    if (!query.exec())
-        throw DatabaseError("statement failed: " + query.lastError().text().toStdString());
-    return query;
+    QSqlQuery &query = run(db, sql, binds);
+    const int affected = query.numRowsAffected();
+    query.finish();
+    return affected;
 }
 
 QList<QVariantList> Sql::rows(QSqlDatabase &db, const QString &sql, const QVariantList &binds)
 {
-    QSqlQuery query = exec(db, sql, binds);
+    QSqlQuery &query = run(db, sql, binds);
     QList<QVariantList> result;
     const int columns = query.record().count();
     while (query.next()) {
@@ -43,13 +57,16 @@ QList<QVariantList> Sql::rows(QSqlDatabase &db, const QString &sql, const QVaria
             row.append(query.value(i));
         result.append(row);
     }
+    query.finish();
     return result;
 }
 
 bool Sql::exists(QSqlDatabase &db, const QString &sql, const QVariantList &binds)
 {
-    QSqlQuery query = exec(db, sql, binds);
-    return query.next();
+    QSqlQuery &query = run(db, sql, binds);
+    const bool found = query.next();
+    query.finish();
+    return found;
 }
 
 DataPacket Sql::packet(QSqlDatabase &db, const QList<FieldDef> &layout, const QString &sql,
@@ -57,10 +74,12 @@ DataPacket Sql::packet(QSqlDatabase &db, const QList<FieldDef> &layout, const QS
 {
     DataPacket packet;
     packet.fields = layout;
-    QSqlQuery query = exec(db, sql, binds);
-    if (query.record().count() != layout.size())
+    QSqlQuery &query = run(db, sql, binds);
+    if (query.record().count() != layout.size()) {
+        query.finish();
         throw DatabaseError("statement returns " + std::to_string(query.record().count()) +
                             " columns for a layout of " + std::to_string(layout.size()));
+    }
     while (query.next()) {
         Row row;
         row.reserve(layout.size());
@@ -68,6 +87,7 @@ DataPacket Sql::packet(QSqlDatabase &db, const QList<FieldDef> &layout, const QS
             row.append(toWire(query.value(i), layout[i].type));
         packet.rows.append(row);
     }
+    query.finish();
     return packet;
 }
 

@@ -4,7 +4,6 @@
 
 #include <QList>
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 
@@ -16,8 +15,10 @@ class Sql final {
 public:
     Sql() = delete;
 
-    // Prepares, binds positionally and runs; DatabaseError on failure.
-    static QSqlQuery exec(QSqlDatabase &db, const QString &sql, const QVariantList &binds = {});
+    // Runs a statement that returns no rows; returns the number of rows it changed. With values,
+    // the thread's prepared statement for the text is reused (see Database::prepared) and the
+    // values bound positionally. DatabaseError on failure.
+    static int exec(QSqlDatabase &db, const QString &sql, const QVariantList &binds = {});
     static QList<QVariantList> rows(QSqlDatabase &db, const QString &sql,
                                     const QVariantList &binds = {});
     static bool exists(QSqlDatabase &db, const QString &sql, const QVariantList &binds);
