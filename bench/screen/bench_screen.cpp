@@ -4,7 +4,8 @@
 //            screen's creation plus the four remote calls of the first activation;
 //   confirm  Confirmar of a discount change, against its three remote calls;
 //   memory   the peak resident memory of ngc-host with the screen open (its screenshot run).
-// Bounded: a fixed number of rounds, each with a time-out. Usage: bench_screen [rounds]
+// Bounded: a fixed number of rounds (default 100) after three untimed ones, each with a
+// time-out. Usage: bench_screen [rounds]
 
 #include <Cli_Ngc27451/entry/Cli_Ngc27451.h>
 #include <Cli_Ngc27451/screen/TfrmInfoPlanNeg.h>
@@ -146,7 +147,7 @@ public:
     }
 };
 
-void openBenchmark(int port, int rounds)
+void openBenchmark(int port, int rounds, bool report = true)
 {
     std::vector<double> whole, creation, paraSupri, itemCole, pzoPgt, impFilial;
     for (int round = 0; round < rounds; ++round) {
@@ -187,6 +188,8 @@ void openBenchmark(int port, int rounds)
              ngc::RemoteArg::stringRef(&keys.produto)},
             2));
     }
+    if (!report)
+        return;
     const double parts = median(creation) + median(paraSupri) + median(itemCole) + median(pzoPgt) +
                          median(impFilial);
     std::printf("open: entry call to first paint %.2f ms (median of %d)\n", median(whole), rounds);
@@ -197,7 +200,7 @@ void openBenchmark(int port, int rounds)
     std::printf("  whole / sum of parts: %.2f (target at most 1.30)\n", median(whole) / parts);
 }
 
-void confirmBenchmark(int port, int rounds)
+void confirmBenchmark(int port, int rounds, bool report = true)
 {
     std::vector<double> whole, verif, save, taxes;
     for (int round = 0; round < rounds; ++round) {
@@ -264,6 +267,8 @@ void confirmBenchmark(int port, int rounds)
             2));
         delete form;
     }
+    if (!report)
+        return;
     const double parts = median(verif) + median(save) + median(taxes);
     std::printf("confirm: Confirmar of a discount change %.2f ms (median of %d)\n", median(whole),
                 rounds);
@@ -301,7 +306,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale::c());
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
     try {
         Server server;
         auto &context = ngc::HostContext::instance();
@@ -310,8 +315,9 @@ int main(int argc, char **argv)
         context.moduleCode = 34;
         ngc::ScriptedHostUi ui(true);
         ngc::setHostUi(&ui);
-        // One untimed round warms the server's caches and the process's first-use costs.
-        openBenchmark(server.port(), 1);
+        // Untimed rounds first: the server's caches and the process's first-use costs.
+        openBenchmark(server.port(), 3, false);
+        confirmBenchmark(server.port(), 3, false);
         openBenchmark(server.port(), rounds);
         confirmBenchmark(server.port(), rounds);
         memoryBenchmark(server.port());
