@@ -5,7 +5,9 @@
 //   confirm  Confirmar of a discount change, against its three remote calls;
 //   memory   the peak resident memory of ngc-host with the screen open (its screenshot run).
 // Bounded: a fixed number of rounds (default 100) after three untimed ones, each with a
-// time-out. Usage: bench_screen [rounds]
+// time-out. Usage: bench_screen [rounds] [--qt-ui]
+//   --qt-ui  the host's real dialogs and progress window instead of the scripted ones, so the
+//            progress window's showing and painting count too
 
 #include <Cli_Ngc27451/entry/Cli_Ngc27451.h>
 #include <Cli_Ngc27451/screen/TfrmInfoPlanNeg.h>
@@ -32,6 +34,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -306,7 +309,14 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale::c());
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
+    int rounds = 100;
+    bool qtUi = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--qt-ui") == 0)
+            qtUi = true;
+        else
+            rounds = std::max(1, std::atoi(argv[i]));
+    }
     try {
         Server server;
         auto &context = ngc::HostContext::instance();
@@ -314,7 +324,8 @@ int main(int argc, char **argv)
         context.serverPort = server.port();
         context.moduleCode = 34;
         ngc::ScriptedHostUi ui(true);
-        ngc::setHostUi(&ui);
+        if (!qtUi)
+            ngc::setHostUi(&ui);
         // Untimed rounds first: the server's caches and the process's first-use costs.
         openBenchmark(server.port(), 3, false);
         confirmBenchmark(server.port(), 3, false);
