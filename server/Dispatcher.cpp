@@ -1,5 +1,6 @@
 #include "Dispatcher.h"
 
+#include "JsonWriter.h"
 #include "Methods.h"
 #include "RequestError.h"
 
@@ -29,12 +30,30 @@ QJsonObject error(const QJsonValue &id, int code, const QString &message)
              QJsonObject{{QStringLiteral("code"), code}, {QStringLiteral("message"), message}}}};
 }
 
-QJsonObject result(const QJsonValue &id, const QJsonObject &reply, const QJsonArray &refs)
+// A result envelope written as text; keys in the order QJsonDocument sorts them, so the bytes are
+// what it would give. `reply` writes the reply object's members.
+template <typename Reply>
+QByteArray resultText(const QJsonValue &id, const MethodSpec &spec, const QJsonArray &args,
+                      Reply reply)
 {
-    return {{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
-            {QStringLiteral("id"), id},
-            {QStringLiteral("result"),
-             QJsonObject{{QStringLiteral("reply"), reply}, {QStringLiteral("refs"), refs}}}};
+    JsonWriter writer;
+    writer.raw("{\"id\":");
+    writer.value(id);
+    writer.raw(",\"jsonrpc\":\"2.0\",\"result\":{\"refs\":[");
+    // One entry per argument: the final value of a by-reference argument, null for the others.
+    for (qsizetype i = 0; i < spec.args.size(); ++i) {
+        if (i != 0)
+            writer.raw(",");
+        const ArgKind kind = spec.args[i].kind;
+        if (kind == ArgKind::StringRef || kind == ArgKind::VariantRef)
+            writer.value(args.at(i));
+        else
+            writer.null();
+    }
+    writer.raw("],\"reply\":{");
+    reply(writer);
+    writer.raw("}}}");
+    return writer.take();
 }
 
 bool isInt32(const QJsonValue &value)
@@ -91,18 +110,6 @@ bool matches(const QJsonValue &value, ArgKind kind)
     return false;
 }
 
-// One entry per argument: the final value of a by-reference argument, null for the others.
-QJsonArray references(const MethodSpec &spec, const QJsonArray &args)
-{
-    QJsonArray refs;
-    for (int i = 0; i < spec.args.size(); ++i) {
-        const ArgKind kind = spec.args[i].kind;
-        const bool byReference = kind == ArgKind::StringRef || kind == ArgKind::VariantRef;
-        refs.append(byReference ? args.at(i) : QJsonValue(QJsonValue::Null));
-    }
-    return refs;
-}
-
 void checkArguments(const MethodSpec &spec, const QJsonArray &params)
 {
     if (params.size() != spec.args.size())
@@ -143,15 +150,15 @@ QByteArray Dispatcher::handle(const QString &object, const QByteArray &request) 
     QElapsedTimer timer;
     timer.start();
     RequestLog entry{object, {}, 0, {}};
-    auto finish = [&](const QJsonObject &response, const QString &outcome) {
+    auto finish = [&](QByteArray response, const QString &outcome) {
         entry.milliseconds = static_cast<double>(timer.nsecsElapsed()) / 1e6;
         entry.outcome = outcome;
         if (m_log)
             m_log(entry);
-        return serialise(response);
+        return response;
     };
     auto fail = [&](const QJsonValue &id, int code, const QString &message) {
-        return finish(error(id, code, message), QStringLiteral("error %1").arg(code));
+        return finish(serialise(error(id, code, message)), QStringLiteral("error %1").arg(code));
     };
 
     QJsonParseError parseError{};
@@ -190,29 +197,35 @@ QByteArray Dispatcher::handle(const QString &object, const QByteArray &request) 
             QStringLiteral("Method not found: %1 has no method \"%2\"").arg(object, entry.method));
     try {
         checkArguments(*spec, params.toArray());
-        Database::Session session = m_database.session();
-        Call call{session, params.toArray()};
-        QJsonValue data;
+        Call call(m_database, params.toArray());
+        QByteArray data;
         try {
             data = spec->run(call);
         } catch (const DatabaseError &) {
             // The connection may be the broken part (a restarted PostgreSQL server); the next
             // request on this thread opens a fresh one.
-            session.discard();
+            if (call.hasSession())
+                call.session().discard();
             throw;
         }
-        return finish(result(id, {{QStringLiteral("ok"), true}, {QStringLiteral("data"), data}},
-                             references(*spec, call.args)),
+        return finish(resultText(id, *spec, call.args,
+                                 [&data](JsonWriter &reply) {
+                                     reply.raw("\"data\":");
+                                     reply.raw(data);
+                                     reply.raw(",\"ok\":true");
+                                 }),
                       QStringLiteral("ok"));
     } catch (const InvalidParams &e) {
         return fail(id, InvalidParamsCode,
                     QStringLiteral("Invalid params: ") + QString::fromStdString(e.what()));
     } catch (const BusinessFailure &e) {
-        return finish(
-            result(id,
-                   {{QStringLiteral("ok"), false}, {QStringLiteral("message"), e.userMessage()}},
-                   references(*spec, params.toArray())),
-            QStringLiteral("fail"));
+        return finish(resultText(id, *spec, params.toArray(),
+                                 [&e](JsonWriter &reply) {
+                                     reply.raw("\"message\":");
+                                     reply.string(e.userMessage());
+                                     reply.raw(",\"ok\":false");
+                                 }),
+                      QStringLiteral("fail"));
     } catch (const std::exception &e) {
         // The driver's text may name tables and statements: it goes to the log, not the client.
         qWarning("%s.%s failed: %s", qPrintable(object), qPrintable(entry.method), e.what());

@@ -447,7 +447,7 @@ int ItemWriter::replicateDiscount(Database::Session &session, const QString &bra
     return Sql::exec(session.db(), sql, binds);
 }
 
-QJsonValue ItemWriter::setItemCole(Call &call)
+QByteArray ItemWriter::setItemCole(Call &call)
 {
     const DeltaPacket delta = decodeDeltaArgument(call.args.at(0), Layouts::itemCole());
     for (const DeltaChange &change : delta.changes) {
@@ -469,14 +469,14 @@ QJsonValue ItemWriter::setItemCole(Call &call)
                                                 .arg(QString::fromLatin1(kSelectionArgs[i])));
     }
     if (delta.isEmpty())
-        return QJsonValue::Null;
+        return Methods::noData();
 
-    Transaction transaction(call.session);
+    Transaction transaction(call.session());
     QVariantList keys;
     for (const DeltaChange &change : delta.changes)
-        keys = applyItemChange(call.session, change);
-    applyNullFields(call.session, nullFields, keys, delta.changes.last());
-    const QVariant discount = checkSavedItem(call.session.db(), keys, validityRequired);
+        keys = applyItemChange(call.session(), change);
+    applyNullFields(call.session(), nullFields, keys, delta.changes.last());
+    const QVariant discount = checkSavedItem(call.session().db(), keys, validityRequired);
 
     // Keys order: branch, collection, product, brand, supplier, region.
     dimensions[0].value = keys[2].toString();
@@ -487,35 +487,35 @@ QJsonValue ItemWriter::setItemCole(Call &call)
         return d.choice != ReplicationDimension::Same;
     });
     if (replicate)
-        replicateDiscount(call.session, keys[0].toString(), keys[1].toString(), discount,
+        replicateDiscount(call.session(), keys[0].toString(), keys[1].toString(), discount,
                           dimensions);
     transaction.commit();
-    return QJsonValue::Null;
+    return Methods::noData();
 }
 
-QJsonValue ItemWriter::setPzoPgtItmCol(Call &call)
+QByteArray ItemWriter::setPzoPgtItmCol(Call &call)
 {
     const QList<FieldDef> &layout = Layouts::pzoPgtItmCol();
     const DeltaPacket delta = decodeDeltaArgument(call.args.at(0), layout);
     if (delta.isEmpty())
-        return QJsonValue::Null;
-    Transaction transaction(call.session);
+        return Methods::noData();
+    Transaction transaction(call.session());
     for (const DeltaChange &change : delta.changes)
-        applyTermChange(call.session.db(), change);
+        applyTermChange(call.session().db(), change);
     transaction.commit();
-    return QJsonValue::Null;
+    return Methods::noData();
 }
 
-QJsonValue ItemWriter::deletaPrazoPg(Call &call)
+QByteArray ItemWriter::deletaPrazoPg(Call &call)
 {
     QVariantList keys;
     for (int i = 0; i < 6; ++i)
         keys.append(call.args.at(i).toString());
-    Transaction transaction(call.session);
-    ensureCollectionOpen(call.session.db(), keys[0], keys[1]);
-    Sql::exec(call.session.db(), QStringLiteral("DELETE FROM PZOPGTITMCOL") + kItemWhere, keys);
+    Transaction transaction(call.session());
+    ensureCollectionOpen(call.session().db(), keys[0], keys[1]);
+    Sql::exec(call.session().db(), QStringLiteral("DELETE FROM PZOPGTITMCOL") + kItemWhere, keys);
     transaction.commit();
-    return QJsonValue::Null;
+    return Methods::noData();
 }
 
 } // namespace ngc

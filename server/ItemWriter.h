@@ -26,9 +26,9 @@ class ItemWriter final {
 public:
     ItemWriter() = delete;
 
-    static QJsonValue setItemCole(Call &call);
-    static QJsonValue setPzoPgtItmCol(Call &call);
-    static QJsonValue deletaPrazoPg(Call &call);
+    static QByteArray setItemCole(Call &call);
+    static QByteArray setPzoPgtItmCol(Call &call);
+    static QByteArray deletaPrazoPg(Call &call);
 
     // The columns of ITEMCOLE a replication dimension filters, in the order the client sends the
     // dimensions: product, region, supplier, brand.

@@ -1,6 +1,7 @@
 #include "Methods.h"
 
 #include "ItemWriter.h"
+#include "JsonWriter.h"
 #include "Layouts.h"
 #include "RequestError.h"
 #include "Sql.h"
@@ -13,6 +14,33 @@
 namespace ngc {
 
 namespace {
+
+QByteArray packetText(const DataPacket &packet)
+{
+    JsonWriter writer;
+    writer.packet(packet);
+    return writer.take();
+}
+
+QByteArray packetsText(std::initializer_list<const DataPacket *> packets)
+{
+    JsonWriter writer;
+    writer.raw("[");
+    for (const DataPacket *packet : packets) {
+        if (packet != *packets.begin())
+            writer.raw(",");
+        writer.packet(*packet);
+    }
+    writer.raw("]");
+    return writer.take();
+}
+
+// A health check for monitors and a baseline for measurements: it touches neither the
+// database nor the arguments.
+QByteArray ping(Call &)
+{
+    return Methods::noData();
+}
 
 QString text(const Call &call, int index)
 {
@@ -33,10 +61,10 @@ const QString kItemWhere = QStringLiteral(
     "CDFILIAL = ? AND NRCOLEPRECO = ? AND CDPRODUTO = ? AND CDMARCA = ? AND CDFORNECED = ? "
     "AND CDREGIAO = ?");
 
-QJsonValue getParaSupri(Call &call)
+QByteArray getParaSupri(Call &call)
 {
     DataPacket packet = Sql::packet(
-        call.session.db(), Layouts::paraSupri(),
+        call.session().db(), Layouts::paraSupri(),
         QStringLiteral("SELECT IDPROSEMMAR, IDREPLICADESCONTO, IDCONSDESTITEMCOL FROM PARASUPRI "
                        "WHERE CDFILIAL = ?"),
         {text(call, 0)});
@@ -45,13 +73,13 @@ QJsonValue getParaSupri(Call &call)
         // taxes as one list.
         packet.rows.append(Row{QStringLiteral("N"), QStringLiteral("N"), QStringLiteral("N")});
     }
-    return encodePacket(packet);
+    return packetText(packet);
 }
 
-QJsonValue getItemCole(Call &call)
+QByteArray getItemCole(Call &call)
 {
-    return encodePacket(Sql::packet(
-        call.session.db(), Layouts::itemCole(),
+    return packetText(Sql::packet(
+        call.session().db(), Layouts::itemCole(),
         QStringLiteral(
             "SELECT I.CDFILIAL, I.NRCOLEPRECO, I.CDPRODUTO, P.CDARVPROD, I.CDMARCA, I.CDFORNECED, "
             "I.CDREGIAO, I.CDTIPCOB, T.NMTIPOCOBR, I.VRPRECUNIITM, I.VRPRECECOITM, I.VRPERDESITM, "
@@ -68,10 +96,10 @@ QJsonValue getItemCole(Call &call)
         itemKeys(call, 0)));
 }
 
-QJsonValue getPzoPgtItmCol(Call &call)
+QByteArray getPzoPgtItmCol(Call &call)
 {
-    return encodePacket(Sql::packet(
-        call.session.db(), Layouts::pzoPgtItmCol(),
+    return packetText(Sql::packet(
+        call.session().db(), Layouts::pzoPgtItmCol(),
         QStringLiteral("SELECT Z.CDFILIAL, Z.NRCOLEPRECO, Z.CDFORNECED, Z.CDPRODUTO, P.CDARVPROD, "
                        "Z.CDMARCA, Z.CDREGIAO, Z.NRDIASPGTCOL, Z.VRPERCPGTCOL "
                        "FROM PZOPGTITMCOL Z LEFT JOIN PRODUTO P ON P.CDPRODUTO = Z.CDPRODUTO "
@@ -84,11 +112,11 @@ QJsonValue getPzoPgtItmCol(Call &call)
 // Tax amounts are not stored: they follow from the item's price, quantity and discount at the
 // moment they are read, so a changed discount (also one replicated from another item) is
 // reflected without a second pass over the taxes.
-QJsonValue getImpColet(Call &call)
+QByteArray getImpColet(Call &call)
 {
     const QList<FieldDef> &layout = Layouts::impColet();
     const auto rows = Sql::rows(
-        call.session.db(),
+        call.session().db(),
         QStringLiteral(
             "SELECT X.CDIMPOSTO, T.NMIMPOSTO, X.VRALIQIMPCOL, CAST(NULL AS DOUBLE PRECISION), "
             "X.IDIMPDIGCOL, X.CDFILIAL, X.NRCOLEPRECO, X.CDFORNECED, X.CDPRODUTO, P.CDARVPROD, "
@@ -115,15 +143,15 @@ QJsonValue getImpColet(Call &call)
         row[amount] = TaxMath::amount(raw[base], raw[base + 1], raw[base + 2], raw[rate]);
         packet.rows.append(row);
     }
-    return encodePacket(packet);
+    return packetText(packet);
 }
 
 // The complementary key names, within the buying branch, the collection and brand the item is
 // negotiated under and the delivery branches it is distributed to; each branch has its own tax
 // rates.
-QJsonValue getImpFilial(Call &call)
+QByteArray getImpFilial(Call &call)
 {
-    QSqlDatabase &db = call.session.db();
+    QSqlDatabase &db = call.session().db();
     const QString branch = text(call, 0);
     const QString key = text(call, 1);
     const DataPacket branches = Sql::packet(
@@ -159,13 +187,13 @@ QJsonValue getImpFilial(Call &call)
                                   : TaxMath::amount(item[0][0], item[0][1], item[0][2], raw[4]));
         taxPacket.rows.append(row);
     }
-    return QJsonArray{encodePacket(branches), encodePacket(taxPacket)};
+    return packetsText({&branches, &taxPacket});
 }
 
-QJsonValue getVerifColeApr(Call &call)
+QByteArray getVerifColeApr(Call &call)
 {
-    return encodePacket(
-        Sql::packet(call.session.db(), Layouts::verifColeApr(),
+    return packetText(
+        Sql::packet(call.session().db(), Layouts::verifColeApr(),
                     QStringLiteral("SELECT CDFILIAL, NRCOLEPRECO, IDSITCOLE FROM COLEPRECO "
                                    "WHERE CDFILIAL = ? AND NRCOLEPRECO = ? AND IDSITCOLE = 'A'"),
                     {text(call, 0), text(call, 1)}));
@@ -173,10 +201,10 @@ QJsonValue getVerifColeApr(Call &call)
 
 // Summed in whole hundredths, so three instalments of 33.33 give 99.99 and 33.33 + 33.33 + 33.34
 // gives exactly 100, which the client compares without tolerance.
-QJsonValue getSomaPerc(Call &call)
+QByteArray getSomaPerc(Call &call)
 {
     const auto rows =
-        Sql::rows(call.session.db(),
+        Sql::rows(call.session().db(),
                   QStringLiteral("SELECT VRPERCPGTCOL FROM PZOPGTITMCOL WHERE ") + kItemWhere,
                   itemKeys(call, 0));
     qint64 cents = 0;
@@ -185,34 +213,34 @@ QJsonValue getSomaPerc(Call &call)
     DataPacket packet;
     packet.fields = Layouts::somaPerc();
     packet.rows.append(Row{TaxMath::fromCents(cents)});
-    return encodePacket(packet);
+    return packetText(packet);
 }
 
-QJsonValue getVerifPzoPgtItmCol(Call &call)
+QByteArray getVerifPzoPgtItmCol(Call &call)
 {
     const int days = ItemWriter::parseTerm(text(call, 0));
     QVariantList binds = itemKeys(call, 1);
     binds.append(days);
-    return encodePacket(
-        Sql::packet(call.session.db(), Layouts::verifPzoPgtItmCol(),
+    return packetText(
+        Sql::packet(call.session().db(), Layouts::verifPzoPgtItmCol(),
                     QStringLiteral("SELECT NRDIASPGTCOL, VRPERCPGTCOL FROM PZOPGTITMCOL WHERE ") +
                         kItemWhere + QStringLiteral(" AND NRDIASPGTCOL = ?"),
                     binds));
 }
 
-QJsonValue getTipoCobr(Call &call)
+QByteArray getTipoCobr(Call &call)
 {
-    return encodePacket(
-        Sql::packet(call.session.db(), Layouts::tipoCobr(),
+    return packetText(
+        Sql::packet(call.session().db(), Layouts::tipoCobr(),
                     QStringLiteral("SELECT CDTIPCOB, NMTIPOCOBR FROM TIPOCOBR "
                                    "WHERE (CDTIPCOB = ? OR ? = 'T') ORDER BY CDTIPCOB"),
                     {text(call, 0), text(call, 1)}));
 }
 
-QJsonValue getPesqMarca(Call &call)
+QByteArray getPesqMarca(Call &call)
 {
-    return encodePacket(
-        Sql::packet(call.session.db(), Layouts::pesqMarca(),
+    return packetText(
+        Sql::packet(call.session().db(), Layouts::pesqMarca(),
                     QStringLiteral("SELECT M.CDMARCA, M.NMMARCA FROM CHAVEMARCA K "
                                    "JOIN MARCA M ON M.CDMARCA = K.CDMARCA "
                                    "WHERE K.CDCHAVEMARCA = ? AND (M.CDMARCA = ? OR ? = 'T') "
@@ -222,20 +250,20 @@ QJsonValue getPesqMarca(Call &call)
 
 // An approval is valid through the day stored in DTVALAUTORIZ; a brand without any approval
 // record for the product at the branch is not restricted.
-QJsonValue getMarcaAutoriz(Call &call)
+QByteArray getMarcaAutoriz(Call &call)
 {
     const QString today = QDate::currentDate().toString(Qt::ISODate) + QStringLiteral("T00:00:00");
-    return encodePacket(
-        Sql::packet(call.session.db(), Layouts::marcaAutoriz(),
+    return packetText(
+        Sql::packet(call.session().db(), Layouts::marcaAutoriz(),
                     QStringLiteral("SELECT CDMARCA, IDSITAUTORIZ, DTVALAUTORIZ FROM MARCAAUTORIZ "
                                    "WHERE CDFILIAL = ? AND CDPRODUTO = ? AND CDMARCA = ? "
                                    "AND (IDSITAUTORIZ = 'R' OR DTVALAUTORIZ < ?)"),
                     {text(call, 0), text(call, 1), text(call, 2), today}));
 }
 
-QJsonValue getDescPesq(Call &call)
+QByteArray getDescPesq(Call &call)
 {
-    QSqlDatabase &db = call.session.db();
+    QSqlDatabase &db = call.session().db();
     const QVariantList keys{text(call, 0), text(call, 1)};
     const QString where = QStringLiteral(" WHERE I.CDFILIAL = ? AND I.NRCOLEPRECO = ? ");
     const QString mark = QStringLiteral("SELECT DISTINCT CAST(NULL AS VARCHAR(1)), I.CDFILIAL, "
@@ -268,8 +296,7 @@ QJsonValue getDescPesq(Call &call)
                                        "JOIN MARCA M ON M.CDMARCA = I.CDMARCA") +
                         where + QStringLiteral("ORDER BY I.CDMARCA"),
                     keys);
-    return QJsonArray{encodePacket(products), encodePacket(regions), encodePacket(suppliers),
-                      encodePacket(brands)};
+    return packetsText({&products, &regions, &suppliers, &brands});
 }
 
 ArgSpec str(ArgKind kind, const char *name, int maxLength)
@@ -308,6 +335,8 @@ const QList<MethodSpec> &Methods::all()
         QList<ArgSpec> verifPzo{str(ArgKind::StringValue, "NRDIASPGTCOL", 10)};
         verifPzo.append(keyArgs());
         QList<MethodSpec> list{
+            {suprimentosObject(), QStringLiteral("Ping"), {}, ping},
+            {own, QStringLiteral("Ping"), {}, ping},
             {suprimentosObject(), QStringLiteral("GetParaSupri"), {filial}, getParaSupri},
             {own, QStringLiteral("GetItemCole"), keyArgs(), getItemCole},
             {own, QStringLiteral("GetPzoPgtItmCol"), keyArgs(), getPzoPgtItmCol},
@@ -356,6 +385,11 @@ const QList<MethodSpec> &Methods::all()
         return list;
     }();
     return methods;
+}
+
+QByteArray Methods::noData()
+{
+    return QByteArrayLiteral("null");
 }
 
 bool Methods::hasObject(const QString &object)

@@ -3,11 +3,13 @@
 #include "Database.h"
 
 #include <QJsonArray>
+#include <QByteArray>
 #include <QJsonValue>
 #include <QList>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace ngc {
 
@@ -27,23 +29,42 @@ struct ArgSpec {
     int maxLength = 0; // strings: the column the value is compared with; 0 means unchecked
 };
 
-// One call being served: the session it runs in and its arguments, already checked against the
-// method's signature. A method may change by-reference arguments in place.
-struct Call {
-    Database::Session &session;
+// One call being served: its arguments, already checked against the method's signature, and the
+// session it runs in. A method may change by-reference arguments in place.
+class Call final {
+public:
+    Call(Database &database, QJsonArray arguments)
+        : args(std::move(arguments)), m_database(database)
+    {
+    }
+
+    // The thread's database session, taken on first use, so a method that reads nothing never
+    // waits for a connection (nor, on an in-memory database, for the other sessions).
+    Database::Session &session()
+    {
+        if (!m_session)
+            m_session.emplace(m_database.session());
+        return *m_session;
+    }
+    bool hasSession() const { return m_session.has_value(); }
+
     QJsonArray args;
+
+private:
+    Database &m_database;
+    std::optional<Database::Session> m_session;
 };
 
 struct MethodSpec {
     QString object;
     QString name;
     QList<ArgSpec> args;
-    // Returns the reply's data part (a packet, an array of packets or null); throws
-    // InvalidParams or BusinessFailure.
-    std::function<QJsonValue(Call &)> run;
+    // Returns the reply's data part (a packet, an array of packets or null) as JSON text written
+    // by a JsonWriter; throws InvalidParams or BusinessFailure.
+    std::function<QByteArray(Call &)> run;
 };
 
-// The two remote objects and their fifteen methods.
+// The two remote objects and their methods: fifteen for the screen and a Ping on each object.
 class Methods final {
 public:
     Methods() = delete;
@@ -53,6 +74,8 @@ public:
     static const QList<MethodSpec> &all();
     static bool hasObject(const QString &object);
     static const MethodSpec *find(const QString &object, const QString &method);
+    // The data part of a reply that carries none.
+    static QByteArray noData();
 };
 
 } // namespace ngc

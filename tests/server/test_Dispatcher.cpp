@@ -27,6 +27,10 @@ TEST_P(Golden, ResponseMatchesTheRecordedOne)
         QJsonDocument(golden["request"].toObject()).toJson(QJsonDocument::Compact));
     EXPECT_EQ(QJsonDocument::fromJson(response).object(), golden["response"].toObject())
         << response.toStdString();
+    // Replies are written as text; they must be byte for byte what a JSON document of the same
+    // content gives.
+    EXPECT_EQ(response.toStdString(),
+              QJsonDocument(golden["response"].toObject()).toJson(QJsonDocument::Compact).toStdString());
 }
 
 std::vector<QString> goldenFiles()
@@ -121,6 +125,66 @@ TEST(Dispatcher, EmptyWritesSucceedWithNullDataAndEchoTheReferences)
             R"("refs":[null,["CDSEGMARCCOL"],null,"CC01",null,null,null,null,"","","[\"1001\"]",""]}})")
             .object();
     EXPECT_EQ(response, expected);
+}
+
+// The health check answers without the database: a server whose database cannot be opened still
+// answers it, on both objects, while every method that reads fails.
+TEST(Dispatcher, PingAnswersWithoutTheDatabase)
+{
+    ngc::Database database(QStringLiteral("sqlite:/nonexistent-directory/ngc.db"));
+    const ngc::Dispatcher dispatcher(database);
+    for (const QString &object : {kOwnObject, QStringLiteral("Ngc.rdmSuprimentos")}) {
+        SCOPED_TRACE(object.toStdString());
+        EXPECT_EQ(dispatcher.handle(object, R"({"jsonrpc":"2.0","id":3,"method":"Ping"})"),
+                  R"({"id":3,"jsonrpc":"2.0","result":{"refs":[],"reply":{"data":null,"ok":true}}})");
+        const QJsonObject withArgument = QJsonDocument::fromJson(dispatcher.handle(
+            object, R"({"jsonrpc":"2.0","id":4,"method":"Ping","params":["x"]})")).object();
+        EXPECT_EQ(withArgument["error"]["code"].toInt(), -32602);
+    }
+    const QJsonObject read = QJsonDocument::fromJson(dispatcher.handle(
+        QStringLiteral("Ngc.rdmSuprimentos"),
+        R"({"jsonrpc":"2.0","id":5,"method":"GetParaSupri","params":["0001"]})")).object();
+    EXPECT_EQ(read["error"]["code"].toInt(), -32603);
+}
+
+// Envelopes are written as text; whatever the id, the references and the message, they are the
+// bytes a JSON document of the same content gives.
+TEST(Dispatcher, RepliesAreTheBytesOfTheEquivalentDocument)
+{
+    ngc::Database database(QStringLiteral("sqlite::memory:"));
+    {
+        auto session = database.session();
+        ngc::Schema::migrate(session);
+        ngc::Seed::demo(session);
+    }
+    const ngc::Dispatcher dispatcher(database);
+    const QByteArray closedItem =
+        R"(["0001","2026000002","1001","00001","1001","001"])";
+    const QList<std::pair<const char *, QByteArray>> cases{
+        {"string id with escapes", R"({"jsonrpc":"2.0","id":"a\"b\u00e9\n","method":"Ping"})"},
+        {"fractional id", R"({"jsonrpc":"2.0","id":1.5,"method":"Ping"})"},
+        {"large id", R"({"jsonrpc":"2.0","id":1e15,"method":"Ping"})"},
+        {"huge id", R"({"jsonrpc":"2.0","id":123456789012345678901234567890,"method":"Ping"})"},
+        {"negative id", R"({"jsonrpc":"2.0","id":-0,"method":"Ping"})"},
+        {"refused with an accented message",
+         R"({"jsonrpc":"2.0","id":6,"method":"DeletaPrazoPg","params":)" + closedItem + "}"},
+        {"by-reference values with escapes",
+         R"({"jsonrpc":"2.0","id":7,"method":"GetVerif_ColeApr","params":["\"0\u00e7","\t"]})"},
+    };
+    for (const auto &[name, body] : cases) {
+        SCOPED_TRACE(name);
+        const QByteArray response = dispatcher.handle(kOwnObject, body);
+        const QJsonObject parsed = QJsonDocument::fromJson(response).object();
+        ASSERT_TRUE(parsed.contains("result")) << response.toStdString();
+        if (std::string_view(name).starts_with("refused")) {
+            EXPECT_FALSE(parsed["result"]["reply"]["ok"].toBool());
+        }
+        const QJsonObject request = QJsonDocument::fromJson(body).object();
+        QJsonObject expected = parsed;
+        expected["id"] = request["id"];
+        EXPECT_EQ(response.toStdString(),
+                  QJsonDocument(expected).toJson(QJsonDocument::Compact).toStdString());
+    }
 }
 
 } // namespace

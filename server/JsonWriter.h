@@ -1,0 +1,43 @@
+#pragma once
+
+#include <data/DataPacket.h>
+
+#include <QByteArray>
+#include <QJsonValue>
+#include <QStringView>
+
+namespace ngc {
+
+// Writes replies straight to JSON text, without building a tree of QJsonValues first: for a
+// packet of a few dozen columns the tree and its conversions cost several times the database
+// read. The bytes are exactly those QJsonDocument::toJson(Compact) gives for the same content
+// (the packet codec's encoding, for packets), so the client reads every value back as before,
+// floats bit for bit. Objects are written by hand; their keys go in the sorted order a QJsonObject
+// keeps.
+class JsonWriter final {
+public:
+    JsonWriter() { m_text.reserve(1024); }
+
+    QByteArray take() { return std::move(m_text); }
+
+    // Punctuation and keys known to need no escaping, e.g. raw("{\"ok\":").
+    void raw(QByteArrayView text) { m_text.append(text); }
+    void null() { m_text.append("null"); }
+    void boolean(bool value) { m_text.append(value ? "true" : "false"); }
+    void integer(qint64 value);
+    // Written as a QJsonValue holding it would be: whole numbers up to 2^53 as integers, others
+    // in the shortest form that reads back exactly; what is no finite number as null.
+    void number(double value);
+    void string(QStringView text);
+    void value(const QJsonValue &value);
+    void packet(const DataPacket &packet);
+
+private:
+    // A number QJsonValue keeps as a double: the shortest text that reads back exactly.
+    void fraction(double value);
+    void packetValue(const FieldDef &field, const QVariant &value);
+
+    QByteArray m_text;
+};
+
+} // namespace ngc
