@@ -383,3 +383,18 @@ TEST_F(ToolbarTest, ConfirmarPostsThePendingInstalmentRow)
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(recorder.count(QStringLiteral("SetItemCole")), 0);
 }
+
+// Typing in a cell opens its editor inside the grid; the grid still counts as the focused
+// control, so the commands stay those of the instalments.
+TEST_F(ToolbarTest, CellEditorCountsAsTheGrid)
+{
+    auto &form = open();
+    form.mnuFormaPagamento->trigger();
+    ASSERT_EQ(form.ActiveControl(), form.dbgPzoPgtItmCol);
+    QTest::keyClick(form.dbgPzoPgtItmCol, Qt::Key_4);
+    ASSERT_TRUE(form.dbgPzoPgtItmCol->EditorMode());
+    EXPECT_NE(form.focusWidget(), form.dbgPzoPgtItmCol);
+    EXPECT_EQ(form.ActiveControl(), form.dbgPzoPgtItmCol);
+    EXPECT_EQ(form.cdsPzoPgtItmCol.State(), DataSetState::Edit);
+    EXPECT_EQ(enabledCommands(form), QStringLiteral("CO"));
+}
