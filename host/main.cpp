@@ -4,12 +4,14 @@
 #include <host/HostContext.h>
 #include <host/HostServices.h>
 #include <host/ScriptedHostUi.h>
+#include <widgets/TADOIBQuery.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
 #include <QPointer>
+#include <QSqlDatabase>
 #include <QVariantList>
 #include <QWidget>
 
@@ -130,6 +132,19 @@ int main(int argc, char **argv)
     ngc::ScriptedHostUi scripted(true);
     if (screenshot)
         ngc::setHostUi(&scripted);
+    // A shared database that cannot be reached is said now, not at the buyer's first lookup.
+    if (!options.context.sharedDb.isEmpty()) {
+        try {
+            ngc::TADOIBQuery::sharedDatabase();
+        } catch (const std::exception &e) {
+            const QString text = QString::fromUtf8(e.what());
+            printErr(text);
+            if (!screenshot)
+                ngc::reportUnexpectedError(text);
+            ngc::setHostUi(nullptr);
+            return ErrorShown;
+        }
+    }
     ngc::ScreenshotRun shot(options.screenshotDir, QStringLiteral("frmInfoPlanNeg"));
     if (screenshot)
         shot.start();

@@ -82,6 +82,22 @@ TEST(NgcHost, ScreenshotWithAnUnreachableServerReportsTheErrorAndFails)
     EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(QStringLiteral("an error was shown"))) << run.err.toStdString();
 }
+
+TEST(NgcHost, ScreenshotWithAnUnreachableSharedDatabaseSaysSoAndFails)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("no-such.db"));
+    const HostRun run = runHost(
+        QStringList{QStringLiteral("--module"), QStringLiteral(NGC_MODULE_PATH),
+                    QStringLiteral("--server"), QStringLiteral("127.0.0.1:1"),
+                    QStringLiteral("--shared-db"), QStringLiteral("sqlite:") + missing,
+                    QStringLiteral("--screenshot"), dir.path()} +
+        kKeys);
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("banco de dados compartilhado")))
+        << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(missing)) << "the check must not create the database";
+}
 #endif
 
 #if defined(NGC_MODULE_PATH) && defined(NGC_APPSERVER_PATH)
