@@ -163,6 +163,17 @@ void TDBEdit::keyPressEvent(QKeyEvent *event)
         QChar typed;
         if (!dispatchKeyEvents(*event, OnKeyDown, OnKeyPress, typed))
             return;
+        // Escape takes back what was typed and not yet written; with nothing typed it is the
+        // window's key.
+        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+            if (!m_modified || !Field()) {
+                event->ignore();
+                return;
+            }
+            showField();
+            selectAll();
+            return;
+        }
         const bool printable = !typed.isNull() && typed.isPrint();
         if (printable && !acceptsChar(typed))
             return;

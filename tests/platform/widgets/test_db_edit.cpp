@@ -186,6 +186,23 @@ TEST_F(DBEditTest, ATextTheFieldRefusesIsReportedAndKeepsTheFocus)
     EXPECT_DOUBLE_EQ(field("VRPERDESITM").AsFloat(), 12.5);
 }
 
+TEST_F(DBEditTest, EscapeTakesBackWhatWasTyped)
+{
+    edit->SetDataField(QStringLiteral("CDTIPCOB"));
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("7"));
+    ASSERT_EQ(edit->text(), QStringLiteral("7"));
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(edit, &escape);
+    EXPECT_TRUE(escape.isAccepted());
+    EXPECT_EQ(edit->text(), QStringLiteral("01"));
+    EXPECT_FALSE(edit->Modified());
+
+    QKeyEvent again(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(edit, &again);
+    EXPECT_FALSE(again.isAccepted()) << "nothing typed: the window may use the key";
+}
+
 TEST_F(DBEditTest, AReadOnlyEditNeverStartsAnEdit)
 {
     edit->SetReadOnly(true);
