@@ -1,10 +1,10 @@
-// Load driver for the application server over loopback: throughput and latency of a cheap read,
-// GetItemCole and SetItemCole at several connection counts, then a new client's latency beside
+// Load driver for the application server over loopback: throughput and latency of the no-op
+// (Ping), a cheap read, GetItemCole and SetItemCole at several connection counts, then a new client's latency beside
 // idle keep-alive connections and the server's memory over a sustained load. Every phase runs
 // for a fixed time and stops by itself.
 //
 //   bench_net_load [--seconds N] [--idle-seconds N] [--phase throughput|idle|all] [--port N]
-//                  [--method GetParaSupri|GetItemCole|SetItemCole]
+//                  [--method Ping|GetParaSupri|GetItemCole|SetItemCole]
 //
 // --port drives a server that is already running (throughput only) instead of starting one.
 // NGC_TEST_PG_URL, when set, repeats the throughput phase on PostgreSQL.
@@ -66,6 +66,7 @@ public:
         m_connection.Open();
     }
 
+    QJsonValue ping() { return m_connection.Call(QStringLiteral("Ping"), {}); }
     QJsonValue cheapRead()
     {
         return m_connection.Call(QStringLiteral("GetParaSupri"),
@@ -116,11 +117,13 @@ private:
     QJsonObject m_item;
 };
 
-enum class Method { CheapRead, GetItemCole, SetItemCole };
+enum class Method { NoOp, CheapRead, GetItemCole, SetItemCole };
 
 const char *name(Method method)
 {
     switch (method) {
+    case Method::NoOp:
+        return "Ping";
     case Method::CheapRead:
         return "GetParaSupri";
     case Method::GetItemCole:
@@ -181,6 +184,9 @@ LoadResult runLoad(int port, Method method, int connections, double seconds)
                 try {
                     QJsonValue reply;
                     switch (method) {
+                    case Method::NoOp:
+                        reply = client.ping();
+                        break;
                     case Method::CheapRead:
                         reply = client.cheapRead();
                         break;
@@ -229,18 +235,19 @@ void throughputTable(const QString &label, int port, double seconds)
         "| method | connections | calls/s | p50 ms | p99 ms | calls | refused | errors |\n");
     std::printf("|---|---:|---:|---:|---:|---:|---:|---:|\n");
     for (int connections : {1, 8, 32}) {
-        double cheap = 0;
-        for (Method method : {Method::CheapRead, Method::GetItemCole, Method::SetItemCole}) {
+        double noOp = 0;
+        for (Method method :
+             {Method::NoOp, Method::CheapRead, Method::GetItemCole, Method::SetItemCole}) {
             if (!g_onlyMethod.isEmpty() && g_onlyMethod != QString::fromLatin1(name(method)))
                 continue;
             const LoadResult r = runLoad(port, method, connections, seconds);
-            if (method == Method::CheapRead)
-                cheap = r.callsPerSecond;
+            if (method == Method::NoOp)
+                noOp = r.callsPerSecond;
             std::printf("| %s | %d | %.0f | %.3f | %.3f | %ld | %ld | %ld |\n", name(method),
                         connections, r.callsPerSecond, r.p50, r.p99, r.calls, r.refused, r.errors);
-            if (method == Method::GetItemCole && cheap > 0)
-                std::printf("| GetItemCole / GetParaSupri | %d | %.2f | | | | | |\n", connections,
-                            r.callsPerSecond / cheap);
+            if (method == Method::GetItemCole && noOp > 0)
+                std::printf("| GetItemCole / Ping | %d | %.2f | | | | | |\n", connections,
+                            r.callsPerSecond / noOp);
             std::fflush(stdout);
         }
     }
