@@ -70,6 +70,10 @@ void ScreenshotRun::capture(QWidget *window)
     TTabSheet *const front = pages->ActivePage();
     for (int i = 0; i < pages->PageCount(); ++i) {
         TTabSheet *page = pages->Pages(i);
+        // A page whose tab the screen hid is not one the buyer sees; only one of the two tax
+        // pages is offered at a time.
+        if (!pages->TabVisible(page))
+            continue;
         pages->SetActivePage(page);
         QApplication::processEvents();
         const QString path = directory.filePath(page->objectName() + QStringLiteral(".png"));

@@ -4,10 +4,44 @@
 
 #include <host/HostServices.h>
 
+#include <QStyleOptionTab>
+#include <QStylePainter>
+#include <QTabBar>
+
 namespace ngc {
+
+namespace {
+
+// A page may be in front while its tab is hidden (a menu item brings it there). QTabBar still
+// paints the selected tab then, squeezed into the corner of the bar; this bar paints only the
+// visible tabs in that case.
+class HiddenAwareTabBar final : public QTabBar {
+public:
+    using QTabBar::QTabBar;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        if (currentIndex() < 0 || isTabVisible(currentIndex())) {
+            QTabBar::paintEvent(event);
+            return;
+        }
+        QStylePainter painter(this);
+        for (int i = 0; i < count(); ++i) {
+            if (!isTabVisible(i))
+                continue;
+            QStyleOptionTab option;
+            initStyleOption(&option, i);
+            painter.drawControl(QStyle::CE_TabBarTab, option);
+        }
+    }
+};
+
+} // namespace
 
 TPageControl::TPageControl(QWidget *parent, const QString &name) : QTabWidget(parent)
 {
+    setTabBar(new HiddenAwareTabBar(this));
     if (!name.isEmpty())
         setObjectName(name);
     connect(this, &QTabWidget::currentChanged, this, [this] { onCurrentChanged(); });

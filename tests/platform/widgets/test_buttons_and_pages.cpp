@@ -8,6 +8,8 @@
 
 #include "WidgetTestSupport.h"
 
+#include <QColor>
+#include <QImage>
 #include <QLineEdit>
 #include <QTabBar>
 #include <QToolButton>
@@ -51,6 +53,37 @@ TEST(PageControl, OnlyTheUserSwitchingPagesRaisesTheChange)
     EXPECT_EQ(pages->PageCount(), 3);
     EXPECT_EQ(pages->Pages(0), dados);
     EXPECT_EQ(dados->Caption(), QStringLiteral("Dados Adicionais"));
+}
+
+// The caption of a hidden tab must not be painted, also while its page is in front: its text is
+// drawn in pure red here so that any trace of it can be found in the picture.
+TEST(PageControl, APageInFrontWithAHiddenTabLeavesNoTraceOnTheTabBar)
+{
+    Window window;
+    auto *layout = new QVBoxLayout(&window);
+    auto *pages = new TPageControl(&window);
+    layout->addWidget(pages);
+    new TTabSheet(pages, QStringLiteral("Dados Adicionais"));
+    auto *imposto = new TTabSheet(pages, QStringLiteral("Imposto"));
+    pages->tabBar()->setTabTextColor(imposto->PageIndex(), QColor(255, 0, 0));
+    window.resize(400, 200);
+    window.activate();
+    const auto redPixels = [&] {
+        const QImage image = pages->grab().toImage();
+        int red = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y) == QColor(255, 0, 0))
+                    ++red;
+        return red;
+    };
+
+    pages->SetActivePage(imposto);
+    ASSERT_GT(redPixels(), 0) << "the visible caption is painted red";
+    imposto->SetTabVisible(false);
+    pages->SetActivePage(imposto);
+    ASSERT_EQ(pages->ActivePage(), imposto);
+    EXPECT_EQ(redPixels(), 0);
 }
 
 namespace {
