@@ -43,14 +43,6 @@ void appendUtf8(QByteArray &text, char32_t code)
     text.append(static_cast<char>(0x80 | (code & 0x3f)));
 }
 
-// The codec's date-time text: local time, milliseconds only when there are any.
-QString dateTimeText(const QDateTime &value)
-{
-    const QDateTime local = value.timeSpec() == Qt::LocalTime ? value : value.toLocalTime();
-    return local.toString(local.time().msec() != 0 ? QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")
-                                                   : QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
-}
-
 const char *typeName(FieldType type)
 {
     switch (type) {
@@ -117,8 +109,7 @@ void JsonWriter::string(QStringView text)
     while (at != end) {
         // Runs of plain ASCII are copied at once: codes, names and dates are nothing else.
         const char16_t *plain = at;
-        while (plain != end && *plain >= 0x20 && *plain < 0x80 && *plain != u'"' &&
-               *plain != u'\\')
+        while (plain != end && *plain >= 0x20 && *plain < 0x80 && *plain != u'"' && *plain != u'\\')
             ++plain;
         if (plain != at) {
             const qsizetype length = plain - at;
@@ -232,14 +223,9 @@ void JsonWriter::packetValue(const FieldDef &field, const QVariant &value)
     case FieldType::Float:
         number(value.toDouble());
         return;
-    case FieldType::DateTime: {
-        const QDateTime dateTime = value.toDateTime();
-        if (dateTime.isValid())
-            string(dateTimeText(dateTime));
-        else
-            null();
+    case FieldType::DateTime:
+        dateTime(value.toDateTime());
         return;
-    }
     case FieldType::Integer:
         integer(value.toLongLong());
         return;
@@ -250,11 +236,22 @@ void JsonWriter::packetValue(const FieldDef &field, const QVariant &value)
     null();
 }
 
-void JsonWriter::packet(const DataPacket &packet)
+void JsonWriter::dateTime(const QDateTime &value)
 {
-    m_text.append("{\"fields\":[");
-    for (qsizetype i = 0; i < packet.fields.size(); ++i) {
-        const FieldDef &field = packet.fields[i];
+    if (!value.isValid()) {
+        null();
+        return;
+    }
+    const QDateTime local = value.timeSpec() == Qt::LocalTime ? value : value.toLocalTime();
+    string(local.toString(local.time().msec() != 0 ? QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")
+                                                   : QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
+}
+
+void JsonWriter::fields(const QList<FieldDef> &fields)
+{
+    m_text.append('[');
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        const FieldDef &field = fields[i];
         m_text.append(i == 0 ? "{\"name\":" : ",{\"name\":");
         string(field.name);
         if (field.type == FieldType::String && field.size > 0) {
@@ -265,7 +262,14 @@ void JsonWriter::packet(const DataPacket &packet)
         m_text.append(typeName(field.type));
         m_text.append("\"}");
     }
-    m_text.append("],\"rows\":[");
+    m_text.append(']');
+}
+
+void JsonWriter::packet(const DataPacket &packet)
+{
+    m_text.append("{\"fields\":");
+    fields(packet.fields);
+    m_text.append(",\"rows\":[");
     for (qsizetype r = 0; r < packet.rows.size(); ++r) {
         const Row &row = packet.rows[r];
         m_text.append(r == 0 ? "[" : ",[");

@@ -30,6 +30,11 @@ public:
     void number(double value);
     void string(QStringView text);
     void value(const QJsonValue &value);
+    // The codec's date-time text: local time, milliseconds only when there are any; null when
+    // invalid.
+    void dateTime(const QDateTime &value);
+    // A packet's field list, the value of its "fields" member.
+    void fields(const QList<FieldDef> &fields);
     void packet(const DataPacket &packet);
 
 private:

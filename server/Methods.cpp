@@ -78,7 +78,7 @@ QByteArray getParaSupri(Call &call)
 
 QByteArray getItemCole(Call &call)
 {
-    return packetText(Sql::packet(
+    return Sql::packetJson(
         call.session().db(), Layouts::itemCole(),
         QStringLiteral(
             "SELECT I.CDFILIAL, I.NRCOLEPRECO, I.CDPRODUTO, P.CDARVPROD, I.CDMARCA, I.CDFORNECED, "
@@ -93,12 +93,12 @@ QByteArray getItemCole(Call &call)
             "LEFT JOIN MARCA M ON M.CDMARCA = I.CDSEGMARCCOL "
             "WHERE I.CDFILIAL = ? AND I.NRCOLEPRECO = ? AND I.CDPRODUTO = ? AND I.CDMARCA = ? "
             "AND I.CDFORNECED = ? AND I.CDREGIAO = ?"),
-        itemKeys(call, 0)));
+        itemKeys(call, 0));
 }
 
 QByteArray getPzoPgtItmCol(Call &call)
 {
-    return packetText(Sql::packet(
+    return Sql::packetJson(
         call.session().db(), Layouts::pzoPgtItmCol(),
         QStringLiteral("SELECT Z.CDFILIAL, Z.NRCOLEPRECO, Z.CDFORNECED, Z.CDPRODUTO, P.CDARVPROD, "
                        "Z.CDMARCA, Z.CDREGIAO, Z.NRDIASPGTCOL, Z.VRPERCPGTCOL "
@@ -106,7 +106,7 @@ QByteArray getPzoPgtItmCol(Call &call)
                        "WHERE Z.CDFILIAL = ? AND Z.NRCOLEPRECO = ? AND Z.CDPRODUTO = ? "
                        "AND Z.CDMARCA = ? AND Z.CDFORNECED = ? AND Z.CDREGIAO = ? "
                        "ORDER BY Z.NRDIASPGTCOL"),
-        itemKeys(call, 0)));
+        itemKeys(call, 0));
 }
 
 // Tax amounts are not stored: they follow from the item's price, quantity and discount at the
@@ -192,11 +192,10 @@ QByteArray getImpFilial(Call &call)
 
 QByteArray getVerifColeApr(Call &call)
 {
-    return packetText(
-        Sql::packet(call.session().db(), Layouts::verifColeApr(),
+    return Sql::packetJson(call.session().db(), Layouts::verifColeApr(),
                     QStringLiteral("SELECT CDFILIAL, NRCOLEPRECO, IDSITCOLE FROM COLEPRECO "
                                    "WHERE CDFILIAL = ? AND NRCOLEPRECO = ? AND IDSITCOLE = 'A'"),
-                    {text(call, 0), text(call, 1)}));
+                    {text(call, 0), text(call, 1)});
 }
 
 // Summed in whole hundredths, so three instalments of 33.33 give 99.99 and 33.33 + 33.33 + 33.34
@@ -221,31 +220,28 @@ QByteArray getVerifPzoPgtItmCol(Call &call)
     const int days = ItemWriter::parseTerm(text(call, 0));
     QVariantList binds = itemKeys(call, 1);
     binds.append(days);
-    return packetText(
-        Sql::packet(call.session().db(), Layouts::verifPzoPgtItmCol(),
+    return Sql::packetJson(call.session().db(), Layouts::verifPzoPgtItmCol(),
                     QStringLiteral("SELECT NRDIASPGTCOL, VRPERCPGTCOL FROM PZOPGTITMCOL WHERE ") +
                         kItemWhere + QStringLiteral(" AND NRDIASPGTCOL = ?"),
-                    binds));
+                    binds);
 }
 
 QByteArray getTipoCobr(Call &call)
 {
-    return packetText(
-        Sql::packet(call.session().db(), Layouts::tipoCobr(),
+    return Sql::packetJson(call.session().db(), Layouts::tipoCobr(),
                     QStringLiteral("SELECT CDTIPCOB, NMTIPOCOBR FROM TIPOCOBR "
                                    "WHERE (CDTIPCOB = ? OR ? = 'T') ORDER BY CDTIPCOB"),
-                    {text(call, 0), text(call, 1)}));
+                    {text(call, 0), text(call, 1)});
 }
 
 QByteArray getPesqMarca(Call &call)
 {
-    return packetText(
-        Sql::packet(call.session().db(), Layouts::pesqMarca(),
+    return Sql::packetJson(call.session().db(), Layouts::pesqMarca(),
                     QStringLiteral("SELECT M.CDMARCA, M.NMMARCA FROM CHAVEMARCA K "
                                    "JOIN MARCA M ON M.CDMARCA = K.CDMARCA "
                                    "WHERE K.CDCHAVEMARCA = ? AND (M.CDMARCA = ? OR ? = 'T') "
                                    "ORDER BY M.CDMARCA"),
-                    {text(call, 0), text(call, 1), text(call, 2)}));
+                    {text(call, 0), text(call, 1), text(call, 2)});
 }
 
 // An approval is valid through the day stored in DTVALAUTORIZ; a brand without any approval
@@ -253,12 +249,11 @@ QByteArray getPesqMarca(Call &call)
 QByteArray getMarcaAutoriz(Call &call)
 {
     const QString today = QDate::currentDate().toString(Qt::ISODate) + QStringLiteral("T00:00:00");
-    return packetText(
-        Sql::packet(call.session().db(), Layouts::marcaAutoriz(),
+    return Sql::packetJson(call.session().db(), Layouts::marcaAutoriz(),
                     QStringLiteral("SELECT CDMARCA, IDSITAUTORIZ, DTVALAUTORIZ FROM MARCAAUTORIZ "
                                    "WHERE CDFILIAL = ? AND CDPRODUTO = ? AND CDMARCA = ? "
                                    "AND (IDSITAUTORIZ = 'R' OR DTVALAUTORIZ < ?)"),
-                    {text(call, 0), text(call, 1), text(call, 2), today}));
+                    {text(call, 0), text(call, 1), text(call, 2), today});
 }
 
 QByteArray getDescPesq(Call &call)

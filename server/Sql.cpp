@@ -1,8 +1,11 @@
 #include "Sql.h"
 
 #include "Database.h"
+#include "JsonWriter.h"
 
+#include <QDate>
 #include <QDateTime>
+#include <QTime>
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -26,6 +29,74 @@ QSqlQuery &run(QSqlDatabase &db, const QString &sql, const QVariantList &binds)
         throw DatabaseError("statement failed: " + message);
     }
     return query;
+}
+
+void checkColumns(QSqlQuery &query, const QList<FieldDef> &layout)
+{
+    if (query.record().count() != layout.size()) {
+        query.finish();
+        throw DatabaseError("statement returns " + std::to_string(query.record().count()) +
+                            " columns for a layout of " + std::to_string(layout.size()));
+    }
+}
+
+// Whether a stored date-time is already the text the wire carries ("2026-12-08T00:00:00", a
+// valid date and time); such text is sent as it is, without a round trip through QDateTime.
+bool isWireDateTime(const QString &text)
+{
+    if (text.size() != 19 || text[4] != u'-' || text[7] != u'-' || text[10] != u'T' ||
+        text[13] != u':' || text[16] != u':')
+        return false;
+    int parts[6] = {};
+    const int starts[6] = {0, 5, 8, 11, 14, 17};
+    for (int p = 0; p < 6; ++p) {
+        const int length = p == 0 ? 4 : 2;
+        for (int i = starts[p]; i < starts[p] + length; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < u'0' || c > u'9')
+                return false;
+            parts[p] = parts[p] * 10 + (c - u'0');
+        }
+    }
+    return QDate::isValid(parts[0], parts[1], parts[2]) &&
+           QTime::isValid(parts[3], parts[4], parts[5]);
+}
+
+// toWire() and the packet encoding in one step.
+void writeWire(JsonWriter &writer, const QVariant &stored, FieldType type)
+{
+    if (stored.isNull()) {
+        writer.null();
+        return;
+    }
+    switch (type) {
+    case FieldType::String: {
+        const QString text = stored.toString();
+        if (text.isEmpty())
+            writer.null();
+        else
+            writer.string(text);
+        return;
+    }
+    case FieldType::Float:
+        writer.number(stored.toDouble());
+        return;
+    case FieldType::Integer:
+        writer.integer(stored.toLongLong());
+        return;
+    case FieldType::Boolean:
+        writer.boolean(stored.toBool());
+        return;
+    case FieldType::DateTime: {
+        const QString text = stored.toString();
+        if (isWireDateTime(text))
+            writer.string(text);
+        else
+            writer.dateTime(QDateTime::fromString(text, Qt::ISODate));
+        return;
+    }
+    }
+    writer.null();
 }
 
 } // namespace
@@ -75,11 +146,7 @@ DataPacket Sql::packet(QSqlDatabase &db, const QList<FieldDef> &layout, const QS
     DataPacket packet;
     packet.fields = layout;
     QSqlQuery &query = run(db, sql, binds);
-    if (query.record().count() != layout.size()) {
-        query.finish();
-        throw DatabaseError("statement returns " + std::to_string(query.record().count()) +
-                            " columns for a layout of " + std::to_string(layout.size()));
-    }
+    checkColumns(query, layout);
     while (query.next()) {
         Row row;
         row.reserve(layout.size());
@@ -89,6 +156,31 @@ DataPacket Sql::packet(QSqlDatabase &db, const QList<FieldDef> &layout, const QS
     }
     query.finish();
     return packet;
+}
+
+QByteArray Sql::packetJson(QSqlDatabase &db, const QList<FieldDef> &layout, const QString &sql,
+                           const QVariantList &binds)
+{
+    QSqlQuery &query = run(db, sql, binds);
+    checkColumns(query, layout);
+    JsonWriter writer;
+    writer.raw("{\"fields\":");
+    writer.fields(layout);
+    writer.raw(",\"rows\":[");
+    bool first = true;
+    while (query.next()) {
+        writer.raw(first ? "[" : ",[");
+        first = false;
+        for (int i = 0; i < layout.size(); ++i) {
+            if (i != 0)
+                writer.raw(",");
+            writeWire(writer, query.value(i), layout[i].type);
+        }
+        writer.raw("]");
+    }
+    writer.raw("]}");
+    query.finish();
+    return writer.take();
 }
 
 QVariant Sql::toWire(const QVariant &stored, FieldType type)

@@ -26,6 +26,10 @@ public:
     // A packet with the given layout; the statement's columns are the layout's fields in order.
     static DataPacket packet(QSqlDatabase &db, const QList<FieldDef> &layout, const QString &sql,
                              const QVariantList &binds = {});
+    // The same packet written straight to JSON text, the bytes JsonWriter::packet gives for
+    // packet(): for a reply that only sends the rows on, without building them first.
+    static QByteArray packetJson(QSqlDatabase &db, const QList<FieldDef> &layout,
+                                 const QString &sql, const QVariantList &binds);
 
     // Stored form <-> wire form. Dates are stored as ISO text without a zone
     // ("2026-12-08T00:00:00") on every backend, so what the client sent is exactly what it reads

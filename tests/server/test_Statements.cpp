@@ -17,8 +17,8 @@ TEST_P(Statements, ReusedStatementsReadTheirNewValuesEveryCall)
         {QStringLiteral("0001"), 1}, {QStringLiteral("0003"), 0}, {QStringLiteral("0002"), 1}};
     for (const auto &[branch, count] : cases) {
         SCOPED_TRACE(branch.toStdString());
-        const auto found = query(QStringLiteral("SELECT CDFILIAL FROM PARASUPRI WHERE CDFILIAL = ?"),
-                                 {branch});
+        const auto found =
+            query(QStringLiteral("SELECT CDFILIAL FROM PARASUPRI WHERE CDFILIAL = ?"), {branch});
         ASSERT_EQ(found.size(), count);
         if (count == 1) {
             EXPECT_EQ(found[0][0].toString(), branch);
