@@ -16,7 +16,7 @@ namespace ngc {
 // keeps.
 class JsonWriter final {
 public:
-    JsonWriter() { m_text.reserve(1024); }
+    JsonWriter() { m_text.reserve(4096); }
 
     QByteArray take() { return std::move(m_text); }
 

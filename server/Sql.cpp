@@ -6,6 +6,9 @@
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
+
+#include <utility>
+#include <vector>
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -60,6 +63,25 @@ bool isWireDateTime(const QString &text)
     }
     return QDate::isValid(parts[0], parts[1], parts[2]) &&
            QTime::isValid(parts[3], parts[4], parts[5]);
+}
+
+// A layout's field list as text, kept per thread: the layouts are the server's constants, and
+// writing a few dozen field descriptions costs about as much as reading the row they describe.
+// The copy of the list kept beside its text holds on to the list's storage, so that address
+// cannot come back for another list.
+const QByteArray &fieldsText(const QList<FieldDef> &layout)
+{
+    thread_local std::vector<std::pair<QList<FieldDef>, QByteArray>> known;
+    for (const auto &[list, text] : known) {
+        if (list.constData() == layout.constData() && list.size() == layout.size())
+            return text;
+    }
+    if (known.size() >= 64)
+        known.clear();
+    JsonWriter writer;
+    writer.fields(layout);
+    known.emplace_back(layout, writer.take());
+    return known.back().second;
 }
 
 // toWire() and the packet encoding in one step.
@@ -165,7 +187,7 @@ QByteArray Sql::packetJson(QSqlDatabase &db, const QList<FieldDef> &layout, cons
     checkColumns(query, layout);
     JsonWriter writer;
     writer.raw("{\"fields\":");
-    writer.fields(layout);
+    writer.raw(fieldsText(layout));
     writer.raw(",\"rows\":[");
     bool first = true;
     while (query.next()) {
