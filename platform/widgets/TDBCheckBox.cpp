@@ -6,16 +6,8 @@
 namespace ngc {
 
 TDBCheckBox::TDBCheckBox(QWidget *parent, const QString &name)
-    : QCheckBox(parent), m_link([this] { showField(); }, {}), m_focus(
-                                                                  this,
-                                                                  [this] {
-                                                                      if (OnEnter)
-                                                                          guarded(OnEnter);
-                                                                  },
-                                                                  [this] {
-                                                                      if (OnExit)
-                                                                          guarded(OnExit);
-                                                                  })
+    : QCheckBox(parent), m_link([this] { showField(); }, {}),
+      m_focus(this, guardedEvent(OnEnter), guardedEvent(OnExit))
 {
     if (!name.isEmpty())
         setObjectName(name);

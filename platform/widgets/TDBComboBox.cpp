@@ -9,16 +9,8 @@
 namespace ngc {
 
 TDBComboBox::TDBComboBox(QWidget *parent, const QString &name)
-    : QComboBox(parent), m_link([this] { showField(); }, {}), m_focus(
-                                                                  this,
-                                                                  [this] {
-                                                                      if (OnEnter)
-                                                                          guarded(OnEnter);
-                                                                  },
-                                                                  [this] {
-                                                                      if (OnExit)
-                                                                          guarded(OnExit);
-                                                                  })
+    : QComboBox(parent), m_link([this] { showField(); }, {}),
+      m_focus(this, guardedEvent(OnEnter), guardedEvent(OnExit))
 {
     if (!name.isEmpty())
         setObjectName(name);

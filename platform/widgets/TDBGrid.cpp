@@ -71,13 +71,8 @@ private:
 };
 
 TDBGrid::TDBGrid(QWidget *parent, const QString &name)
-    : QTableView(parent), m_model(new TDataSetModel(this)), m_focus(
-                                                                this,
-                                                                [this] {
-                                                                    if (OnEnter)
-                                                                        guarded(OnEnter);
-                                                                },
-                                                                [this] { onExitControl(); })
+    : QTableView(parent), m_model(new TDataSetModel(this)),
+      m_focus(this, guardedEvent(OnEnter), [this] { onExitControl(); })
 {
     if (!name.isEmpty())
         setObjectName(name);

@@ -8,16 +8,7 @@
 namespace ngc {
 
 TNumberEdit::TNumberEdit(QWidget *parent, const QString &name)
-    : QLineEdit(parent), m_focus(
-                             this,
-                             [this] {
-                                 if (OnEnter)
-                                     guarded(OnEnter);
-                             },
-                             [this] {
-                                 if (OnExit)
-                                     guarded(OnExit);
-                             })
+    : QLineEdit(parent), m_focus(this, guardedEvent(OnEnter), guardedEvent(OnExit))
 {
     if (!name.isEmpty())
         setObjectName(name);

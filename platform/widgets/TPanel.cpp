@@ -1,20 +1,9 @@
 #include "TPanel.h"
 
-#include <host/HostServices.h>
-
 namespace ngc {
 
 TPanel::TPanel(QWidget *parent, const QString &name)
-    : QFrame(parent), m_focus(
-                          this,
-                          [this] {
-                              if (OnEnter)
-                                  guarded(OnEnter);
-                          },
-                          [this] {
-                              if (OnExit)
-                                  guarded(OnExit);
-                          })
+    : QFrame(parent), m_focus(this, guardedEvent(OnEnter), guardedEvent(OnExit))
 {
     if (!name.isEmpty())
         setObjectName(name);

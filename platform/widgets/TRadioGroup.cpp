@@ -10,16 +10,7 @@ namespace ngc {
 
 TRadioGroup::TRadioGroup(QWidget *parent, const QString &name)
     : QGroupBox(parent), m_group(new QButtonGroup(this)), m_layout(new QVBoxLayout(this)),
-      m_focus(
-          this,
-          [this] {
-              if (OnEnter)
-                  guarded(OnEnter);
-          },
-          [this] {
-              if (OnExit)
-                  guarded(OnExit);
-          })
+      m_focus(this, guardedEvent(OnEnter), guardedEvent(OnExit))
 {
     if (!name.isEmpty())
         setObjectName(name);

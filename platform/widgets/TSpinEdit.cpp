@@ -8,13 +8,7 @@
 namespace ngc {
 
 TSpinEdit::TSpinEdit(QWidget *parent, const QString &name)
-    : QAbstractSpinBox(parent), m_focus(
-                                    this,
-                                    [this] {
-                                        if (OnEnter)
-                                            guarded(OnEnter);
-                                    },
-                                    [this] { onExitControl(); })
+    : QAbstractSpinBox(parent), m_focus(this, guardedEvent(OnEnter), [this] { onExitControl(); })
 {
     if (!name.isEmpty())
         setObjectName(name);

@@ -1,9 +1,19 @@
 #include "WidgetEvents.h"
 
+#include <host/HostServices.h>
+
 #include <QKeyEvent>
 #include <QKeySequence>
 
 namespace ngc {
+
+NotifyEvent guardedEvent(const NotifyEvent &event)
+{
+    return [&event] {
+        if (event)
+            guarded(event);
+    };
+}
 
 bool dispatchKeyEvents(const QKeyEvent &event, const KeyDownEvent &onKeyDown,
                        const KeyPressEvent &onKeyPress, QChar &typed)

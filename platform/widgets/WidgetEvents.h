@@ -13,6 +13,9 @@ namespace ngc {
 // The events a control offers to the screen, as plain callbacks. A handler may throw: where Qt
 // called in, the control's guard swallows a SilentAbort and shows any other error.
 using NotifyEvent = std::function<void()>;
+// A handler that runs the event through the guard when one is set. The event is looked up at each
+// call, so a handler the screen assigns after the control was built is the one that runs.
+NotifyEvent guardedEvent(const NotifyEvent &event);
 // Setting key to QChar(0) swallows the character; setting another character types that instead.
 using KeyPressEvent = std::function<void(QChar &key)>;
 // Setting key to 0 swallows the key.
