@@ -18,9 +18,9 @@ namespace {
 std::atomic<quint64> g_nextDatabaseId{1};
 std::atomic<quint64> g_nextThreadId{1};
 
-// The statements SQL texts assembled from the request (an insert of the fields present, a
-// replication over the dimensions chosen) come in many variants; past this many on one connection
-// the kept ones are dropped and the cache starts over.
+// The SQL texts assembled per request (an insert of the fields present, a replication over the
+// dimensions chosen) come in many variants; past this many statements on one connection the kept
+// ones are dropped and the cache starts over.
 constexpr qsizetype kMaxPreparedPerConnection = 64;
 
 // Connections are named per database object and per thread; the names opened by a thread are

@@ -2,8 +2,8 @@
 
 #include "Database.h"
 
-#include <QJsonArray>
 #include <QByteArray>
+#include <QJsonArray>
 #include <QJsonValue>
 #include <QList>
 #include <QString>

@@ -5,20 +5,18 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QSqlError>
+#include <QSqlRecord>
 #include <QTime>
 
 #include <utility>
 #include <vector>
-#include <QSqlError>
-#include <QSqlRecord>
 
 namespace ngc {
 
 namespace {
-const QString kDateFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
-}
 
-namespace {
+const QString kDateFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
 
 // Binds the values to the thread's prepared statement for the text and runs it.
 QSqlQuery &run(QSqlDatabase &db, const QString &sql, const QVariantList &binds)
@@ -44,7 +42,8 @@ void checkColumns(QSqlQuery &query, const QList<FieldDef> &layout)
 }
 
 // Whether a stored date-time is already the text the wire carries ("2026-12-08T00:00:00", a
-// valid date and time); such text is sent as it is, without a round trip through QDateTime.
+// valid date and time). Such text is sent as it is: the round trip through a local QDateTime
+// costs more than the rest of the row, and would move a time that falls in a daylight-saving gap.
 bool isWireDateTime(const QString &text)
 {
     if (text.size() != 19 || text[4] != u'-' || text[7] != u'-' || text[10] != u'T' ||
