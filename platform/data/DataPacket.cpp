@@ -94,7 +94,7 @@ QJsonValue encodeValue(const FieldDef &def, const QVariant &value)
     return QJsonValue(QJsonValue::Null);
 }
 
-QJsonArray encodeFields(const QList<FieldDef> &fields)
+QJsonArray buildFields(const QList<FieldDef> &fields)
 {
     QJsonArray array;
     for (const FieldDef &def : fields) {
@@ -104,6 +104,19 @@ QJsonArray encodeFields(const QList<FieldDef> &fields)
         array.append(object);
     }
     return array;
+}
+
+// A dataset sends the same field list with every save, and building it costs more than the rows
+// of a small change; the last list written on this thread is kept and shared.
+QJsonArray encodeFields(const QList<FieldDef> &fields)
+{
+    thread_local QList<FieldDef> lastFields;
+    thread_local QJsonArray lastArray;
+    if (lastArray.isEmpty() || fields != lastFields) {
+        lastArray = buildFields(fields);
+        lastFields = fields;
+    }
+    return lastArray;
 }
 
 QJsonArray encodeRow(const QList<FieldDef> &fields, const Row &row)

@@ -235,6 +235,29 @@ TEST(Delta, RoundTripsEveryKindOfChange)
     EXPECT_TRUE(json.contains(R"({"new":["02",null],"op":"insert"})")) << json.toStdString();
 }
 
+// Saves in a row reuse the field list already written; a list that differs in anything (a size,
+// a type, one field more) must still travel as itself, also when the first one comes back.
+TEST(Delta, EachSaveCarriesItsOwnFieldList)
+{
+    const QList<QList<FieldDef>> layouts = {
+        {{"A", FieldType::String, 2}, {"V", FieldType::Float, 0}},
+        {{"A", FieldType::String, 3}, {"V", FieldType::Float, 0}},
+        {{"A", FieldType::String, 2}, {"V", FieldType::Integer, 0}},
+        {{"A", FieldType::String, 2}, {"V", FieldType::Float, 0}, {"W", FieldType::Boolean, 0}},
+        {},
+        {{"A", FieldType::String, 2}, {"V", FieldType::Float, 0}},
+    };
+    for (const QList<FieldDef> &fields : layouts) {
+        DeltaPacket delta;
+        delta.fields = fields;
+        Row row;
+        for (const FieldDef &def : fields)
+            row.append(def.type == FieldType::String ? QVariant(QString("01")) : QVariant());
+        delta.changes = {DeltaChange{DeltaChange::Op::Insert, {}, row}};
+        EXPECT_EQ(deltaFromJson(deltaToJson(delta)), delta) << fields.size() << " fields";
+    }
+}
+
 TEST(Delta, MalformedDeltasAreRefused)
 {
     const char *fields = R"("fields":[{"name":"A","type":"string","size":2}])";
