@@ -292,7 +292,10 @@ void TDBGrid::followDataSet()
         setCurrentIndex(target);
         m_following = false;
     }
-    scrollTo(target);
+    // Scrolling lays out every row and column first; a hidden grid (one on a page in the back,
+    // say) has nothing to show yet, and the view scrolls to its current cell when it is shown.
+    if (isVisible())
+        scrollTo(target);
 }
 
 void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)

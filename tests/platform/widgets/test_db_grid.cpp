@@ -5,6 +5,7 @@
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 using namespace ngc;
@@ -347,4 +348,28 @@ TEST_F(GridTest, APostFromOutsideWritesTheOpenCellFirst)
     ds.Post();
     EXPECT_DOUBLE_EQ(value("NRDIASPGTCOL"), 33.0);
     EXPECT_FALSE(grid->EditorMode());
+}
+
+// A grid on a page in the back follows the record without scrolling; shown, it brings the
+// current row into view, and a visible grid keeps doing so at once.
+TEST_F(GridTest, AHiddenGridScrollsToTheCurrentRowWhenShown)
+{
+    QList<Row> rows;
+    for (int i = 1; i <= 200; ++i)
+        rows.append(Row{QStringLiteral("0001"), double(i), 1.0});
+    loadRows(ds, rows);
+    const auto rowShown = [this](int row) {
+        return grid->viewport()->rect().contains(
+            grid->visualRect(grid->Model()->index(row, 0)).center());
+    };
+    grid->hide();
+    ds.Last();
+    EXPECT_EQ(grid->currentIndex().row(), 199);
+    grid->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(rowShown(199));
+    EXPECT_FALSE(rowShown(0));
+    ds.First();
+    EXPECT_TRUE(rowShown(0));
+    EXPECT_FALSE(rowShown(199));
 }
