@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QTime>
 
+#include <array>
 #include <cmath>
 #include <tuple>
 #include <vector>
@@ -107,16 +108,26 @@ QJsonArray buildFields(const QList<FieldDef> &fields)
 }
 
 // A dataset sends the same field list with every save, and building it costs more than the rows
-// of a small change; the last list written on this thread is kept and shared.
+// of a small change; the last few lists written on this thread are kept and shared, so that
+// screens saving in turn keep theirs.
 QJsonArray encodeFields(const QList<FieldDef> &fields)
 {
-    thread_local QList<FieldDef> lastFields;
-    thread_local QJsonArray lastArray;
-    if (lastArray.isEmpty() || fields != lastFields) {
-        lastArray = buildFields(fields);
-        lastFields = fields;
+    struct Written {
+        QList<FieldDef> fields;
+        QJsonArray array;
+    };
+    constexpr size_t kKept = 4;
+    thread_local std::array<Written, kKept> written;
+    thread_local size_t next = 0;
+    for (const Written &entry : written) {
+        if (!entry.array.isEmpty() && entry.fields == fields)
+            return entry.array;
     }
-    return lastArray;
+    Written &entry = written[next];
+    next = (next + 1) % kKept;
+    entry.array = buildFields(fields);
+    entry.fields = fields;
+    return entry.array;
 }
 
 QJsonArray encodeRow(const QList<FieldDef> &fields, const Row &row)
