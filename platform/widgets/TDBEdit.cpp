@@ -93,13 +93,22 @@ void TDBEdit::applyMask()
     int length = 0;
     m_digitsOnly = false;
     if (field) {
-        length = maskPositions(field->EditMask, m_digitsOnly);
+        if (!m_maskKnown || field->EditMask != m_maskText) {
+            m_maskText = field->EditMask;
+            m_maskLength = maskPositions(m_maskText, m_maskDigitsOnly);
+            m_maskKnown = true;
+        }
+        length = m_maskLength;
+        m_digitsOnly = m_maskDigitsOnly;
         if (length == 0 && field->DataType() == FieldType::String)
             length = field->Size();
-        setAlignment(field->DataType() == FieldType::Float ||
-                             field->DataType() == FieldType::Integer
-                         ? Qt::AlignRight | Qt::AlignVCenter
-                         : Qt::AlignLeft | Qt::AlignVCenter);
+        const Qt::Alignment wanted =
+            field->DataType() == FieldType::Float || field->DataType() == FieldType::Integer
+                ? Qt::AlignRight | Qt::AlignVCenter
+                : Qt::AlignLeft | Qt::AlignVCenter;
+        // Setting it repaints the edit even when nothing changes.
+        if (alignment() != wanted)
+            setAlignment(wanted);
     }
     const int maximum = length > 0 ? length : 32767;
     // Setting the length sets the text again, which would drop the user's selection.

@@ -82,6 +82,12 @@ private:
     bool m_modified = false;
     bool m_showing = false;
     bool m_digitsOnly = false;
+    // The field's mask as last read, kept parsed: records are shown far more often than masks
+    // change.
+    QString m_maskText;
+    int m_maskLength = 0;
+    bool m_maskDigitsOnly = false;
+    bool m_maskKnown = false;
     QString m_lastText;
 };
 
