@@ -2,16 +2,17 @@
 
 namespace Cli_Ngc27451 {
 
-// Switching the filter off and on again runs every tax row through the filter against the
-// branch that is now current; the first positioning on a branch after a load is what switches it
-// on at all. A list without branches positions on none, so until a branch is listed every tax
-// row shows.
+// Every tax row runs through the filter again against the branch that is now current; the first
+// positioning on a branch after a load is what switches the filter on at all. A list without
+// branches positions on none, so until a branch is listed every tax row shows.
 void TfrmInfoPlanNeg::cdsFilialImpAfterScroll(ngc::TClientDataSet &dataSet)
 {
     if (dataSet.IsEmpty())
         return;
-    cdsDescImp.SetFiltered(false);
-    cdsDescImp.SetFiltered(true);
+    if (cdsDescImp.Filtered())
+        cdsDescImp.Refilter();
+    else
+        cdsDescImp.SetFiltered(true);
 }
 
 // Branch codes are compared exactly as they are stored: case, blanks and length all count.

@@ -231,6 +231,16 @@ void TClientDataSet::Impl::moveTo(int position, bool force)
     fireEvent(q.AfterScroll);
 }
 
+void TClientDataSet::Impl::showFirstOf(std::vector<int> newVisible)
+{
+    visible = std::move(newVisible);
+    bof = true;
+    eof = visible.empty();
+    current = visible.empty() ? -1 : 0;
+    notifyData(nullptr);
+    fireEvent(q.AfterScroll);
+}
+
 void TClientDataSet::Impl::removeRecord(int recordIndex)
 {
     records.erase(records.begin() + recordIndex);
@@ -678,12 +688,15 @@ void TClientDataSet::SetFiltered(bool on)
     }
     if (!d->active)
         return;
-    d->visible = std::move(visible);
-    d->bof = true;
-    d->eof = d->visible.empty();
-    d->current = d->visible.empty() ? -1 : 0;
-    d->notifyData(nullptr);
-    d->fireEvent(AfterScroll);
+    d->showFirstOf(std::move(visible));
+}
+
+void TClientDataSet::Refilter()
+{
+    if (!d->filtered || !d->active)
+        return;
+    d->checkBrowseMode();
+    d->showFirstOf(d->computeVisible(d->records));
 }
 
 int TClientDataSet::ChangeCount() const

@@ -98,6 +98,10 @@ public:
     FilterEvent OnFilterRecord;
     bool Filtered() const;
     void SetFiltered(bool on);
+    // While Filtered is on, runs the filter again over every record (for a filter that compares
+    // with something that changed elsewhere) and moves to the first visible one, as switching it
+    // off and on would, but telling the controls once. Does nothing while it is off.
+    void Refilter();
 
     // Change log: every post and delete adds an entry. Delta holds exactly the unsent changes with
     // whole rows, in the order the records were first changed: one entry per record, the net

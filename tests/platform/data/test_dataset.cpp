@@ -515,3 +515,53 @@ TEST(DataSet, EmptyDataSetDropsRecordsAndLog)
     EXPECT_EQ(ds.ChangeCount(), 0);
     EXPECT_EQ(ds.State(), DataSetState::Browse);
 }
+
+// Refiltering after what the filter compares with changed: the view, the position and the
+// events come out as after switching the filter off and on, but the controls hear of it once.
+TEST(DataSet, RefilterRunsTheFilterAgainAndTellsOnce)
+{
+    TClientDataSet ds;
+    TDataSource source(QStringLiteral("dts"), &ds);
+    ds.SetData(instalments({{"30", 10}, {"60", 20}, {"90", 70}, {"95", 0}}));
+    double limit = 50;
+    ds.OnFilterRecord = [&](TClientDataSet &self) {
+        return self.FieldByName("VRPERC").AsFloat() < limit;
+    };
+    int scrolls = 0;
+    int told = 0;
+    ds.AfterScroll = [&](TClientDataSet &) { ++scrolls; };
+    source.OnDataChange = [&](TDataSource &, TField *field) { told += field ? 0 : 1; };
+
+    limit = 15;
+    ds.Refilter();
+    EXPECT_EQ(column(ds), QStringList({"30", "60", "90", "95"})) << "off: nothing happens";
+    EXPECT_EQ(scrolls + told, 0);
+
+    ds.SetFiltered(true);
+    ds.Last();
+    scrolls = told = 0;
+    limit = 25;
+    ds.Refilter();
+    EXPECT_TRUE(ds.Filtered());
+    EXPECT_EQ(column(ds), QStringList({"30", "60", "95"}));
+    EXPECT_EQ(ds.RecNo(), 1);
+    EXPECT_EQ(ds.FieldByName("NRDIAS").AsString(), "30");
+    EXPECT_EQ(scrolls, 1);
+    EXPECT_EQ(told, 1);
+
+    // A changed record being edited is posted first, and then filtered like the others.
+    ds.Edit();
+    ds.FieldByName("VRPERC").SetValue(5.0);
+    limit = 6;
+    ds.Refilter();
+    EXPECT_EQ(ds.State(), DataSetState::Browse);
+    EXPECT_EQ(ds.ChangeCount(), 1);
+    EXPECT_EQ(column(ds), QStringList({"30", "95"}));
+
+    // A filter that fails leaves the view as it was.
+    ds.Last();
+    ds.OnFilterRecord = [](TClientDataSet &) -> bool { throw SilentAbort(); };
+    EXPECT_THROW(ds.Refilter(), SilentAbort);
+    EXPECT_TRUE(ds.Filtered());
+    EXPECT_EQ(column(ds), QStringList({"30", "95"}));
+}
