@@ -8,7 +8,7 @@
 //
 // --port drives a server that is already running (throughput only) instead of starting one.
 // NGC_TEST_PG_URL, when set, repeats the throughput phase on PostgreSQL.
-#include "AppServerProcess.h"
+#include <support/AppServerProcess.h>
 
 #include <net/TNetConnection.h>
 

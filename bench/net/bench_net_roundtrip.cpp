@@ -1,7 +1,7 @@
 // One blocking remote call against a bare HTTP POST on the same loopback endpoint, so the ratio
 // shows what the connection adds (request building, JSON encoding and decoding, reply checks);
 // then the same cheap call against the real application server.
-#include "AppServerProcess.h"
+#include <support/AppServerProcess.h>
 
 #include <net/TNetConnection.h>
 

@@ -2,10 +2,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <support/AppServerProcess.h>
 
 namespace {
 
@@ -101,46 +102,9 @@ TEST(NgcHost, ScreenshotWithAnUnreachableSharedDatabaseSaysSoAndFails)
 #endif
 
 #if defined(NGC_MODULE_PATH) && defined(NGC_APPSERVER_PATH)
-// The application server with its demo data in memory, on a free loopback port, for as long as
-// the object lives.
-class DemoServer {
-public:
-    DemoServer()
-    {
-        m_process.start(QStringLiteral(NGC_APPSERVER_PATH),
-                        {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
-                         QStringLiteral("--db"), QStringLiteral("sqlite::memory:"),
-                         QStringLiteral("--seed"), QStringLiteral("demo")});
-        const QRegularExpression listening(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
-        QByteArray out;
-        while (m_port == 0 && m_process.waitForReadyRead(10000)) {
-            out += m_process.readAllStandardOutput();
-            const auto match = listening.match(QString::fromUtf8(out));
-            if (match.hasMatch())
-                m_port = match.captured(1).toInt();
-        }
-    }
-    ~DemoServer()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000)) {
-            m_process.kill();
-            m_process.waitForFinished();
-        }
-    }
-    DemoServer(const DemoServer &) = delete;
-    DemoServer &operator=(const DemoServer &) = delete;
-    int port() const { return m_port; }
-
-private:
-    QProcess m_process;
-    int m_port = 0;
-};
-
 TEST(NgcHost, ScreenshotOfTheDemoItemWritesEveryPage)
 {
-    DemoServer server;
-    ASSERT_GT(server.port(), 0) << "the application server did not start";
+    const AppServerProcess server(QStringLiteral(NGC_APPSERVER_PATH));
     QTemporaryDir dir;
     const HostRun run =
         runHost({QStringLiteral("--module"), QStringLiteral(NGC_MODULE_PATH),

@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -12,9 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <stdexcept>
-#include <thread>
 
 namespace behaviour {
 
@@ -49,54 +46,16 @@ QString AppServer::program()
 }
 
 AppServer::AppServer()
+    : m_server(program(), {QStringLiteral("--db"), QStringLiteral("sqlite:") + dbPath(),
+                           QStringLiteral("--seed"), QStringLiteral("demo")})
 {
-    const QString output = m_dir.filePath(QStringLiteral("stdout"));
-    m_process.setStandardOutputFile(output);
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(program(), {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
-                                QStringLiteral("--db"), QStringLiteral("sqlite:") + dbPath(),
-                                QStringLiteral("--seed"), QStringLiteral("demo")});
-    if (!m_process.waitForStarted(10000))
-        throw std::runtime_error("cannot start " + program().toStdString());
-
-    const QByteArray prefix = "listening on 127.0.0.1:";
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (m_port == 0) {
-        QFile file(output);
-        if (file.open(QIODevice::ReadOnly)) {
-            const QByteArray line = file.readLine();
-            if (line.endsWith('\n')) {
-                if (!line.startsWith(prefix))
-                    throw std::runtime_error("unexpected first line: " + line.toStdString());
-                m_port = line.mid(prefix.size()).trimmed().toInt();
-                break;
-            }
-        }
-        if (m_process.state() == QProcess::NotRunning ||
-            std::chrono::steady_clock::now() > deadline)
-            throw std::runtime_error("the application server did not start");
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
 }
 
-AppServer::~AppServer()
-{
-    m_process.terminate();
-    if (!m_process.waitForFinished(10000)) {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-}
+AppServer::~AppServer() = default;
 
 QString AppServer::dbPath() const
 {
     return m_dir.filePath(QStringLiteral("demo.db"));
-}
-
-void AppServer::kill()
-{
-    m_process.kill();
-    m_process.waitForFinished(5000);
 }
 
 void AppServer::exec(const QString &sql, const QVariantList &values)
@@ -124,7 +83,7 @@ QJsonValue AppServer::call(const QString &object, const QString &method,
     auto hook = ngc::TNetConnection::setTraceHook({});
     ngc::TNetConnection connection(object);
     connection.SetHost(QStringLiteral("127.0.0.1"));
-    connection.setPort(m_port);
+    connection.setPort(port());
     connection.Open();
     QJsonValue reply;
     try {

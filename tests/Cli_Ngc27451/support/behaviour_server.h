@@ -2,9 +2,9 @@
 
 #include <data/DataPacket.h>
 #include <net/TNetConnection.h>
+#include <support/AppServerProcess.h>
 
 #include <QList>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -43,10 +43,10 @@ public:
     AppServer(const AppServer &) = delete;
     AppServer &operator=(const AppServer &) = delete;
 
-    int port() const { return m_port; }
+    int port() const { return m_server.port(); }
     QString dbPath() const;
     // Stops the server at once, as a crash or a lost network would.
-    void kill();
+    void kill() { m_server.kill(); }
 
     // Changes the stored data behind the server's back (the file is shared in WAL mode), for
     // the cases the demo data does not hold.
@@ -63,8 +63,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QProcess m_process;
-    int m_port = 0;
+    AppServerProcess m_server;
 };
 
 // Every remote call of the process while it lives, in order (the connection's trace hook).

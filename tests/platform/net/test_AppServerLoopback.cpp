@@ -1,6 +1,6 @@
 // The client against the real application server over loopback: every remote method with the
 // demo item's keys, each data part loaded into a dataset of the layout the screen declares.
-#include "AppServerProcess.h"
+#include <support/AppServerProcess.h>
 
 #include <net/CheckResultServ.h>
 #include <net/TNetConnection.h>

@@ -77,6 +77,12 @@ public:
 
     int port() const { return m_port; }
     qint64 pid() const { return m_process.processId(); }
+    // Stops the server at once, as a crash or a lost network would.
+    void kill()
+    {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
 
 private:
     QTemporaryDir m_dir;
