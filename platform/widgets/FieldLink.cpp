@@ -1,8 +1,11 @@
 #include "FieldLink.h"
 
+#include <data/EditMask.h>
 #include <data/TClientDataSet.h>
 #include <data/TField.h>
 #include <host/HostServices.h>
+
+#include <QLocale>
 
 namespace ngc {
 
@@ -79,6 +82,32 @@ void FieldLink::updateData()
 {
     if (m_write)
         m_write();
+}
+
+bool FieldAcceptsChar(const TField &field, QChar ch)
+{
+    const EditMask mask(field.EditMask);
+    if (!mask.isEmpty()) {
+        bool digitsOnly = true;
+        for (const EditMask::Position &position : mask.positions())
+            if (position.kind != EditMask::Kind::Digit)
+                digitsOnly = false;
+        if (digitsOnly)
+            return ch.isDigit();
+    }
+    const QLocale locale;
+    switch (field.DataType()) {
+    case FieldType::Float:
+        return ch.isDigit() || QString(ch) == locale.decimalPoint() || ch == QLatin1Char('+') ||
+               ch == QLatin1Char('-') || ch == QLatin1Char('e') || ch == QLatin1Char('E');
+    case FieldType::Integer:
+        return ch.isDigit() || ch == QLatin1Char('+') || ch == QLatin1Char('-');
+    case FieldType::String:
+    case FieldType::DateTime:
+    case FieldType::Boolean:
+        break;
+    }
+    return true;
 }
 
 } // namespace ngc

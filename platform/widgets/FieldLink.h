@@ -67,4 +67,8 @@ private:
     bool m_writing = false;
 };
 
+// Whether a character typed into a control may become part of the field's text: a mask of digit
+// positions takes digits only, a number field only what a number is written with.
+bool FieldAcceptsChar(const TField &field, QChar ch);
+
 } // namespace ngc

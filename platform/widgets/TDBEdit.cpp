@@ -6,7 +6,6 @@
 #include <host/HostServices.h>
 
 #include <QKeyEvent>
-#include <QLocale>
 
 namespace ngc {
 
@@ -70,21 +69,7 @@ bool TDBEdit::acceptsChar(QChar ch) const
     if (m_digitsOnly)
         return ch.isDigit();
     const TField *field = Field();
-    if (!field)
-        return true;
-    const QLocale locale;
-    switch (field->DataType()) {
-    case FieldType::Float:
-        return ch.isDigit() || QString(ch) == locale.decimalPoint() || ch == QLatin1Char('+') ||
-               ch == QLatin1Char('-') || ch == QLatin1Char('e') || ch == QLatin1Char('E');
-    case FieldType::Integer:
-        return ch.isDigit() || ch == QLatin1Char('+') || ch == QLatin1Char('-');
-    case FieldType::String:
-    case FieldType::DateTime:
-    case FieldType::Boolean:
-        break;
-    }
-    return true;
+    return !field || FieldAcceptsChar(*field, ch);
 }
 
 void TDBEdit::applyMask()

@@ -5,12 +5,12 @@
 #include <data/TField.h>
 #include <host/HostServices.h>
 #include <host/HostUi.h>
+#include <widgets/FieldLink.h>
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QLocale>
 #include <QStyledItemDelegate>
 
 namespace ngc {
@@ -325,30 +325,7 @@ void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &prev
 bool TDBGrid::acceptsChar(int column, QChar ch) const
 {
     const TField *field = m_model->FieldAt(column);
-    if (!field)
-        return false;
-    const EditMask mask(field->EditMask);
-    if (!mask.isEmpty()) {
-        bool digitsOnly = true;
-        for (const EditMask::Position &position : mask.positions())
-            if (position.kind != EditMask::Kind::Digit)
-                digitsOnly = false;
-        if (digitsOnly)
-            return ch.isDigit();
-    }
-    const QLocale locale;
-    switch (field->DataType()) {
-    case FieldType::Float:
-        return ch.isDigit() || QString(ch) == locale.decimalPoint() || ch == QLatin1Char('+') ||
-               ch == QLatin1Char('-') || ch == QLatin1Char('e') || ch == QLatin1Char('E');
-    case FieldType::Integer:
-        return ch.isDigit() || ch == QLatin1Char('+') || ch == QLatin1Char('-');
-    case FieldType::String:
-    case FieldType::DateTime:
-    case FieldType::Boolean:
-        break;
-    }
-    return true;
+    return field && FieldAcceptsChar(*field, ch);
 }
 
 bool TDBGrid::startEditing()
