@@ -1,4 +1,6 @@
 #include "DataPacket.h"
+
+#include "ColumnCache.h"
 #include "PacketCodec.h"
 
 #include <QDate>
@@ -62,7 +64,7 @@ QString dateTimeText(const QDateTime &value)
 {
     const QDateTime local = value.timeSpec() == Qt::LocalTime ? value : value.toLocalTime();
     return local.toString(local.time().msec() != 0 ? u"yyyy-MM-ddTHH:mm:ss.zzz"_s
-                                                    : u"yyyy-MM-ddTHH:mm:ss"_s);
+                                                   : u"yyyy-MM-ddTHH:mm:ss"_s);
 }
 
 // The wire form of one value. A value of another type than its column is converted the way the
@@ -182,8 +184,8 @@ QDateTime parseDateTime(const QString &text)
     const qsizetype length = text.size();
     if (length != 19 && length != 23)
         return {};
-    if (text[4] != u'-' || text[7] != u'-' || text[10] != u'T' || text[13] != u':'
-        || text[16] != u':' || (length == 23 && text[19] != u'.'))
+    if (text[4] != u'-' || text[7] != u'-' || text[10] != u'T' || text[13] != u':' ||
+        text[16] != u':' || (length == 23 && text[19] != u'.'))
         return {};
     bool ok = true;
     const int year = digits(text, 0, 4, ok);
@@ -255,7 +257,6 @@ QJsonArray requireArray(const QJsonObject &object, const QString &key)
     return it->toArray();
 }
 
-
 // Where a value sits, spelled out only when something is wrong with it: "row 3",
 // "change 2 old".
 struct Where {
@@ -271,84 +272,20 @@ struct Where {
     }
 };
 
-// Per column, the values already decoded, by their text. Packets repeat codes, names and dates
-// from row to row; sharing one QString or QDateTime for all of them saves building a local
-// date-time (which asks the system for its time zone every time) and, for strings, keeps one
-// allocation instead of thousands alive in the dataset. A column with too many distinct strings
-// stops being cached (it would only cost lookups); dates start over instead.
-class ColumnCache {
-public:
-    const QVariant *find(const QString &text, size_t hash) const
-    {
-        if (m_slots.empty())
-            return nullptr;
-        for (size_t i = hash & kMask;; i = (i + 1) & kMask) {
-            const Slot &slot = m_slots[i];
-            if (!slot.used)
-                return nullptr;
-            if (slot.hash == hash && slot.text == text)
-                return &slot.value;
-        }
-    }
-    void insert(const QString &text, size_t hash, const QVariant &value, bool startOverWhenFull)
-    {
-        if (m_disabled)
-            return;
-        if (m_slots.empty())
-            m_slots.resize(kSlots);
-        if (m_count >= kSlots / 2) {
-            if (!startOverWhenFull) {
-                m_disabled = true;
-                m_slots = std::vector<Slot>();
-                return;
-            }
-            m_slots.assign(kSlots, Slot{});
-            m_count = 0;
-        }
-        size_t i = hash & kMask;
-        while (m_slots[i].used)
-            i = (i + 1) & kMask;
-        m_slots[i] = Slot{hash, text, value, true};
-        ++m_count;
-    }
-
-    // FNV-1a: the texts are short, and this runs for every string of a packet.
-    static size_t hashOf(const QString &text)
-    {
-        size_t hash = 14695981039346656037ULL;
-        for (const QChar c : text) {
-            hash ^= c.unicode();
-            hash *= 1099511628211ULL;
-        }
-        return hash;
-    }
-
-private:
-    struct Slot {
-        size_t hash = 0;
-        QString text;
-        QVariant value;
-        bool used = false;
-    };
-    static constexpr size_t kSlots = 2048;
-    static constexpr size_t kMask = kSlots - 1;
-    std::vector<Slot> m_slots;
-    size_t m_count = 0;
-    bool m_disabled = false;
-};
+using TextCache = detail::ColumnCache<QString>;
 
 // Decodes one value for its column. An empty string is a null value: that is how every dataset
 // treats it, so it is normalised here once. Works on a QJsonValue and on an array element
 // reference alike, the latter without copying the element.
 template <typename Json>
-QVariant decodeValue(const FieldDef &def, const Json &value, const Where &where, ColumnCache &cache)
+QVariant decodeValue(const FieldDef &def, const Json &value, const Where &where, TextCache &cache)
 {
     const QJsonValue::Type type = value.type();
     if (type == QJsonValue::Null)
         return {};
     auto wrongKind = [&](const QString &expected) {
-        fail(u"%1, field %2: %3 where %4 was expected"_s.arg(where.text(), def.name,
-                                                              kindOf(type), expected));
+        fail(u"%1, field %2: %3 where %4 was expected"_s.arg(where.text(), def.name, kindOf(type),
+                                                             expected));
     };
     switch (def.type) {
     case FieldType::String: {
@@ -357,7 +294,7 @@ QVariant decodeValue(const FieldDef &def, const Json &value, const Where &where,
         const QString text = value.toString();
         if (text.isEmpty())
             return {};
-        const size_t hash = ColumnCache::hashOf(text);
+        const size_t hash = detail::columnHash(text);
         if (const QVariant *known = cache.find(text, hash))
             return *known;
         if (text.size() > effectiveSize(def))
@@ -376,7 +313,7 @@ QVariant decodeValue(const FieldDef &def, const Json &value, const Where &where,
         if (type != QJsonValue::String)
             wrongKind(u"a date-time"_s);
         const QString text = value.toString();
-        const size_t hash = ColumnCache::hashOf(text);
+        const size_t hash = detail::columnHash(text);
         if (const QVariant *known = cache.find(text, hash))
             return *known;
         const QDateTime dateTime = parseDateTime(text);
@@ -407,14 +344,14 @@ QVariant decodeValue(const FieldDef &def, const Json &value, const Where &where,
 }
 
 Row decodeRow(const QList<FieldDef> &fields, const QJsonValue &value, const Where &where,
-              std::vector<ColumnCache> &dates)
+              std::vector<TextCache> &dates)
 {
     if (!value.isArray())
         fail(u"%1: %2, not an array"_s.arg(where.text(), kindOf(value.type())));
     const QJsonArray array = value.toArray();
     if (array.size() != fields.size())
         fail(u"%1: %2 values for %3 fields"_s.arg(where.text(), QString::number(array.size()),
-                                                    QString::number(fields.size())));
+                                                  QString::number(fields.size())));
     Row row;
     row.reserve(fields.size());
     qsizetype i = 0;
@@ -511,7 +448,7 @@ DataPacket decodePacket(const QJsonValue &json)
     packet.fields = decodeFields(requireArray(object, u"fields"_s));
     const QJsonArray rows = requireArray(object, u"rows"_s);
     packet.rows.reserve(rows.size());
-    std::vector<ColumnCache> dates(static_cast<size_t>(packet.fields.size()));
+    std::vector<TextCache> dates(static_cast<size_t>(packet.fields.size()));
     qsizetype index = 0;
     for (auto it = rows.constBegin(); it != rows.constEnd(); ++it, ++index)
         packet.rows.append(decodeRow(packet.fields, *it, Where{"row", index}, dates));
@@ -525,7 +462,7 @@ DeltaPacket decodeDelta(const QJsonValue &json)
     delta.fields = decodeFields(requireArray(object, u"fields"_s));
     const QJsonArray changes = requireArray(object, u"changes"_s);
     delta.changes.reserve(changes.size());
-    std::vector<ColumnCache> dates(static_cast<size_t>(delta.fields.size()));
+    std::vector<TextCache> dates(static_cast<size_t>(delta.fields.size()));
     for (qsizetype i = 0; i < changes.size(); ++i) {
         const QString where = u"change %1"_s.arg(i + 1);
         const QJsonValue entry = changes.at(i);
@@ -548,9 +485,8 @@ DeltaPacket decodeDelta(const QJsonValue &json)
         } else {
             fail(u"%1: unknown op \"%2\""_s.arg(where, op));
         }
-        for (const auto &[key, needed, target] :
-             {std::tuple{"old", needsOld, &decoded.oldRow},
-              std::tuple{"new", needsNew, &decoded.newRow}}) {
+        for (const auto &[key, needed, target] : {std::tuple{"old", needsOld, &decoded.oldRow},
+                                                  std::tuple{"new", needsNew, &decoded.newRow}}) {
             const QJsonValue row = change.value(QLatin1StringView(key));
             if (needed && row.isUndefined())
                 fail(u"%1: %2 without \"%3\""_s.arg(where, op, QLatin1StringView(key)));

@@ -1,3 +1,4 @@
+#include "ColumnCache.h"
 #include "PacketCodec.h"
 
 #include <QJsonDocument>
@@ -28,66 +29,8 @@ public:
 
 private:
     // Values of a string or date-time column already decoded, keyed by their raw JSON bytes, so a
-    // repeated value costs a comparison instead of a conversion and an allocation. A column of
-    // too many distinct strings stops being cached; dates start over.
-    class ColumnCache {
-    public:
-        const QVariant *find(std::string_view raw, size_t hash) const
-        {
-            if (m_slots.empty())
-                return nullptr;
-            for (size_t i = hash & kMask;; i = (i + 1) & kMask) {
-                const Slot &slot = m_slots[i];
-                if (!slot.used)
-                    return nullptr;
-                if (slot.hash == hash && slot.raw == raw)
-                    return &slot.value;
-            }
-        }
-        void insert(std::string_view raw, size_t hash, const QVariant &value,
-                    bool startOverWhenFull)
-        {
-            if (m_disabled)
-                return;
-            if (m_slots.empty())
-                m_slots.resize(kSlots);
-            if (m_count >= kSlots / 2) {
-                m_slots.assign(startOverWhenFull ? kSlots : 0, Slot{});
-                m_count = 0;
-                if (!startOverWhenFull) {
-                    m_disabled = true;
-                    return;
-                }
-            }
-            size_t i = hash & kMask;
-            while (m_slots[i].used)
-                i = (i + 1) & kMask;
-            m_slots[i] = Slot{hash, std::string(raw), value, true};
-            ++m_count;
-        }
-        static size_t hashOf(std::string_view raw)
-        {
-            size_t hash = 14695981039346656037ULL;
-            for (const char c : raw) {
-                hash ^= static_cast<unsigned char>(c);
-                hash *= 1099511628211ULL;
-            }
-            return hash;
-        }
-
-    private:
-        struct Slot {
-            size_t hash = 0;
-            std::string raw;
-            QVariant value;
-            bool used = false;
-        };
-        static constexpr size_t kSlots = 2048;
-        static constexpr size_t kMask = kSlots - 1;
-        std::vector<Slot> m_slots;
-        size_t m_count = 0;
-        bool m_disabled = false;
-    };
+    // repeated value costs a comparison instead of a conversion and an allocation.
+    using ColumnCache = detail::ColumnCache<std::string>;
 
     // A scanned string: its raw bytes between the quotes and whether they hold escapes or bytes
     // beyond ASCII (which need decoding rather than a plain copy).
@@ -106,8 +49,8 @@ private:
     }
     void skipSpace()
     {
-        while (m_pos < m_end
-               && (*m_pos == ' ' || *m_pos == '\n' || *m_pos == '\r' || *m_pos == '\t'))
+        while (m_pos < m_end &&
+               (*m_pos == ' ' || *m_pos == '\n' || *m_pos == '\r' || *m_pos == '\t'))
             ++m_pos;
     }
     // A NUL byte is no end: only the end of the text is.
@@ -160,8 +103,8 @@ private:
 
     void literal(std::string_view word)
     {
-        if (static_cast<size_t>(m_end - m_pos) < word.size()
-            || std::string_view(m_pos, word.size()) != word)
+        if (static_cast<size_t>(m_end - m_pos) < word.size() ||
+            std::string_view(m_pos, word.size()) != word)
             syntaxError("invalid literal");
         m_pos += word.size();
     }
@@ -256,8 +199,8 @@ PacketReader::RawString PacketReader::scanString()
                 syntaxError("invalid UTF-8 in string");
             code = (code << 6) | (next & 0x3F);
         }
-        if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF)))
-            || (length == 4 && (code < 0x10000 || code > 0x10FFFF)))
+        if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
+            (length == 4 && (code < 0x10000 || code > 0x10FFFF)))
             syntaxError("invalid UTF-8 in string");
         m_pos += length;
     }
@@ -313,8 +256,8 @@ QString PacketReader::decodeString(const RawString &string) const
             const char16_t unit = hex4(p + 1);
             p += 4;
             if (QChar::isHighSurrogate(unit)) {
-                if (end - p < 7 || p[1] != '\\' || p[2] != 'u'
-                    || !QChar::isLowSurrogate(hex4(p + 3)))
+                if (end - p < 7 || p[1] != '\\' || p[2] != 'u' ||
+                    !QChar::isLowSurrogate(hex4(p + 3)))
                     fail(u"invalid JSON: unpaired surrogate in string"_s);
                 text += QChar(unit);
                 text += QChar(hex4(p + 3));
@@ -443,7 +386,7 @@ QVariant PacketReader::readValue(const FieldDef &def, ColumnCache &cache, qsizet
         const RawString string = scanString();
         if (string.raw.empty())
             return {};
-        const size_t hash = ColumnCache::hashOf(string.raw);
+        const size_t hash = columnHash(string.raw);
         if (const QVariant *known = cache.find(string.raw, hash))
             return *known;
         const QString text = decodeString(string);
@@ -486,8 +429,8 @@ QVariant PacketReader::readValue(const FieldDef &def, ColumnCache &cache, qsizet
             return QVariant(number);
         // A whole number written with a fraction or an exponent is still an integer.
         if (number != std::floor(number) || std::fabs(number) >= 9223372036854775808.0)
-            fail(u"row %1, field %2: %3 is not an integer"_s.arg(
-                QString::number(row + 1), def.name, QString::number(number, 'g', 17)));
+            fail(u"row %1, field %2: %3 is not an integer"_s.arg(QString::number(row + 1), def.name,
+                                                                 QString::number(number, 'g', 17)));
         return QVariant(static_cast<qint64>(number));
     }
     case FieldType::Boolean:
@@ -524,8 +467,8 @@ void PacketReader::readRows(DataPacket &packet)
         if (peek() != ']') {
             do {
                 if (count < width) {
-                    row.append(readValue(packet.fields[count], caches[static_cast<size_t>(count)],
-                                         index));
+                    row.append(
+                        readValue(packet.fields[count], caches[static_cast<size_t>(count)], index));
                 } else {
                     skipValue(2);
                 }

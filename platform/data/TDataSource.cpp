@@ -10,6 +10,17 @@ DataLink::~DataLink()
         m_source->removeLink(this);
 }
 
+bool DataLink::relinkTo(TDataSource *source)
+{
+    if (m_source == source)
+        return false;
+    if (source)
+        source->addLink(this);
+    else
+        m_source->removeLink(this);
+    return true;
+}
+
 TDataSource::TDataSource(QString name, TClientDataSet *dataSet) : m_name(std::move(name))
 {
     SetDataSet(dataSet);
@@ -67,8 +78,8 @@ static void forEachLink(const std::vector<DataLink *> &links, TDataSource *sourc
 {
     const std::vector<DataLink *> snapshot = links;
     for (DataLink *link : snapshot) {
-        if (std::find(links.begin(), links.end(), link) != links.end()
-            && link->linkedSource() == source)
+        if (std::find(links.begin(), links.end(), link) != links.end() &&
+            link->linkedSource() == source)
             call(link);
     }
 }

@@ -21,6 +21,8 @@ public:
     virtual ~DataLink();
     // The data source this link is registered with; null once it is removed or destroyed.
     TDataSource *linkedSource() const { return m_source; }
+    // Registers with another source (nullptr: with none); false when it already was with it.
+    bool relinkTo(TDataSource *source);
     // The dataset's state changed (inactive, browse, edit, insert).
     virtual void stateChanged() {}
     // A field of the current record changed (field set), or the whole current record must be

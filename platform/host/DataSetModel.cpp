@@ -3,6 +3,9 @@
 #include <data/TClientDataSet.h>
 #include <data/TField.h>
 
+#include <QHeaderView>
+#include <QTableView>
+
 namespace ngc {
 
 DataSetModel::DataSetModel(TClientDataSet *dataSet, bool checkable, QObject *parent)
@@ -98,6 +101,19 @@ void DataSetModel::toggle(int row)
 {
     if (row >= 0 && row < m_rows)
         setChecked(row, !m_checked.at(row));
+}
+
+void setUpListTable(QTableView *table, DataSetModel *model)
+{
+    table->setObjectName(QStringLiteral("tblLista"));
+    table->setModel(model);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setTabKeyNavigation(false);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->resizeColumnsToContents();
 }
 
 } // namespace ngc

@@ -3,6 +3,8 @@
 #include <QAbstractTableModel>
 #include <QList>
 
+class QTableView;
+
 namespace ngc {
 
 class TClientDataSet;
@@ -40,5 +42,9 @@ private:
     QList<int> m_fields;
     QList<bool> m_checked;
 };
+
+// Sets up a dialog's list over the model: whole rows selected one at a time, not editable, Tab
+// leaving the list, columns sized to their contents.
+void setUpListTable(QTableView *table, DataSetModel *model);
 
 } // namespace ngc

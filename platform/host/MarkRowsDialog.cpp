@@ -6,7 +6,6 @@
 #include <data/TField.h>
 
 #include <QDialogButtonBox>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTableView>
@@ -26,15 +25,7 @@ MarkRowsDialog::MarkRowsDialog(TClientDataSet *dataSet, const QString &keyField,
         m_model->setChecked(row, marked.contains(m_keys.last()));
     }
 
-    m_table->setObjectName(QStringLiteral("tblLista"));
-    m_table->setModel(m_model);
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->setTabKeyNavigation(false);
-    m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->resizeColumnsToContents();
+    setUpListTable(m_table, m_model);
     m_table->installEventFilter(this);
     if (m_model->rowCount() > 0)
         m_table->setCurrentIndex(m_model->index(0, 0));

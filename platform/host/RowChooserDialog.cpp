@@ -5,7 +5,6 @@
 #include <data/TClientDataSet.h>
 
 #include <QDialogButtonBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -20,15 +19,7 @@ RowChooserDialog::RowChooserDialog(TClientDataSet *dataSet, const QString &title
 {
     setObjectName(QStringLiteral("RowChooserDialog"));
     setWindowTitle(title);
-    m_table->setObjectName(QStringLiteral("tblLista"));
-    m_table->setModel(m_model);
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->setTabKeyNavigation(false);
-    m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->resizeColumnsToContents();
+    setUpListTable(m_table, m_model);
     connect(m_table, &QAbstractItemView::activated, this, &RowChooserDialog::choose);
     connect(m_table, &QAbstractItemView::doubleClicked, this, &RowChooserDialog::choose);
 

@@ -18,12 +18,8 @@ FieldLink::~FieldLink() = default;
 
 void FieldLink::SetDataSource(TDataSource *source)
 {
-    if (linkedSource() == source)
+    if (!relinkTo(source))
         return;
-    if (linkedSource())
-        linkedSource()->removeLink(this);
-    if (source)
-        source->addLink(this);
     guarded(m_show);
 }
 

@@ -47,12 +47,8 @@ TDBNavigator::~TDBNavigator() = default;
 
 void TDBNavigator::SetDataSource(TDataSource *source)
 {
-    if (linkedSource() == source)
+    if (!relinkTo(source))
         return;
-    if (linkedSource())
-        linkedSource()->removeLink(this);
-    if (source)
-        source->addLink(this);
     updateButtons();
 }
 

@@ -11,12 +11,8 @@ TDataSetModel::~TDataSetModel() = default;
 
 void TDataSetModel::SetDataSource(TDataSource *source)
 {
-    if (linkedSource() == source)
+    if (!relinkTo(source))
         return;
-    if (linkedSource())
-        linkedSource()->removeLink(this);
-    if (source)
-        source->addLink(this);
     refresh(true);
 }
 
