@@ -6,7 +6,7 @@ NGC_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # Exactly the Debian packages the project builds, tests and runs with.
 NGC_PACKAGES=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql fonts-dejavu-core fonts-dejavu-extra
+    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libqt6sql6-psql fonts-dejavu-core fonts-dejavu-extra
     libcpp-httplib-dev libssl-dev zlib1g-dev libbrotli-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     postgresql

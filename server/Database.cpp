@@ -1,13 +1,19 @@
 #include "Database.h"
 
+#include "SqliteStatement.h"
+
 #include <QCoreApplication>
 #include <QRegularExpression>
 #include <QSqlError>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <sqlite3.h>
+
 #include <atomic>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -23,14 +29,27 @@ std::atomic<quint64> g_nextThreadId{1};
 // ones are dropped and the cache starts over.
 constexpr qsizetype kMaxPreparedPerConnection = 64;
 
+// What one connection keeps between requests, by SQL text: the statements prepared through Qt
+// and, on SQLite, those compiled on its own handle. Both must be gone before the connection
+// closes.
+struct ConnectionStatements {
+    std::unordered_map<QString, QSqlQuery> queries;
+    std::unordered_map<QString, std::unique_ptr<SqliteStatement>> sqlite;
+    // The connection's SQLite handle, looked up once; null on another driver.
+    sqlite3 *handle = nullptr;
+    bool handleKnown = false;
+};
+
 // Connections are named per database object and per thread; the names opened by a thread are
 // removed when it ends, which is the only place where Qt allows it for that connection. The
 // statements prepared on a connection go with it, and before it.
 struct ThreadConnections {
     quint64 threadId = g_nextThreadId++;
     std::vector<QString> names;
-    // By connection name, then SQL text.
-    std::unordered_map<QString, std::unordered_map<QString, QSqlQuery>> prepared;
+    // The connection name of each database object on this thread, made once.
+    std::unordered_map<quint64, QString> nameOf;
+    // By connection name.
+    std::unordered_map<QString, ConnectionStatements> prepared;
     ~ThreadConnections()
     {
         prepared.clear();
@@ -40,9 +59,16 @@ struct ThreadConnections {
 };
 thread_local ThreadConnections t_connections;
 
-QString connectionName(quint64 databaseId)
+const QString &connectionName(quint64 databaseId)
 {
-    return QStringLiteral("ngc-server-%1-%2").arg(databaseId).arg(t_connections.threadId);
+    auto found = t_connections.nameOf.find(databaseId);
+    if (found == t_connections.nameOf.end())
+        found = t_connections.nameOf
+                    .emplace(databaseId, QStringLiteral("ngc-server-%1-%2")
+                                             .arg(databaseId)
+                                             .arg(t_connections.threadId))
+                    .first;
+    return found->second;
 }
 
 void execOrThrow(QSqlDatabase &db, const QString &sql)
@@ -96,6 +122,12 @@ DatabaseUrl DatabaseUrl::parse(const QString &url)
                                 url.toStdString());
 }
 
+void Database::configureSqlite()
+{
+    sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
+    sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+}
+
 Database::Database(const QString &url) : m_url(DatabaseUrl::parse(url)), m_id(g_nextDatabaseId++)
 {
     if (m_url.kind == DatabaseUrl::Kind::SQLite && m_url.memory) {
@@ -110,6 +142,7 @@ Database::Database(const QString &url) : m_url(DatabaseUrl::parse(url)), m_id(g_
 Database::~Database()
 {
     const QString own = connectionName(m_id);
+    t_connections.nameOf.erase(m_id);
     auto &names = t_connections.names;
     t_connections.prepared.erase(own);
     for (auto it = names.begin(); it != names.end();) {
@@ -201,7 +234,7 @@ void Database::Session::discard()
 
 QSqlQuery &Database::prepared(QSqlDatabase &db, const QString &sql)
 {
-    auto &statements = t_connections.prepared[db.connectionName()];
+    auto &statements = t_connections.prepared[db.connectionName()].queries;
     const auto found = statements.find(sql);
     if (found != statements.end())
         return found->second;
@@ -217,8 +250,31 @@ QSqlQuery &Database::prepared(QSqlDatabase &db, const QString &sql)
 void Database::forgetPrepared(QSqlDatabase &db, const QString &sql)
 {
     const auto statements = t_connections.prepared.find(db.connectionName());
-    if (statements != t_connections.prepared.end())
-        statements->second.erase(sql);
+    if (statements != t_connections.prepared.end()) {
+        statements->second.queries.erase(sql);
+        statements->second.sqlite.erase(sql);
+    }
+}
+
+SqliteStatement *Database::sqliteStatement(QSqlDatabase &db, const QString &sql)
+{
+    ConnectionStatements &connection = t_connections.prepared[db.connectionName()];
+    if (!connection.handleKnown) {
+        const QVariant handle = db.driver()->handle();
+        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+            connection.handle = *static_cast<sqlite3 *const *>(handle.constData());
+        connection.handleKnown = true;
+    }
+    if (!connection.handle)
+        return nullptr;
+    auto &statements = connection.sqlite;
+    const auto found = statements.find(sql);
+    if (found != statements.end())
+        return found->second.get();
+    if (static_cast<qsizetype>(statements.size()) >= kMaxPreparedPerConnection)
+        statements.clear();
+    auto statement = std::make_unique<SqliteStatement>(connection.handle, sql);
+    return statements.emplace(sql, std::move(statement)).first->second.get();
 }
 
 } // namespace ngc

@@ -28,6 +28,36 @@ void appendEscapedUnit(QByteArray &text, char16_t unit)
     text.append(escaped, sizeof escaped);
 }
 
+// A quote, a backslash or a control character, as QJsonDocument escapes it.
+void appendEscapedAscii(QByteArray &text, char unit)
+{
+    switch (unit) {
+    case '"':
+        text.append("\\\"");
+        return;
+    case '\\':
+        text.append("\\\\");
+        return;
+    case '\b':
+        text.append("\\b");
+        return;
+    case '\f':
+        text.append("\\f");
+        return;
+    case '\n':
+        text.append("\\n");
+        return;
+    case '\r':
+        text.append("\\r");
+        return;
+    case '\t':
+        text.append("\\t");
+        return;
+    default:
+        appendEscapedUnit(text, static_cast<char16_t>(unit));
+    }
+}
+
 void appendUtf8(QByteArray &text, char32_t code)
 {
     if (code < 0x800) {
@@ -41,6 +71,48 @@ void appendUtf8(QByteArray &text, char32_t code)
         text.append(static_cast<char>(0x80 | ((code >> 6) & 0x3f)));
     }
     text.append(static_cast<char>(0x80 | (code & 0x3f)));
+}
+
+// Well-formed UTF-8 (RFC 3629): no overlong forms, no surrogates, nothing past U+10FFFF. Bytes
+// that pass are copied into a reply as they are; what a decoder makes of others is its own
+// choice, so they are left to the caller.
+bool isValidUtf8(QByteArrayView bytes)
+{
+    const auto *at = reinterpret_cast<const unsigned char *>(bytes.data());
+    const auto *const end = at + bytes.size();
+    while (at != end) {
+        const unsigned char lead = *at++;
+        if (lead < 0x80)
+            continue;
+        int following = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xbf;
+        if (lead >= 0xc2 && lead <= 0xdf) {
+            following = 1;
+        } else if (lead >= 0xe0 && lead <= 0xef) {
+            following = 2;
+            if (lead == 0xe0)
+                low = 0xa0;
+            else if (lead == 0xed)
+                high = 0x9f;
+        } else if (lead >= 0xf0 && lead <= 0xf4) {
+            following = 3;
+            if (lead == 0xf0)
+                low = 0x90;
+            else if (lead == 0xf4)
+                high = 0x8f;
+        } else {
+            return false;
+        }
+        if (end - at < following || *at < low || *at > high)
+            return false;
+        ++at;
+        for (int i = 1; i < following; ++i, ++at) {
+            if (*at < 0x80 || *at > 0xbf)
+                return false;
+        }
+    }
+    return true;
 }
 
 const char *typeName(FieldType type)
@@ -122,43 +194,41 @@ void JsonWriter::string(QStringView text)
             continue;
         }
         const char16_t unit = *at++;
-        switch (unit) {
-        case u'"':
-            m_text.append("\\\"");
-            break;
-        case u'\\':
-            m_text.append("\\\\");
-            break;
-        case u'\b':
-            m_text.append("\\b");
-            break;
-        case u'\f':
-            m_text.append("\\f");
-            break;
-        case u'\n':
-            m_text.append("\\n");
-            break;
-        case u'\r':
-            m_text.append("\\r");
-            break;
-        case u'\t':
-            m_text.append("\\t");
-            break;
-        default:
-            if (unit < 0x20) {
-                appendEscapedUnit(m_text, unit);
-            } else if (QChar::isHighSurrogate(unit) && at != end && QChar::isLowSurrogate(*at)) {
-                appendUtf8(m_text, QChar::surrogateToUcs4(unit, *at));
-                ++at;
-            } else if (QChar::isSurrogate(unit)) {
-                // Half a pair has no UTF-8 form; JSON can still carry it escaped.
-                appendEscapedUnit(m_text, unit);
-            } else {
-                appendUtf8(m_text, unit);
-            }
+        if (unit < 0x80) {
+            appendEscapedAscii(m_text, static_cast<char>(unit));
+        } else if (QChar::isHighSurrogate(unit) && at != end && QChar::isLowSurrogate(*at)) {
+            appendUtf8(m_text, QChar::surrogateToUcs4(unit, *at));
+            ++at;
+        } else if (QChar::isSurrogate(unit)) {
+            // Half a pair has no UTF-8 form; JSON can still carry it escaped.
+            appendEscapedUnit(m_text, unit);
+        } else {
+            appendUtf8(m_text, unit);
         }
     }
     m_text.append('"');
+}
+
+bool JsonWriter::stringFromUtf8(QByteArrayView utf8)
+{
+    if (!isValidUtf8(utf8))
+        return false;
+    const char *at = utf8.data();
+    const char *const end = at + utf8.size();
+    m_text.append('"');
+    while (at != end) {
+        const char *plain = at;
+        while (plain != end && static_cast<unsigned char>(*plain) >= 0x20 && *plain != '"' &&
+               *plain != '\\')
+            ++plain;
+        m_text.append(at, plain - at);
+        at = plain;
+        if (at == end)
+            break;
+        appendEscapedAscii(m_text, *at++);
+    }
+    m_text.append('"');
+    return true;
 }
 
 void JsonWriter::value(const QJsonValue &value)

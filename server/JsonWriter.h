@@ -29,6 +29,9 @@ public:
     // in the shortest form that reads back exactly; what is no finite number as null.
     void number(double value);
     void string(QStringView text);
+    // Writes the text these bytes hold, as string() would, when they are well-formed UTF-8 (a
+    // leading byte-order mark is part of the text); otherwise writes nothing and returns false.
+    [[nodiscard]] bool stringFromUtf8(QByteArrayView utf8);
     void value(const QJsonValue &value);
     // The codec's date-time text: local time, milliseconds only when there are any; null when
     // invalid.

@@ -2,6 +2,7 @@
 
 #include "Database.h"
 #include "JsonWriter.h"
+#include "SqliteStatement.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -41,20 +42,32 @@ void checkColumns(QSqlQuery &query, const QList<FieldDef> &layout)
     }
 }
 
-// Whether a stored date-time is already the text the wire carries ("2026-12-08T00:00:00", a
-// valid date and time). Such text is sent as it is: the round trip through a local QDateTime
-// costs more than the rest of the row, and would move a time that falls in a daylight-saving gap.
-bool isWireDateTime(const QString &text)
+char16_t unitAt(QStringView text, int i)
 {
-    if (text.size() != 19 || text[4] != u'-' || text[7] != u'-' || text[10] != u'T' ||
-        text[13] != u':' || text[16] != u':')
+    return text[i].unicode();
+}
+
+char16_t unitAt(QByteArrayView text, int i)
+{
+    return static_cast<unsigned char>(text[i]);
+}
+
+// Whether a stored date-time is already the text the wire carries ("2026-12-08T00:00:00", a
+// valid date and time), in Qt's form of the text (UTF-16) or SQLite's own (UTF-8). Such text is
+// sent as it is: the round trip through a local QDateTime costs more than the rest of the row,
+// and would move a time that falls in a daylight-saving gap.
+template <typename Text>
+bool isWireDateTime(Text text)
+{
+    if (text.size() != 19 || unitAt(text, 4) != u'-' || unitAt(text, 7) != u'-' ||
+        unitAt(text, 10) != u'T' || unitAt(text, 13) != u':' || unitAt(text, 16) != u':')
         return false;
     int parts[6] = {};
     const int starts[6] = {0, 5, 8, 11, 14, 17};
     for (int p = 0; p < 6; ++p) {
         const int length = p == 0 ? 4 : 2;
         for (int i = starts[p]; i < starts[p] + length; ++i) {
-            const char16_t c = text[i].unicode();
+            const char16_t c = unitAt(text, i);
             if (c < u'0' || c > u'9')
                 return false;
             parts[p] = parts[p] * 10 + (c - u'0');
@@ -110,7 +123,7 @@ void writeWire(JsonWriter &writer, const QVariant &stored, FieldType type)
         return;
     case FieldType::DateTime: {
         const QString text = stored.toString();
-        if (isWireDateTime(text))
+        if (isWireDateTime(QStringView(text)))
             writer.string(text);
         else
             writer.dateTime(QDateTime::fromString(text, Qt::ISODate));
@@ -118,6 +131,98 @@ void writeWire(JsonWriter &writer, const QVariant &stored, FieldType type)
     }
     }
     writer.null();
+}
+
+// writeWire() for a column of the statement's current row, reading what SQLite stores without a
+// QVariant where the layout expects that kind of value; any other pairing goes the general way,
+// with the value Qt's driver would have given.
+void writeColumn(JsonWriter &writer, const SqliteStatement &statement, int column,
+                 FieldType type)
+{
+    switch (statement.kind(column)) {
+    case SqliteStatement::Kind::Null:
+        writer.null();
+        return;
+    case SqliteStatement::Kind::Integer:
+        if (type == FieldType::Float) {
+            writer.number(static_cast<double>(statement.integer(column)));
+            return;
+        }
+        if (type == FieldType::Integer) {
+            writer.integer(statement.integer(column));
+            return;
+        }
+        if (type == FieldType::Boolean) {
+            writer.boolean(statement.integer(column) != 0);
+            return;
+        }
+        break;
+    case SqliteStatement::Kind::Float:
+        if (type == FieldType::Float) {
+            writer.number(statement.real(column));
+            return;
+        }
+        break;
+    case SqliteStatement::Kind::Text: {
+        const QByteArrayView text = statement.text(column);
+        if (type == FieldType::String) {
+            if (text.isEmpty()) {
+                writer.null();
+                return;
+            }
+            if (writer.stringFromUtf8(text))
+                return;
+        } else if (type == FieldType::DateTime && isWireDateTime(text)) {
+            writer.raw("\"");
+            writer.raw(text);
+            writer.raw("\"");
+            return;
+        }
+        break;
+    }
+    case SqliteStatement::Kind::Blob:
+        break;
+    }
+    writeWire(writer, statement.value(column), type);
+}
+
+// packetJson() on SQLite's own statement.
+QByteArray sqlitePacketJson(QSqlDatabase &db, SqliteStatement &statement,
+                            const QList<FieldDef> &layout, const QString &sql,
+                            const QVariantList &binds)
+{
+    // Resets the statement on every way out, so it keeps no read snapshot open.
+    struct Rewind {
+        SqliteStatement &statement;
+        ~Rewind() { statement.reset(); }
+    };
+    try {
+        const Rewind rewind{statement};
+        if (statement.columnCount() != layout.size())
+            throw DatabaseError("statement returns " + std::to_string(statement.columnCount()) +
+                                " columns for a layout of " + std::to_string(layout.size()));
+        statement.bind(binds);
+        JsonWriter writer;
+        writer.raw("{\"fields\":");
+        writer.raw(fieldsText(layout));
+        writer.raw(",\"rows\":[");
+        bool first = true;
+        while (statement.step()) {
+            writer.raw(first ? "[" : ",[");
+            first = false;
+            for (int i = 0; i < layout.size(); ++i) {
+                if (i != 0)
+                    writer.raw(",");
+                writeColumn(writer, statement, i, layout[i].type);
+            }
+            writer.raw("]");
+        }
+        writer.raw("]}");
+        return writer.take();
+    } catch (const DatabaseError &) {
+        Database::forgetPrepared(db, sql);
+        throw;
+    }
 }
 
 } // namespace
@@ -182,6 +287,8 @@ DataPacket Sql::packet(QSqlDatabase &db, const QList<FieldDef> &layout, const QS
 QByteArray Sql::packetJson(QSqlDatabase &db, const QList<FieldDef> &layout, const QString &sql,
                            const QVariantList &binds)
 {
+    if (SqliteStatement *statement = Database::sqliteStatement(db, sql))
+        return sqlitePacketJson(db, *statement, layout, sql, binds);
     QSqlQuery &query = run(db, sql, binds);
     checkColumns(query, layout);
     JsonWriter writer;

@@ -1,4 +1,5 @@
 #include <server/AppServer.h>
+#include <server/Database.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -30,6 +31,7 @@ int main(int argc, char **argv)
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGINT);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    ngc::Database::configureSqlite();
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("ngc-appserver"));

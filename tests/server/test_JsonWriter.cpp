@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
+#include <QStringDecoder>
 
 #include <gtest/gtest.h>
 
@@ -95,6 +96,29 @@ TEST(JsonWriter, ScalarsAreWrittenAsTheDocumentWritesThem)
         EXPECT_EQ(written(text), viaDocument(text)) << text.toStdString();
         const double bits = std::bit_cast<double>(random.generate64());
         EXPECT_EQ(written(bits), viaDocument(bits)) << bits;
+    }
+}
+
+// Text read from SQLite is written from its UTF-8 bytes; it must come out as the same text
+// decoded would, a leading byte-order mark included. Broken bytes are refused, not guessed at.
+TEST(JsonWriter, Utf8TextIsWrittenAsItsDecodedText)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    QRandomGenerator random(8122026);
+    for (int i = 0; i < 2000; ++i) {
+        const QByteArray bytes = randomText(random).toUtf8();
+        ngc::JsonWriter writer;
+        ASSERT_TRUE(writer.stringFromUtf8(bytes)) << bytes.toHex().constData();
+        const QString text = decoder.decode(bytes);
+        EXPECT_EQ(writer.take(), viaDocument(text)) << bytes.toHex().constData();
+    }
+    for (const char *broken : {"\x80", "a\xc0\xaf" "b", "\xed\xa0\x80", "\xe2\x82", "\xf4\x90\x80\x80",
+                               "\xf8\x88\x80\x80\x80", "\xc3", "ok\xe0\x80\x80", "\xef\xbf"}) {
+        const QByteArray bytes(broken);
+        SCOPED_TRACE(bytes.toHex().constData());
+        ngc::JsonWriter writer;
+        EXPECT_FALSE(writer.stringFromUtf8(bytes));
+        EXPECT_TRUE(writer.take().isEmpty());
     }
 }
 

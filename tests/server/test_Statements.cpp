@@ -1,5 +1,9 @@
 #include "ServerTestSupport.h"
 
+#include <server/JsonWriter.h>
+
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace {
@@ -82,6 +86,96 @@ TEST(KeptStatements, AHalfReadStatementDoesNotHideLaterCommits)
         auto session = reader.session();
         EXPECT_EQ(ngc::Sql::rows(session.db(), value, {1})[0][0].toInt(), round);
     }
+}
+
+// On SQLite the packets of the hot reads are read through SQLite's own statements; they must be
+// byte for byte what Qt's driver and the packet writer give, for every stored kind of value under
+// every field type, the odd pairings included.
+TEST(KeptStatements, SqliteReadsGiveTheBytesOfTheQtPath)
+{
+    ngc::Database database(QStringLiteral("sqlite::memory:"));
+    auto session = database.session();
+    // A column without a declared type keeps each value in the kind it was given.
+    ngc::Sql::exec(session.db(), QStringLiteral("CREATE TABLE V (N INTEGER, X)"));
+    const char *const stored[] = {
+        "NULL",
+        "''",
+        "'abc'",
+        "'a\"b\\c'",
+        "'linha' || char(10) || 'tab' || char(9) || char(1)",
+        "'ação € 😀'",
+        "CAST(X'EFBBBF41' AS TEXT)",
+        "CAST(X'C0AF' AS TEXT)",
+        "CAST(X'EDA080' AS TEXT)",
+        "CAST(X'E282' AS TEXT)",
+        "0",
+        "-7",
+        "9007199254740993",
+        "1.5",
+        "0.1",
+        "1e300",
+        "-0.0",
+        "'1.25'",
+        "' 12 '",
+        "'2026-12-08T10:20:30'",
+        "'2026-02-30T00:00:00'",
+        "'2026-12-08'",
+        "'2026-12-08T10:20:30.456'",
+        "X'00FF41'",
+    };
+    int n = 0;
+    for (const char *value : stored)
+        ngc::Sql::exec(session.db(),
+                       QStringLiteral("INSERT INTO V VALUES (%1, %2)")
+                           .arg(n++)
+                           .arg(QString::fromUtf8(value)));
+    const QString sql = QStringLiteral("SELECT X FROM V WHERE N >= ? ORDER BY N");
+    for (ngc::FieldType type : {ngc::FieldType::String, ngc::FieldType::Float,
+                                ngc::FieldType::Integer, ngc::FieldType::Boolean,
+                                ngc::FieldType::DateTime}) {
+        SCOPED_TRACE(ngc::fieldTypeName(type).toStdString());
+        const QList<ngc::FieldDef> layout{{QStringLiteral("X"), type, 40}};
+        ngc::JsonWriter viaQt;
+        viaQt.packet(ngc::Sql::packet(session.db(), layout, sql, {0}));
+        const QByteArray viaSqlite = ngc::Sql::packetJson(session.db(), layout, sql, {0});
+        EXPECT_EQ(viaSqlite.toStdString(), viaQt.take().toStdString());
+        EXPECT_FALSE(QJsonDocument::fromJson(viaSqlite).isNull()) << viaSqlite.toStdString();
+    }
+}
+
+// A statement compiled on SQLite's handle must be gone before Qt closes the connection: SQLite
+// refuses to close a connection with live statements, and the file would stay open for good.
+TEST(KeptStatements, ConnectionsCloseWithTheirSqliteStatements)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("closing.db"));
+    const auto descriptorsOnFile = [&file] {
+        int count = 0;
+        const QDir descriptors(QStringLiteral("/proc/self/fd"));
+        for (const QFileInfo &entry : descriptors.entryInfoList(QDir::Files | QDir::System)) {
+            if (entry.symLinkTarget() == file)
+                ++count;
+        }
+        return count;
+    };
+    const QList<ngc::FieldDef> layout{{QStringLiteral("K"), ngc::FieldType::Integer, 0}};
+    const QString read = QStringLiteral("SELECT K FROM T WHERE K >= ?");
+    {
+        ngc::Database database(QStringLiteral("sqlite:") + file);
+        {
+            auto session = database.session();
+            ngc::Sql::exec(session.db(), QStringLiteral("CREATE TABLE T (K INTEGER)"));
+            ngc::Sql::exec(session.db(), QStringLiteral("INSERT INTO T VALUES (?)"), {1});
+            EXPECT_EQ(ngc::Sql::packetJson(session.db(), layout, read, {0}),
+                      QByteArray(R"({"fields":[{"name":"K","type":"integer"}],"rows":[[1]]})"));
+            ASSERT_GT(descriptorsOnFile(), 0);
+            session.discard();
+        }
+        EXPECT_EQ(descriptorsOnFile(), 0) << "discard() left the connection open";
+        auto session = database.session();
+        EXPECT_EQ(ngc::Sql::packetJson(session.db(), layout, read, {1}).count("[1]"), 1);
+    }
+    EXPECT_EQ(descriptorsOnFile(), 0) << "the database closed with a statement still live";
 }
 
 } // namespace
