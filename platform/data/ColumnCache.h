@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace ngc::detail {
@@ -22,7 +23,8 @@ public:
     {
         if (m_slots.empty())
             return nullptr;
-        for (size_t i = hash & kMask;; i = (i + 1) & kMask) {
+        const size_t mask = m_slots.size() - 1;
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
             const Slot &slot = m_slots[i];
             if (!slot.used)
                 return nullptr;
@@ -37,21 +39,20 @@ public:
         if (m_disabled)
             return;
         if (m_slots.empty())
-            m_slots.resize(kSlots);
-        if (m_count >= kSlots / 2) {
-            if (!startOverWhenFull) {
+            m_slots.resize(kFirstSlots);
+        if (m_count >= m_slots.size() / 2) {
+            if (m_slots.size() < kMostSlots) {
+                grow();
+            } else if (!startOverWhenFull) {
                 m_disabled = true;
                 m_slots = std::vector<Slot>();
                 return;
+            } else {
+                m_slots.assign(m_slots.size(), Slot{});
+                m_count = 0;
             }
-            m_slots.assign(kSlots, Slot{});
-            m_count = 0;
         }
-        size_t i = hash & kMask;
-        while (m_slots[i].used)
-            i = (i + 1) & kMask;
-        m_slots[i] = Slot{hash, Key(key), value, true};
-        ++m_count;
+        place(Slot{hash, Key(key), value, true});
     }
 
 private:
@@ -61,8 +62,32 @@ private:
         QVariant value;
         bool used = false;
     };
-    static constexpr size_t kSlots = 2048;
-    static constexpr size_t kMask = kSlots - 1;
+
+    void place(Slot &&slot)
+    {
+        const size_t mask = m_slots.size() - 1;
+        size_t i = slot.hash & mask;
+        while (m_slots[i].used)
+            i = (i + 1) & mask;
+        m_slots[i] = std::move(slot);
+        ++m_count;
+    }
+
+    void grow()
+    {
+        std::vector<Slot> old = std::move(m_slots);
+        m_slots = std::vector<Slot>(old.size() * 2);
+        m_count = 0;
+        for (Slot &slot : old) {
+            if (slot.used)
+                place(std::move(slot));
+        }
+    }
+
+    // The table starts small and doubles as values come: most packets a screen loads have a
+    // row or a few, and a full table for each of their columns cost more than the decoding.
+    static constexpr size_t kFirstSlots = 16;
+    static constexpr size_t kMostSlots = 2048;
     std::vector<Slot> m_slots;
     size_t m_count = 0;
     bool m_disabled = false;

@@ -188,6 +188,23 @@ TEST(Packet, TextAndDocumentDecodersAgree)
     EXPECT_EQ(escaped.rows[2][0].toString(), QString::fromUtf8("\xF0\x9F\x98\x80x"));
 }
 
+// Decoders share equal values of a column through a table that grows with the distinct values
+// seen, then starts over (dates) or gives up (strings); every row must still read back as sent.
+TEST(Packet, RepeatedAndDistinctValuesReadBackAsSent)
+{
+    DataPacket sent;
+    sent.fields = {FieldDef{"CODE", FieldType::String, 10}, FieldDef{"NAME", FieldType::String, 10},
+                   FieldDef{"WHEN", FieldType::DateTime, 0}};
+    const QDateTime start(QDate(2026, 12, 8), QTime(8, 0));
+    for (int row = 0; row < 3000; ++row) {
+        sent.rows.append(Row{QString::number(row % 7), QStringLiteral("N%1").arg(row % 1500),
+                             start.addSecs(60 * (row % 2500))});
+    }
+    const QByteArray text = packetToJson(sent);
+    EXPECT_EQ(packetFromJson(text), sent);
+    EXPECT_EQ(decodePacket(QJsonDocument::fromJson(text).object()), sent);
+}
+
 TEST(Packet, TextThatIsNoJsonIsRefused)
 {
     const char *valid = R"({"fields":[{"name":"S","type":"string"},{"name":"F","type":"float"}],"rows":[["a",1]]})";
