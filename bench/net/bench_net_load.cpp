@@ -8,13 +8,22 @@
 //
 // --port drives a server that is already running (throughput only) instead of starting one.
 // NGC_TEST_PG_URL, when set, repeats the throughput phase on PostgreSQL.
+//
+// The throughput phase drives each server twice: through TNetConnection, reading the packets as
+// the screen does, and with a bare HTTP client that sends a ready request and only looks for
+// "ok":true in the answer. Client and server share the machine's cores, so only the second shows
+// the server's own throughput; the first adds what the screen's side of a call costs.
 #include <support/AppServerProcess.h>
 
+#include <net/CheckResultServ.h>
 #include <net/TNetConnection.h>
+
+#include <httplib.h>
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 
@@ -66,20 +75,26 @@ public:
         m_connection.Open();
     }
 
-    QJsonValue ping() { return m_connection.Call(QStringLiteral("Ping"), {}); }
-    QJsonValue cheapRead()
+    // Each returns whether the server did what was asked; a read decodes its packet, as the
+    // screen's loading does.
+    bool ping() { return ok(m_connection.Call(QStringLiteral("Ping"), {})); }
+    bool cheapRead()
     {
-        return m_connection.Call(QStringLiteral("GetParaSupri"),
-                                 {RemoteArg::stringRef(&m_keys.filial)});
+        packetOf(CheckResultServ(m_connection.Call(QStringLiteral("GetParaSupri"),
+                                                   {RemoteArg::stringRef(&m_keys.filial)}),
+                                 false));
+        return true;
     }
-    QJsonValue readItem()
+    bool readItem()
     {
-        return m_connection.Call(QStringLiteral("GetItemCole"), m_keys.args());
+        packetOf(CheckResultServ(m_connection.Call(QStringLiteral("GetItemCole"), m_keys.args()),
+                                 false));
+        return true;
     }
 
     // Saves the item with its discount moved between two values, from the row last read. A
     // refusal (someone else saved in between) makes the next save re-read first.
-    QJsonValue saveItem()
+    bool saveItem()
     {
         if (m_item.isEmpty())
             reloadItem();
@@ -101,15 +116,21 @@ public:
              RemoteArg::integer(0), RemoteArg::integer(0), RemoteArg::integer(0),
              RemoteArg::integer(0), RemoteArg::stringRef(&produto), RemoteArg::stringRef(&regiao),
              RemoteArg::stringRef(&forn), RemoteArg::stringRef(&marca)});
-        if (ok(reply)) {
-            QJsonArray rows{newRow};
-            m_item[QStringLiteral("rows")] = rows;
-        } else {
+        if (!ok(reply)) {
             m_item = {};
+            return false;
         }
-        return reply;
+        QJsonArray rows{newRow};
+        m_item[QStringLiteral("rows")] = rows;
+        return true;
     }
-    void reloadItem() { m_item = readItem().toObject().value(QStringLiteral("data")).toObject(); }
+    void reloadItem()
+    {
+        m_item = QJsonValue(CheckResultServ(
+                                m_connection.Call(QStringLiteral("GetItemCole"), m_keys.args()),
+                                false))
+                     .toObject();
+    }
 
 private:
     TNetConnection m_connection;
@@ -118,6 +139,9 @@ private:
 };
 
 enum class Method { NoOp, CheapRead, GetItemCole, SetItemCole };
+
+// How the load is made: the connection a screen uses, or a bare HTTP client.
+enum class Driver { Connection, Bare };
 
 const char *name(Method method)
 {
@@ -133,6 +157,47 @@ const char *name(Method method)
     }
     return "";
 }
+
+// A bare keep-alive HTTP client with Nagle's algorithm off, sending one ready request over and
+// over: it costs the same little for every method, so the server's work is what differs.
+class BareClient {
+public:
+    BareClient(int port, Method method) : m_client("127.0.0.1", port)
+    {
+        m_client.set_keep_alive(true);
+        m_client.set_tcp_nodelay(true);
+        QJsonArray params;
+        QString object = kPlan;
+        const Keys keys;
+        if (method == Method::CheapRead) {
+            object = kSupri;
+            params = {keys.filial};
+        } else if (method == Method::GetItemCole) {
+            params = {keys.filial, keys.colePreco, keys.produto,
+                      keys.marca,  keys.forneced,  keys.regiao};
+        }
+        m_path = "/rpc/" + object.toStdString();
+        m_body = QJsonDocument(QJsonObject{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
+                                           {QStringLiteral("id"), 1},
+                                           {QStringLiteral("method"), QString::fromLatin1(name(method))},
+                                           {QStringLiteral("params"), params}})
+                     .toJson(QJsonDocument::Compact)
+                     .toStdString();
+    }
+
+    bool call()
+    {
+        const httplib::Result result = m_client.Post(m_path, m_body, "application/json");
+        if (!result)
+            throw std::runtime_error(httplib::to_string(result.error()));
+        return result->status == 200 && result->body.find("\"ok\":true") != std::string::npos;
+    }
+
+private:
+    httplib::Client m_client;
+    std::string m_path;
+    std::string m_body;
+};
 
 struct LoadResult {
     double callsPerSecond = 0;
@@ -168,7 +233,8 @@ LoadResult summarize(std::vector<std::vector<double>> &perThread, double seconds
     return result;
 }
 
-LoadResult runLoad(int port, Method method, int connections, double seconds)
+LoadResult runLoad(int port, Method method, int connections, double seconds,
+                   Driver driver = Driver::Connection)
 {
     std::vector<std::vector<double>> latencies(static_cast<size_t>(connections));
     std::atomic<long> refused = 0;
@@ -177,29 +243,39 @@ LoadResult runLoad(int port, Method method, int connections, double seconds)
     std::vector<std::thread> threads;
     for (int i = 0; i < connections; ++i) {
         threads.emplace_back([&, i] {
-            Client client(port, method == Method::CheapRead ? kSupri : kPlan);
+            std::unique_ptr<Client> client;
+            std::unique_ptr<BareClient> bare;
+            if (driver == Driver::Bare)
+                bare = std::make_unique<BareClient>(port, method);
+            else
+                client = std::make_unique<Client>(port,
+                                                  method == Method::CheapRead ? kSupri : kPlan);
             auto &mine = latencies[size_t(i)];
             while (Clock::now() < end) {
                 const auto started = Clock::now();
                 try {
-                    QJsonValue reply;
-                    switch (method) {
-                    case Method::NoOp:
-                        reply = client.ping();
-                        break;
-                    case Method::CheapRead:
-                        reply = client.cheapRead();
-                        break;
-                    case Method::GetItemCole:
-                        reply = client.readItem();
-                        break;
-                    case Method::SetItemCole:
-                        reply = client.saveItem();
-                        break;
+                    bool done = false;
+                    if (bare) {
+                        done = bare->call();
+                    } else {
+                        switch (method) {
+                        case Method::NoOp:
+                            done = client->ping();
+                            break;
+                        case Method::CheapRead:
+                            done = client->cheapRead();
+                            break;
+                        case Method::GetItemCole:
+                            done = client->readItem();
+                            break;
+                        case Method::SetItemCole:
+                            done = client->saveItem();
+                            break;
+                        }
                     }
                     mine.push_back(
                         std::chrono::duration<double, std::milli>(Clock::now() - started).count());
-                    if (!ok(reply))
+                    if (!done)
                         ++refused;
                 } catch (const std::exception &error) {
                     if (errors++ == 0)
@@ -228,9 +304,10 @@ long rssKiB(qint64 pid)
 // Empty: every method.
 QString g_onlyMethod;
 
-void throughputTable(const QString &label, int port, double seconds)
+void throughputTable(const QString &label, int port, double seconds, Driver driver)
 {
-    std::printf("\n### %s\n\n", qPrintable(label));
+    std::printf("\n### %s, %s\n\n", qPrintable(label),
+                driver == Driver::Bare ? "bare HTTP client" : "through TNetConnection");
     std::printf(
         "| method | connections | calls/s | p50 ms | p99 ms | calls | refused | errors |\n");
     std::printf("|---|---:|---:|---:|---:|---:|---:|---:|\n");
@@ -240,7 +317,10 @@ void throughputTable(const QString &label, int port, double seconds)
              {Method::NoOp, Method::CheapRead, Method::GetItemCole, Method::SetItemCole}) {
             if (!g_onlyMethod.isEmpty() && g_onlyMethod != QString::fromLatin1(name(method)))
                 continue;
-            const LoadResult r = runLoad(port, method, connections, seconds);
+            // A save needs the item's last values, which only the connection keeps.
+            if (driver == Driver::Bare && method == Method::SetItemCole)
+                continue;
+            const LoadResult r = runLoad(port, method, connections, seconds, driver);
             if (method == Method::NoOp)
                 noOp = r.callsPerSecond;
             std::printf("| %s | %d | %.0f | %.3f | %.3f | %ld | %ld | %ld |\n", name(method),
@@ -256,7 +336,8 @@ void throughputTable(const QString &label, int port, double seconds)
 void throughputPhase(const QString &label, const QStringList &serverArgs, double seconds)
 {
     AppServerProcess server(QStringLiteral(NGC_APPSERVER), serverArgs);
-    throughputTable(label, server.port(), seconds);
+    throughputTable(label, server.port(), seconds, Driver::Bare);
+    throughputTable(label, server.port(), seconds, Driver::Connection);
 }
 
 void idlePhase(const QStringList &serverArgs, double seconds)
@@ -348,7 +429,9 @@ int main(int argc, char **argv)
                                      dir.filePath(QStringLiteral("bench.db"))};
     try {
         if (port != 0) {
-            throughputTable(QStringLiteral("Server on port %1").arg(port), port, seconds);
+            const QString label = QStringLiteral("Server on port %1").arg(port);
+            throughputTable(label, port, seconds, Driver::Bare);
+            throughputTable(label, port, seconds, Driver::Connection);
             return 0;
         }
         if (phase != QStringLiteral("idle")) {
