@@ -4,23 +4,22 @@
 
 #include <host/HostServices.h>
 
-#include <QJsonArray>
-#include <QJsonObject>
-
 namespace ngc {
 
-QJsonValue CheckResultServ(const QJsonValue &reply, bool showFailure, int index)
+using namespace Qt::StringLiterals;
+
+RemoteData CheckResultServ(const RemoteReply &reply, bool showFailure, int index)
 {
-    QJsonValue one = reply;
+    JsonSpan one = reply;
     if (reply.isArray()) {
-        const QJsonArray replies = reply.toArray();
-        if (index < 0 || index >= replies.size())
+        const qsizetype count = reply.size();
+        if (index < 0 || index >= count)
             throw NetError(QStringLiteral("Resposta do servidor de aplicação sem o resultado %1 "
                                           "(há %2)")
                                .arg(index)
-                               .arg(replies.size())
+                               .arg(count)
                                .toStdString());
-        one = replies.at(index);
+        one = reply.at(index);
     } else if (index != 0) {
         throw NetError(QStringLiteral("Resposta do servidor de aplicação sem o resultado %1 "
                                       "(há um só)")
@@ -28,12 +27,11 @@ QJsonValue CheckResultServ(const QJsonValue &reply, bool showFailure, int index)
                            .toStdString());
     }
 
-    const QJsonObject object = one.toObject();
-    const QJsonValue ok = object.value(QStringLiteral("ok"));
+    const JsonSpan ok = one.member("ok"_L1);
     if (!one.isObject() || !ok.isBool())
         throw NetError("Resposta do servidor de aplicação em formato desconhecido");
     if (!ok.toBool()) {
-        QString message = object.value(QStringLiteral("message")).toString();
+        QString message = one.member("message"_L1).toString();
         // An empty text would show a blank box and leave the user guessing.
         if (message.trimmed().isEmpty())
             message = QStringLiteral("O servidor de aplicação recusou a operação sem informar "
@@ -45,7 +43,32 @@ QJsonValue CheckResultServ(const QJsonValue &reply, bool showFailure, int index)
         // must still not go on as if it had succeeded.
         throw SilentAbort();
     }
-    return object.value(QStringLiteral("data"));
+    return RemoteData(one.member("data"_L1));
+}
+
+QJsonValue CheckResultServ(const QJsonValue &reply, bool showFailure, int index)
+{
+    return CheckResultServ(RemoteReply(reply), showFailure, index).toJson();
+}
+
+DataPacket packetOf(const RemoteData &data)
+{
+    const QByteArray text = data.rawJson();
+    // Only an object can be a packet; for anything else, and for an object whose keys repeat (a
+    // document keeps the last, the text reader refuses), the document decoder says what is wrong.
+    if (text.isNull() || !data.isObject() || data.memberCount("fields"_L1) > 1 ||
+        data.memberCount("rows"_L1) > 1)
+        return decodePacket(data.toJson());
+    try {
+        return packetFromJson(text);
+    } catch (const PacketError &error) {
+        // The text reader is stricter about JSON than the document parser (a lone surrogate
+        // escape, say); where only it objects, the document decoder has the last word, as it had
+        // before packets were read from the text.
+        if (!std::string_view(error.what()).starts_with("invalid JSON"))
+            throw;
+        return decodePacket(data.toJson());
+    }
 }
 
 DataPacket packetOf(const QJsonValue &data)
@@ -53,17 +76,22 @@ DataPacket packetOf(const QJsonValue &data)
     return decodePacket(data);
 }
 
-DataPacket packetAt(const QJsonValue &data, int index)
+DataPacket packetAt(const RemoteData &data, int index)
 {
     if (!data.isArray())
         throw NetError("Resultado do servidor de aplicação não é uma lista de pacotes de dados");
-    const QJsonArray packets = data.toArray();
-    if (index < 0 || index >= packets.size())
+    const qsizetype count = data.size();
+    if (index < 0 || index >= count)
         throw NetError(QStringLiteral("Resultado do servidor de aplicação sem o pacote %1 (há %2)")
                            .arg(index)
-                           .arg(packets.size())
+                           .arg(count)
                            .toStdString());
-    return decodePacket(packets.at(index));
+    return packetOf(RemoteData(data.at(index)));
+}
+
+DataPacket packetAt(const QJsonValue &data, int index)
+{
+    return packetAt(RemoteData(data), index);
 }
 
 } // namespace ngc

@@ -1,5 +1,8 @@
 #include "TNetConnection.h"
 
+#include <net/JsonScanner.h>
+#include <net/JsonSpan.h>
+
 #include <host/HostContext.h>
 
 #include <httplib.h>
@@ -13,20 +16,24 @@
 
 namespace ngc {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 std::mutex g_traceMutex;
 TNetConnection::TraceHook g_traceHook;
 
-void runTraceHook(const CallTrace &trace)
+TNetConnection::TraceHook traceHook()
 {
-    TNetConnection::TraceHook hook;
-    {
-        std::lock_guard lock(g_traceMutex);
-        hook = g_traceHook;
-    }
-    if (hook)
-        hook(trace);
+    std::lock_guard lock(g_traceMutex);
+    return g_traceHook;
+}
+
+// Compares as the document did (1.0 is 1), but a plain integer, which is what a server writes,
+// without parsing it.
+bool isId(const JsonSpan &value, int id)
+{
+    return value.rawJson() == QByteArray::number(id) || value == QJsonValue(id);
 }
 
 QString seconds(std::chrono::milliseconds timeout)
@@ -179,33 +186,44 @@ void TNetConnection::fail(const QString &method, const QString &before, const QS
     throw NetError((before + where(method) + after).toStdString());
 }
 
-QJsonValue TNetConnection::Call(const QString &method, const RemoteArgs &args)
+RemoteReply TNetConnection::Call(const QString &method, const RemoteArgs &args)
 {
     QJsonArray params;
     for (const RemoteArg &arg : args)
         params.append(arg.toJson());
 
-    CallTrace trace;
-    trace.object = m_serverName;
-    trace.method = method;
-    trace.args = params;
+    // The trace (and the reply as a QJsonValue in it) is built only for a hook: tests install
+    // one, a running screen does not and should not pay for it.
+    auto trace = [&](bool ok) {
+        CallTrace call;
+        call.object = m_serverName;
+        call.method = method;
+        call.args = params;
+        call.ok = ok;
+        return call;
+    };
     try {
         QJsonArray refs;
-        QJsonValue reply = callOpen(method, args, params, refs);
-        trace.ok = true;
-        trace.reply = reply;
-        trace.refs = refs;
-        runTraceHook(trace);
+        RemoteReply reply = callOpen(method, args, params, refs);
+        if (const TraceHook hook = traceHook()) {
+            CallTrace call = trace(true);
+            call.reply = reply.toJson();
+            call.refs = refs;
+            hook(call);
+        }
         return reply;
     } catch (const std::exception &error) {
-        trace.error = QString::fromUtf8(error.what());
-        runTraceHook(trace);
+        if (const TraceHook hook = traceHook()) {
+            CallTrace call = trace(false);
+            call.error = QString::fromUtf8(error.what());
+            hook(call);
+        }
         throw;
     }
 }
 
-QJsonValue TNetConnection::callOpen(const QString &method, const RemoteArgs &args,
-                                    const QJsonArray &params, QJsonArray &refs)
+RemoteReply TNetConnection::callOpen(const QString &method, const RemoteArgs &args,
+                                     const QJsonArray &params, QJsonArray &refs)
 {
     if (!m_open)
         throw NetError(
@@ -250,40 +268,53 @@ QJsonValue TNetConnection::callOpen(const QString &method, const RemoteArgs &arg
         }
     }
 
-    const httplib::Response &response = *result;
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(
-        QByteArray::fromRawData(response.body.data(), qsizetype(response.body.size())),
-        &parseError);
-    const QJsonObject envelope = document.object();
+    const int status = result->status;
+    // The body is read in place: only the small parts of the envelope are parsed, the reply
+    // stays in these bytes for CheckResultServ and the packet decoder.
+    const auto text = std::make_shared<const JsonScanner>(std::move(result->body));
+    JsonSpan envelope;
+    bool wellFormed = text->isValid();
+    if (wellFormed) {
+        envelope = JsonSpan(text, text->root());
+    } else {
+        // What the strict scanner refuses may still be JSON a document parser takes (a
+        // byte-order mark, say); such a body is read as before.
+        QJsonParseError parseError;
+        const QJsonDocument document = QJsonDocument::fromJson(
+            QByteArray::fromRawData(text->text().data(), qsizetype(text->text().size())),
+            &parseError);
+        wellFormed = parseError.error == QJsonParseError::NoError;
+        if (document.isObject())
+            envelope = JsonSpan(document.object());
+    }
     const QString server = QStringLiteral("O servidor de aplicação ");
     const QString answer = QStringLiteral("Resposta inválida do servidor de aplicação ");
 
     // A protocol fault comes as an error object, with HTTP 200 or with an error status (401 for
     // the token); either way its message is the one to show.
-    if (const QJsonValue error = envelope.value(QStringLiteral("error")); error.isObject()) {
-        const QJsonObject object = error.toObject();
+    if (const JsonSpan error = envelope.member("error"_L1); error.isObject()) {
+        const QJsonObject object = error.toJson().toObject();
         fail(method, server,
              QStringLiteral(" recusou a chamada: ") +
                  object.value(QStringLiteral("message")).toString() + QStringLiteral(" (código ") +
                  QString::number(object.value(QStringLiteral("code")).toInt()) +
                  QStringLiteral(")"));
     }
-    if (response.status != 200)
+    if (status != 200)
         fail(method, server,
-             QStringLiteral(" respondeu HTTP ") + QString::number(response.status) +
-                 QStringLiteral(": ") + bodySnippet(response.body));
-    if (parseError.error != QJsonParseError::NoError || !document.isObject())
-        fail(method, answer, QStringLiteral(": ") + bodySnippet(response.body));
-    if (envelope.value(QStringLiteral("id")) != QJsonValue(id))
+             QStringLiteral(" respondeu HTTP ") + QString::number(status) + QStringLiteral(": ") +
+                 bodySnippet(text->text()));
+    if (!wellFormed || !envelope.isObject())
+        fail(method, answer, QStringLiteral(": ") + bodySnippet(text->text()));
+    if (!isId(envelope.member("id"_L1), id))
         fail(method, answer, QStringLiteral(": resposta a outra chamada"));
 
-    const QJsonObject payload = envelope.value(QStringLiteral("result")).toObject();
-    const QJsonValue reply = payload.value(QStringLiteral("reply"));
+    const JsonSpan payload = envelope.member("result"_L1);
+    RemoteReply reply(payload.member("reply"_L1));
     if (reply.isUndefined())
         fail(method, answer, QStringLiteral(": sem resultado"));
-    const QJsonValue refsValue = payload.value(QStringLiteral("refs"));
-    refs = refsValue.toArray();
+    const JsonSpan refsValue = payload.member("refs"_L1);
+    refs = refsValue.isArray() ? refsValue.toJson().toArray() : QJsonArray();
     const bool anyReference =
         std::any_of(args.begin(), args.end(), [](const RemoteArg &a) { return a.isReference(); });
     if (refsValue.isArray() ? refs.size() != args.size() : anyReference)
@@ -297,10 +328,11 @@ QJsonValue TNetConnection::callOpen(const QString &method, const RemoteArgs &arg
                  QStringLiteral(": valor de retorno do argumento %1 de tipo inválido").arg(i + 1));
     }
 
-    if (m_throwException && reply.isObject() &&
-        reply.toObject().value(QStringLiteral("ok")) == QJsonValue(false))
-        fail(method, QString(),
-             QStringLiteral(": ") + reply.toObject().value(QStringLiteral("message")).toString());
+    if (m_throwException) {
+        const JsonSpan ok = reply.member("ok"_L1);
+        if (ok.isBool() && !ok.toBool())
+            fail(method, QString(), QStringLiteral(": ") + reply.member("message"_L1).toString());
+    }
 
     for (qsizetype i = 0; i < refs.size(); ++i)
         args[i].writeBack(refs[i]);

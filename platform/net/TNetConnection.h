@@ -2,6 +2,7 @@
 
 #include <net/NetError.h>
 #include <net/RemoteArg.h>
+#include <net/RemoteReply.h>
 
 #include <QJsonArray>
 #include <QJsonValue>
@@ -20,7 +21,7 @@ struct CallTrace {
     QString method;
     QJsonArray args;  // the arguments as sent (by-reference ones with their value at sending)
     bool ok = false;  // false: the call failed and error says why
-    QJsonValue reply; // the reply when ok
+    QJsonValue reply; // the reply when ok (built only for the hook)
     QJsonArray refs;  // the final values the server returned for the arguments, when ok
     QString error;
 };
@@ -77,7 +78,8 @@ public:
 
     // Calls a method of the remote object and returns its reply ({"ok":...}). On success every
     // by-reference argument receives the server's final value; on any failure none is touched.
-    QJsonValue Call(const QString &method, const RemoteArgs &args = {});
+    // The reply stays in the received bytes until someone asks for it as a QJsonValue.
+    RemoteReply Call(const QString &method, const RemoteArgs &args = {});
 
     // One hook for every connection of the process, run after each call (also a failed one),
     // on the calling thread. Returns the hook it replaces; an empty function removes it.
@@ -88,8 +90,8 @@ private:
 
     std::unique_ptr<Transport> makeTransport() const;
     void applyTimeouts() const;
-    QJsonValue callOpen(const QString &method, const RemoteArgs &args, const QJsonArray &params,
-                        QJsonArray &refs);
+    RemoteReply callOpen(const QString &method, const RemoteArgs &args, const QJsonArray &params,
+                         QJsonArray &refs);
     QString where(const QString &method) const;
     [[noreturn]] void fail(const QString &method, const QString &before,
                            const QString &after = {}) const;

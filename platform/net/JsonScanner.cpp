@@ -1,0 +1,318 @@
+#include "JsonScanner.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace ngc {
+
+namespace {
+
+// As deep as QJsonDocument goes, so both refuse the same texts for their depth.
+constexpr size_t kMaxDepth = 1024;
+// A number without an exponent and with no more digits than this on either side of the point is
+// a finite double that does not underflow; only longer ones need converting to be sure.
+constexpr qsizetype kPlainDigits = 300;
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\n' || c == '\r' || c == '\t';
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool isHex(char c)
+{
+    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// At the opening quote; returns just past the closing one, or nullptr for a malformed string.
+const char *scanString(const char *p, const char *end)
+{
+    ++p;
+    while (p < end) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (c == '"')
+            return p + 1;
+        if (c < 0x20)
+            return nullptr;
+        if (c == '\\') {
+            if (end - p < 2)
+                return nullptr;
+            switch (p[1]) {
+            case '"':
+            case '\\':
+            case '/':
+            case 'b':
+            case 'f':
+            case 'n':
+            case 'r':
+            case 't':
+                p += 2;
+                continue;
+            case 'u':
+                if (end - p < 6 || !isHex(p[2]) || !isHex(p[3]) || !isHex(p[4]) || !isHex(p[5]))
+                    return nullptr;
+                p += 6;
+                continue;
+            default:
+                return nullptr;
+            }
+        }
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        // UTF-8: the shortest form of a scalar value, no surrogates, nothing past U+10FFFF.
+        int length = 0;
+        char32_t code = 0;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+            code = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            code = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            code = c & 0x07;
+        } else {
+            return nullptr;
+        }
+        if (end - p < length)
+            return nullptr;
+        for (int i = 1; i < length; ++i) {
+            const auto next = static_cast<unsigned char>(p[i]);
+            if ((next & 0xC0) != 0x80)
+                return nullptr;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
+            (length == 4 && (code < 0x10000 || code > 0x10FFFF)))
+            return nullptr;
+        p += length;
+    }
+    return nullptr;
+}
+
+// -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)? that is a finite double; returns just past it, or
+// nullptr.
+const char *scanNumber(const char *p, const char *end)
+{
+    const char *start = p;
+    auto digits = [&p, end]() {
+        const char *from = p;
+        while (p < end && isDigit(*p))
+            ++p;
+        return p - from;
+    };
+    if (*p == '-')
+        ++p;
+    qsizetype whole = 0;
+    if (p < end && *p == '0') {
+        ++p;
+        whole = 1;
+    } else if ((whole = digits()) == 0) {
+        return nullptr;
+    }
+    qsizetype fraction = 0;
+    if (p < end && *p == '.') {
+        ++p;
+        if ((fraction = digits()) == 0)
+            return nullptr;
+    }
+    bool exponent = false;
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        exponent = true;
+        ++p;
+        if (p < end && (*p == '+' || *p == '-'))
+            ++p;
+        if (digits() == 0)
+            return nullptr;
+    }
+    if (exponent || whole > kPlainDigits || fraction > kPlainDigits) {
+        // An overflow to infinity or an underflow below the doubles is what a document parser
+        // refuses; a subnormal it takes, but leave that rarity to it as well.
+        double value = 0;
+        const auto [last, error] = std::from_chars(start, p, value);
+        if (error != std::errc() || last != p || !std::isfinite(value))
+            return nullptr;
+    }
+    return p;
+}
+
+const char *scanLiteral(const char *p, const char *end, std::string_view word)
+{
+    if (size_t(end - p) < word.size() || std::string_view(p, word.size()) != word)
+        return nullptr;
+    return p + word.size();
+}
+
+} // namespace
+
+JsonScanner::JsonScanner(std::string text) : m_text(std::move(text))
+{
+    m_valid = scan();
+    if (!m_valid)
+        m_containers.clear();
+}
+
+bool JsonScanner::scan()
+{
+    const char *const begin = m_text.data();
+    const char *const end = begin + m_text.size();
+    const char *p = begin;
+    // Indices into m_containers of the containers still open, innermost last.
+    std::vector<size_t> open;
+    auto skip = [&p, end]() {
+        while (p < end && isSpace(*p))
+            ++p;
+    };
+    auto inObject = [this, &open, begin]() {
+        return begin[m_containers[open.back()].begin] == '{';
+    };
+    auto close = [&]() {
+        m_containers[open.back()].end = p + 1 - begin;
+        open.pop_back();
+        ++p;
+    };
+
+    enum class Next { Value, Name, AfterValue };
+    Next next = Next::Value;
+    skip();
+    m_root.begin = p - begin;
+    while (true) {
+        if (next == Next::Name) {
+            if (p >= end || *p != '"' || !(p = scanString(p, end)))
+                return false;
+            skip();
+            if (p >= end || *p != ':')
+                return false;
+            ++p;
+            skip();
+            next = Next::Value;
+            continue;
+        }
+        if (next == Next::AfterValue) {
+            skip();
+            if (open.empty())
+                break;
+            if (p >= end)
+                return false;
+            const bool object = inObject();
+            if (*p == ',') {
+                ++p;
+                skip();
+                next = object ? Next::Name : Next::Value;
+            } else if (*p == (object ? '}' : ']')) {
+                close();
+            } else {
+                return false;
+            }
+            continue;
+        }
+        if (p >= end)
+            return false;
+        next = Next::AfterValue;
+        switch (*p) {
+        case '{':
+        case '[': {
+            if (open.size() == kMaxDepth)
+                return false;
+            const char closing = *p == '{' ? '}' : ']';
+            open.push_back(m_containers.size());
+            m_containers.push_back({p - begin, 0});
+            ++p;
+            skip();
+            if (p < end && *p == closing)
+                close();
+            else
+                next = closing == '}' ? Next::Name : Next::Value;
+            break;
+        }
+        case '"':
+            p = scanString(p, end);
+            break;
+        case 't':
+            p = scanLiteral(p, end, "true");
+            break;
+        case 'f':
+            p = scanLiteral(p, end, "false");
+            break;
+        case 'n':
+            p = scanLiteral(p, end, "null");
+            break;
+        default:
+            p = (*p == '-' || isDigit(*p)) ? scanNumber(p, end) : nullptr;
+            break;
+        }
+        if (!p)
+            return false;
+    }
+    if (p != end)
+        return false;
+    while (p > begin + m_root.begin && isSpace(p[-1]))
+        --p;
+    m_root.end = p - begin;
+    return true;
+}
+
+qsizetype JsonScanner::skipSpace(qsizetype pos) const
+{
+    while (pos < qsizetype(m_text.size()) && isSpace(m_text[size_t(pos)]))
+        ++pos;
+    return pos;
+}
+
+qsizetype JsonScanner::firstItem(Span container) const
+{
+    const qsizetype pos = skipSpace(container.begin + 1);
+    const char c = m_text[size_t(pos)];
+    return c == '}' || c == ']' ? -1 : pos;
+}
+
+qsizetype JsonScanner::valueEnd(qsizetype pos) const
+{
+    const char *const text = m_text.data();
+    switch (text[pos]) {
+    case '{':
+    case '[': {
+        const auto it = std::lower_bound(
+            m_containers.begin(), m_containers.end(), pos,
+            [](const Container &container, qsizetype at) { return container.begin < at; });
+        return it->end;
+    }
+    case '"':
+        // Already checked: only the closing quote needs finding.
+        for (++pos;; ++pos) {
+            if (text[pos] == '\\')
+                ++pos;
+            else if (text[pos] == '"')
+                return pos + 1;
+        }
+    default: {
+        const auto size = qsizetype(m_text.size());
+        while (pos < size && !isSpace(text[pos]) && text[pos] != ',' && text[pos] != ']' &&
+               text[pos] != '}')
+            ++pos;
+        return pos;
+    }
+    }
+}
+
+qsizetype JsonScanner::nextItem(qsizetype pos, Span *name, Span &value) const
+{
+    if (name) {
+        name->begin = pos;
+        name->end = valueEnd(pos);
+        pos = skipSpace(skipSpace(name->end) + 1);
+    }
+    value.begin = pos;
+    value.end = valueEnd(pos);
+    pos = skipSpace(value.end);
+    return m_text[size_t(pos)] == ',' ? skipSpace(pos + 1) : -1;
+}
+
+} // namespace ngc

@@ -1,0 +1,160 @@
+#include "JsonSpan.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace ngc {
+
+namespace {
+
+// The scanner accepted these bytes, so the document parser takes them too; a scalar is read as
+// the only element of an array because a document must be an object or an array.
+QJsonValue parse(std::string_view bytes)
+{
+    const auto size = qsizetype(bytes.size());
+    if (bytes.front() == '{')
+        return QJsonDocument::fromJson(QByteArray::fromRawData(bytes.data(), size)).object();
+    if (bytes.front() == '[')
+        return QJsonDocument::fromJson(QByteArray::fromRawData(bytes.data(), size)).array();
+    QByteArray wrapped;
+    wrapped.reserve(size + 2);
+    wrapped.append('[').append(bytes.data(), size).append(']');
+    return QJsonDocument::fromJson(wrapped).array().at(0);
+}
+
+} // namespace
+
+QJsonValue::Type JsonSpan::type() const
+{
+    if (!m_text)
+        return m_json ? m_json->type() : QJsonValue::Undefined;
+    switch (first()) {
+    case '{':
+        return QJsonValue::Object;
+    case '[':
+        return QJsonValue::Array;
+    case '"':
+        return QJsonValue::String;
+    case 't':
+    case 'f':
+        return QJsonValue::Bool;
+    case 'n':
+        return QJsonValue::Null;
+    default:
+        return QJsonValue::Double;
+    }
+}
+
+bool JsonSpan::nameIs(JsonScanner::Span name, QLatin1StringView wanted) const
+{
+    const std::string_view raw = m_text->bytes({name.begin + 1, name.end - 1});
+    if (raw.find('\\') == std::string_view::npos)
+        return raw == std::string_view(wanted.data(), size_t(wanted.size()));
+    return parse(m_text->bytes(name)).toString() == wanted;
+}
+
+JsonSpan JsonSpan::member(QLatin1StringView name) const
+{
+    if (!m_text) {
+        if (!m_json || !m_json->isObject())
+            return {};
+        const QJsonValue value = m_json->toObject().value(name);
+        return value.isUndefined() ? JsonSpan() : JsonSpan(value);
+    }
+    if (first() != '{')
+        return {};
+    std::optional<JsonScanner::Span> found;
+    m_text->forEachMember(m_span, [&](JsonScanner::Span key, JsonScanner::Span value) {
+        if (nameIs(key, name))
+            found = value;
+        return true;
+    });
+    return found ? JsonSpan(m_text, *found) : JsonSpan();
+}
+
+qsizetype JsonSpan::memberCount(QLatin1StringView name) const
+{
+    if (!m_text)
+        return m_json && m_json->toObject().contains(name) ? 1 : 0;
+    if (first() != '{')
+        return 0;
+    qsizetype count = 0;
+    m_text->forEachMember(m_span, [&](JsonScanner::Span key, JsonScanner::Span) {
+        count += nameIs(key, name) ? 1 : 0;
+        return true;
+    });
+    return count;
+}
+
+qsizetype JsonSpan::size() const
+{
+    if (!m_text)
+        return m_json ? m_json->toArray().size() : 0;
+    if (first() != '[')
+        return 0;
+    qsizetype count = 0;
+    m_text->forEachElement(m_span, [&count](JsonScanner::Span) {
+        ++count;
+        return true;
+    });
+    return count;
+}
+
+JsonSpan JsonSpan::at(qsizetype index) const
+{
+    if (index < 0)
+        return {};
+    if (!m_text) {
+        if (!m_json || index >= m_json->toArray().size())
+            return {};
+        return JsonSpan(m_json->toArray().at(index));
+    }
+    if (first() != '[')
+        return {};
+    std::optional<JsonScanner::Span> found;
+    qsizetype current = 0;
+    m_text->forEachElement(m_span, [&](JsonScanner::Span value) {
+        if (current++ != index)
+            return true;
+        found = value;
+        return false;
+    });
+    return found ? JsonSpan(m_text, *found) : JsonSpan();
+}
+
+bool JsonSpan::toBool() const
+{
+    if (!m_text)
+        return m_json && m_json->toBool();
+    return first() == 't';
+}
+
+QString JsonSpan::toString() const
+{
+    if (!m_text)
+        return m_json ? m_json->toString() : QString();
+    if (first() != '"')
+        return {};
+    const std::string_view raw = m_text->bytes({m_span.begin + 1, m_span.end - 1});
+    if (raw.find('\\') == std::string_view::npos)
+        return QString::fromUtf8(raw.data(), qsizetype(raw.size()));
+    return parse(m_text->bytes(m_span)).toString();
+}
+
+QJsonValue JsonSpan::toJson() const
+{
+    if (!m_json)
+        m_json = m_text ? parse(m_text->bytes(m_span)) : QJsonValue(QJsonValue::Undefined);
+    return *m_json;
+}
+
+QByteArray JsonSpan::rawJson() const
+{
+    if (!m_text)
+        return {};
+    return QByteArray::fromRawData(m_text->text().data() + m_span.begin,
+                                   m_span.end - m_span.begin);
+}
+
+} // namespace ngc
