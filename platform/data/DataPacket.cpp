@@ -211,18 +211,19 @@ QList<FieldDef> decodeFields(const QJsonArray &array)
     QSet<QString> seen;
     for (qsizetype i = 0; i < array.size(); ++i) {
         const QJsonValue entry = array.at(i);
-        const QString where = u"field %1"_s.arg(i + 1);
+        // Made only for a message: most packets are fine, and this runs for every field.
+        const auto where = [i] { return u"field %1"_s.arg(i + 1); };
         if (!entry.isObject())
-            fail(u"%1: %2, not an object"_s.arg(where, kindOf(entry.type())));
+            fail(u"%1: %2, not an object"_s.arg(where(), kindOf(entry.type())));
         const QJsonObject spec = entry.toObject();
         const QJsonValue name = spec.value(u"name"_s);
         if (!name.isString() || name.toString().isEmpty())
-            fail(u"%1: missing name"_s.arg(where));
+            fail(u"%1: missing name"_s.arg(where()));
         FieldDef def;
         def.name = name.toString();
         const QString key = def.name.toUpper();
         if (seen.contains(key))
-            fail(u"%1: duplicate field name %2"_s.arg(where, def.name));
+            fail(u"%1: duplicate field name %2"_s.arg(where(), def.name));
         seen.insert(key);
         const QJsonValue type = spec.value(u"type"_s);
         if (!type.isString())

@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -13,6 +14,33 @@ namespace ngc::detail {
 namespace {
 
 using namespace Qt::StringLiterals;
+
+// The field lists read last on this thread, by their text: a client reads the same few layouts
+// over and over, and checking one costs more than reading a row of it. Only lists that passed the
+// checks are kept, so a kept one needs none.
+QList<FieldDef> knownFields(std::string_view text)
+{
+    struct Known {
+        std::string text;
+        QList<FieldDef> fields;
+    };
+    constexpr size_t kKept = 32;
+    thread_local std::vector<Known> known;
+    for (const Known &entry : known) {
+        if (entry.text == text)
+            return entry.fields;
+    }
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(
+        QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);
+    if (error.error != QJsonParseError::NoError)
+        fail(u"invalid JSON in \"fields\": %1"_s.arg(error.errorString()));
+    QList<FieldDef> fields = decodeFields(document.array());
+    if (known.size() >= kKept)
+        known.clear();
+    known.push_back(Known{std::string(text), fields});
+    return fields;
+}
 
 // Reads a data packet straight from JSON text into rows: no document is built, and values that
 // repeat in a column are decoded once. It checks the JSON syntax as strictly as a document parser
@@ -515,12 +543,7 @@ DataPacket PacketReader::read()
                 const std::string_view span = valueSpan();
                 if (kind != QJsonValue::Array)
                     fail(u"\"fields\" is %1, not an array"_s.arg(kindOf(kind)));
-                QJsonParseError error;
-                const QJsonDocument fields = QJsonDocument::fromJson(
-                    QByteArray(span.data(), static_cast<qsizetype>(span.size())), &error);
-                if (error.error != QJsonParseError::NoError)
-                    fail(u"invalid JSON in \"fields\": %1"_s.arg(error.errorString()));
-                packet.fields = decodeFields(fields.array());
+                packet.fields = knownFields(span);
                 haveFields = true;
             } else if (name == u"rows"_s) {
                 // Rows are read once the fields are known; JSON does not fix the member order.

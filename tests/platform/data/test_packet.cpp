@@ -205,6 +205,24 @@ TEST(Packet, RepeatedAndDistinctValuesReadBackAsSent)
     EXPECT_EQ(decodePacket(QJsonDocument::fromJson(text).object()), sent);
 }
 
+// The text decoder keeps the field lists it has read; a list must be taken again only when its
+// text is the same to the byte, so a changed list is checked anew.
+TEST(Packet, AFieldListSeenBeforeIsCheckedAgainWhenItsTextDiffers)
+{
+    const QByteArray good = R"({"fields":[{"name":"A","type":"integer"}],"rows":[[1]]})";
+    const QByteArray changed[] = {
+        R"({"fields":[{"name":"A","type":"integr"}],"rows":[[1]]})",
+        R"({"fields":[{"name":"A","type":"integer"},{"name":"a","type":"float"}],"rows":[[1,2]]})",
+        R"({"fields":[{"name":"A","type":"string"}],"rows":[[1]]})",
+    };
+    for (const QByteArray &text : changed) {
+        SCOPED_TRACE(text.constData());
+        EXPECT_EQ(packetFromJson(good).rows.at(0).at(0), QVariant(qint64{1}));
+        EXPECT_THROW(packetFromJson(text), PacketError);
+    }
+    EXPECT_EQ(packetFromJson(good).fields.at(0).type, FieldType::Integer);
+}
+
 TEST(Packet, TextThatIsNoJsonIsRefused)
 {
     const char *valid = R"({"fields":[{"name":"S","type":"string"},{"name":"F","type":"float"}],"rows":[["a",1]]})";
