@@ -38,8 +38,7 @@ public:
 
     // Runs visit(name, value) for every member of the object at span, in text order, until visit
     // returns false. Only for a valid text and a span of an object.
-    template <typename Visit>
-    void forEachMember(Span object, Visit visit) const
+    template <typename Visit> void forEachMember(Span object, Visit visit) const
     {
         Span name;
         Span value;
@@ -51,8 +50,7 @@ public:
         }
     }
     // Likewise for every element of the array at span.
-    template <typename Visit>
-    void forEachElement(Span array, Visit visit) const
+    template <typename Visit> void forEachElement(Span array, Visit visit) const
     {
         Span value;
         qsizetype pos = firstItem(array);

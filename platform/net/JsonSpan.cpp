@@ -153,8 +153,7 @@ QByteArray JsonSpan::rawJson() const
 {
     if (!m_text)
         return {};
-    return QByteArray::fromRawData(m_text->text().data() + m_span.begin,
-                                   m_span.end - m_span.begin);
+    return QByteArray::fromRawData(m_text->text().data() + m_span.begin, m_span.end - m_span.begin);
 }
 
 } // namespace ngc

@@ -43,7 +43,7 @@ public:
     qsizetype size() const;
     JsonSpan at(qsizetype index) const;
 
-    bool toBool() const;     // false for anything but true
+    bool toBool() const;      // false for anything but true
     QString toString() const; // empty for anything but a string
     QJsonValue toJson() const;
     operator QJsonValue() const { return toJson(); }

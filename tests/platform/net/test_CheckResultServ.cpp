@@ -9,6 +9,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringList>
+
+#include <ostream>
+#include <string>
 
 using namespace ngc;
 
@@ -167,4 +171,154 @@ TEST_F(CheckResultServTest, PacketsAreTakenFromTheDataPart)
     EXPECT_THROW(packetOf(json(R"({"fields":[{"name":"C","type":"string","size":2}],
                                    "rows":[["too long"]]})")),
                  PacketError);
+}
+
+namespace {
+
+QJsonValue parsedReply(const char *text)
+{
+    return QJsonDocument::fromJson("[" + QByteArray(text) + "]").array().at(0);
+}
+
+RemoteReply inPlace(const char *text)
+{
+    auto scanner = std::make_shared<const JsonScanner>(std::string(text));
+    EXPECT_TRUE(scanner->isValid()) << text;
+    return RemoteReply(JsonSpan(scanner, scanner->root()));
+}
+
+// How one check and decode ended: the data or packet it gave, or what it raised and showed.
+struct Outcome {
+    QJsonValue data;
+    DataPacket packet;
+    std::string error;
+    QStringList shown;
+    friend bool operator==(const Outcome &, const Outcome &) = default;
+};
+
+std::ostream &operator<<(std::ostream &out, const Outcome &outcome)
+{
+    out << QJsonDocument(QJsonArray{outcome.data}).toJson(QJsonDocument::Compact).toStdString()
+        << " rows=" << outcome.packet.rows.size() << " error=" << outcome.error;
+    for (const QString &text : outcome.shown)
+        out << " shown=" << text.toStdString();
+    return out;
+}
+
+enum class Decode { Nothing, One, At0, At1, At2 };
+
+} // namespace
+
+// The screen's calls hand CheckResultServ and the packet decoders the reply as it was received;
+// whatever the reply, they must end as they did with the reply parsed into a QJsonValue.
+TEST_F(CheckResultServTest, ReplyReadInPlaceEndsAsTheParsedReplyDoes)
+{
+    struct Case {
+        const char *name;
+        std::string reply;
+        int index;
+        Decode decode;
+        const char *ends; // how both end: "" for a success, else the start of the error
+        bool showFailure = true;
+    };
+    const char *const fields =
+        R"("fields":[{"name":"CD","type":"string","size":2},{"name":"VR","type":"float"},)"
+        R"({"name":"NR","type":"integer"},{"name":"DT","type":"datetime"}])";
+    const std::string packet =
+        std::string("{") + fields +
+        R"(,"rows":[["01",2.5,3,"2026-12-08T00:00:00"],[null,-1e-3,null,null],["\"\\",0,-7,null]]})";
+    const std::string empty = std::string("{") + fields + R"(,"rows":[]})";
+    auto ok = [](const std::string &data) { return R"({"ok":true,"data":)" + data + "}"; };
+    auto bad = [&](const char *rows) {
+        return ok(std::string("{") + fields + R"(,"rows":)" + rows + "}");
+    };
+    const std::string several = ok("[" + packet + "," + empty + "]");
+    const std::string refused = R"({"ok":false,"message":"Coleta j\u00e1 aprovada: \"001\"."})";
+    const std::string refusedThenPacket =
+        "[" + std::string(R"({"ok":false,"message":"x"})") + "," + ok(packet) + "]";
+    const std::vector<Case> cases = {
+        {"packet", ok(packet), 0, Decode::One, ""},
+        {"array of packets, first", several, 0, Decode::At0, ""},
+        {"array of packets, second", several, 0, Decode::At1, ""},
+        {"array of packets, beyond", several, 0, Decode::At2, "NetError"},
+        {"array of packets as one", several, 0, Decode::One, "PacketError"},
+        {"packet as an array", ok(packet), 0, Decode::At0, "NetError"},
+        {"null data", ok("null"), 0, Decode::Nothing, ""},
+        {"null data as a packet", ok("null"), 0, Decode::One, "PacketError"},
+        {"no data", R"({"ok":true})", 0, Decode::Nothing, ""},
+        {"no data as a packet", R"({"ok":true})", 0, Decode::One, "PacketError"},
+        {"refused with a message", refused, 0, Decode::One, "silent abort"},
+        {"refused with a message, unshown", refused, 0, Decode::One, "NetError: Coleta", false},
+        {"refused with a blank message", R"({"ok":false,"message":" "})", 0, Decode::Nothing,
+         "silent abort"},
+        {"refused without a message", R"({"ok":false})", 0, Decode::Nothing, "silent abort"},
+        {"refused without a message, unshown", R"({"ok":false})", 0, Decode::Nothing,
+         "NetError: O servidor", false},
+        {"first of several replies", refusedThenPacket, 0, Decode::Nothing, "silent abort"},
+        {"second of several replies", refusedThenPacket, 1, Decode::One, ""},
+        {"beyond the replies", refusedThenPacket, 2, Decode::Nothing, "NetError"},
+        {"negative index", refusedThenPacket, -1, Decode::Nothing, "NetError"},
+        {"index beyond a single reply", ok(packet), 1, Decode::One, "NetError"},
+        {"ok as text", R"({"ok":"true","data":[]})", 0, Decode::Nothing, "NetError"},
+        {"reply is a string", R"("ok")", 0, Decode::Nothing, "NetError"},
+        {"row too short", bad(R"([["01",2.5,3]])"), 0, Decode::One, "PacketError"},
+        {"string too long", bad(R"([["abc",2.5,3,null]])"), 0, Decode::One, "PacketError"},
+        {"text for a float", bad(R"([["01","2.5",3,null]])"), 0, Decode::One, "PacketError"},
+        {"fraction for an integer", bad(R"([["01",2.5,3.5,null]])"), 0, Decode::One, "PacketError"},
+        {"bad date-time", bad(R"([["01",2.5,3,"08/12/2026"]])"), 0, Decode::One, "PacketError"},
+        {"rows no array", bad(R"(7)"), 0, Decode::One, "PacketError"},
+        {"no fields", ok(R"({"rows":[]})"), 0, Decode::One, "PacketError"},
+        {"unknown type", ok(R"({"rows":[],"fields":[{"name":"CD","type":"text"}]})"), 0,
+         Decode::One, "PacketError"},
+        {"repeated rows",
+         ok(R"({"rows":[[1]],"fields":[{"name":"N","type":"integer"}],"rows":[[2],[3]]})"), 0,
+         Decode::One, ""},
+        {"lone surrogate", bad(R"([["\ud800",1,1,null]])"), 0, Decode::One, ""},
+        {"member beside the packet",
+         ok(R"({"fields":[{"name":"N","type":"integer"}],"rows":[[1],[2]],"extra":{"x":[]}})"), 0,
+         Decode::One, ""},
+        {"empty list of packets", ok("[]"), 0, Decode::At0, "NetError"},
+        {"list with a number", ok(R"([{"fields":[],"rows":[]},7])"), 0, Decode::At1, "PacketError"},
+    };
+
+    auto run = [this](const Case &c, auto check) {
+        ui.shown.clear();
+        Outcome outcome;
+        try {
+            const auto data = check(c);
+            outcome.data = QJsonValue(data);
+            switch (c.decode) {
+            case Decode::Nothing:
+                break;
+            case Decode::One:
+                outcome.packet = packetOf(data);
+                break;
+            case Decode::At0:
+            case Decode::At1:
+            case Decode::At2:
+                outcome.packet = packetAt(data, int(c.decode) - int(Decode::At0));
+                break;
+            }
+        } catch (const SilentAbort &) {
+            outcome.error = "silent abort";
+        } catch (const NetError &error) {
+            outcome.error = std::string("NetError: ") + error.what();
+        } catch (const PacketError &error) {
+            outcome.error = std::string("PacketError: ") + error.what();
+        }
+        for (const auto &shown : ui.shown)
+            outcome.shown.append(shown.text);
+        return outcome;
+    };
+    for (const Case &c : cases) {
+        const Outcome parsed = run(c, [](const Case &one) {
+            return CheckResultServ(parsedReply(one.reply.c_str()), one.showFailure, one.index);
+        });
+        const Outcome read = run(c, [](const Case &one) {
+            return CheckResultServ(inPlace(one.reply.c_str()), one.showFailure, one.index);
+        });
+        EXPECT_EQ(read, parsed) << c.name;
+        EXPECT_TRUE(parsed.error.starts_with(c.ends) && (*c.ends || parsed.error.empty()))
+            << c.name << ": " << parsed;
+    }
 }

@@ -549,3 +549,79 @@ TEST(TNetConnection, TraceHookSeesEveryCallInOrder)
     EXPECT_TRUE(second.error.contains(QStringLiteral("não está aberta")))
         << second.error.toStdString();
 }
+
+// The body is read in place rather than parsed whole; what it holds and how it can be broken
+// must come out as it did when it was parsed whole.
+TEST(TNetConnection, BodyIsReadAsADocumentParserReadsIt)
+{
+    struct Case {
+        const char *name;
+        std::string body;  // "@" stands for the id of the request
+        const char *reply; // the reply expected, as JSON, or nothing for a failure
+        const char *messagePart = "";
+    };
+    const std::string refs = R"("refs":["0002"])";
+    const std::vector<Case> cases = {
+        {"escapes in the reply",
+         R"({"jsonrpc":"2.0","id":@,"result":{)" + refs +
+             R"(,"reply":{"ok":true,"data":["a\"}b","c\\",")"
+             R"(\u00e9\ud83d\ude00","Preço"]}}})",
+         R"({"ok":true,"data":["a\"}b","c\\","\u00e9\ud83d\ude00","Preço"]})"},
+        {"members in another order, white space",
+         " {\"result\" : {\"reply\" : {\"ok\" : true} , " + refs + "} ,\n \"id\" : @ } \n",
+         R"({"ok":true})"},
+        {"id written with a fraction", R"({"id":@.0,"result":{"reply":{"ok":true},)" + refs + "}}",
+         R"({"ok":true})"},
+        {"repeated result: the last counts",
+         R"({"id":@,"result":{"reply":7},"result":{"reply":{"ok":false},)" + refs + "}}",
+         R"({"ok":false})"},
+        // A strict reader refuses these; the document parser took them, and still does.
+        {"byte-order mark",
+         "\xEF\xBB\xBF{\"id\":@,\"result\":{\"reply\":{\"ok\":true}," + refs + "}}",
+         R"({"ok":true})"},
+        {"number with a bare point",
+         R"({"id":@,"result":{"reply":{"ok":true,"data":1.},)" + refs + "}}",
+         R"({"ok":true,"data":1})"},
+        {"error that is no object", R"({"id":@,"error":"x","result":{"reply":true,)" + refs + "}}",
+         "true"},
+        {"truncated", R"({"id":@,"result":{"reply":{"ok":true},"refs":[nu)", nullptr,
+         "Resposta inválida do servidor de aplicação"},
+        {"garbage after the envelope", R"({"id":@,"result":{"reply":{"ok":true},)" + refs + "}}}",
+         nullptr, "Resposta inválida do servidor de aplicação"},
+        {"array for an envelope", R"([{"id":@}])", nullptr,
+         "Resposta inválida do servidor de aplicação"},
+        {"result that is no object", R"({"id":@,"result":[{"reply":{"ok":true}}]})", nullptr,
+         "sem resultado"},
+        {"refs that are no array", R"({"id":@,"result":{"reply":{"ok":true},"refs":"x"}})", nullptr,
+         "0 valores de retorno para 1 argumentos"},
+        {"error object in a well-formed body",
+         R"({"id":@,"error":{"code":-32602,"message":"Par\u00e2metros"},"result":{}})", nullptr,
+         "recusou a chamada: Parâmetros (código -32602)"},
+        {"another call's id", R"({"id":0,"result":{"reply":{"ok":true},)" + refs + "}}", nullptr,
+         "outra chamada"},
+    };
+    RpcTestServer server;
+    auto connection = openConnection(server.port());
+    for (const Case &c : cases) {
+        server.setHandler([&c](const QJsonObject &request, httplib::Response &res) {
+            std::string body = c.body;
+            if (const size_t at = body.find('@'); at != std::string::npos)
+                body.replace(at, 1, std::to_string(request.value(QStringLiteral("id")).toInt()));
+            res.set_content(body, "application/json");
+        });
+        QString key = QStringLiteral("0001");
+        try {
+            const QJsonValue reply =
+                connection->Call(QStringLiteral("GetItemCole"), {RemoteArg::stringRef(&key)});
+            ASSERT_NE(c.reply, nullptr) << c.name << ": no error";
+            EXPECT_EQ(key, QStringLiteral("0002")) << c.name;
+            EXPECT_EQ(reply, QJsonDocument::fromJson("[" + QByteArray(c.reply) + "]").array().at(0))
+                << c.name;
+        } catch (const NetError &error) {
+            EXPECT_EQ(c.reply, nullptr) << c.name << ": " << error.what();
+            EXPECT_EQ(key, QStringLiteral("0001")) << c.name;
+            EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QString::fromUtf8(c.messagePart)))
+                << c.name << ": " << error.what();
+        }
+    }
+}
