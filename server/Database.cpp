@@ -12,6 +12,7 @@
 
 #include <sqlite3.h>
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <unordered_map>
@@ -35,6 +36,17 @@ constexpr qsizetype kMaxPreparedPerConnection = 64;
 struct ConnectionStatements {
     std::unordered_map<QString, QSqlQuery> queries;
     std::unordered_map<QString, std::unique_ptr<SqliteStatement>> sqlite;
+    // The SQLite statements found last, by the address of their text: a request's SQL is one of
+    // the server's constants, and hashing a join of a few hundred characters on every call costs
+    // more than this look. The kept copy of the text holds its storage, so an address found here
+    // is that text. Emptied whenever a statement goes.
+    struct Recent {
+        QString sql;
+        SqliteStatement *statement = nullptr;
+    };
+    std::array<Recent, 4> recent;
+    size_t nextRecent = 0;
+    void forgetRecent() { recent = {}; }
     // The connection's SQLite handle, looked up once; null on another driver.
     sqlite3 *handle = nullptr;
     bool handleKnown = false;
@@ -253,6 +265,7 @@ void Database::forgetPrepared(QSqlDatabase &db, const QString &sql)
     if (statements != t_connections.prepared.end()) {
         statements->second.queries.erase(sql);
         statements->second.sqlite.erase(sql);
+        statements->second.forgetRecent();
     }
 }
 
@@ -267,14 +280,24 @@ SqliteStatement *Database::sqliteStatement(QSqlDatabase &db, const QString &sql)
     }
     if (!connection.handle)
         return nullptr;
+    for (const ConnectionStatements::Recent &recent : connection.recent) {
+        if (recent.statement && recent.sql.constData() == sql.constData() &&
+            recent.sql.size() == sql.size())
+            return recent.statement;
+    }
     auto &statements = connection.sqlite;
-    const auto found = statements.find(sql);
-    if (found != statements.end())
-        return found->second.get();
-    if (static_cast<qsizetype>(statements.size()) >= kMaxPreparedPerConnection)
-        statements.clear();
-    auto statement = std::make_unique<SqliteStatement>(connection.handle, sql);
-    return statements.emplace(sql, std::move(statement)).first->second.get();
+    auto found = statements.find(sql);
+    if (found == statements.end()) {
+        if (static_cast<qsizetype>(statements.size()) >= kMaxPreparedPerConnection) {
+            statements.clear();
+            connection.forgetRecent();
+        }
+        auto statement = std::make_unique<SqliteStatement>(connection.handle, sql);
+        found = statements.emplace(sql, std::move(statement)).first;
+    }
+    connection.recent[connection.nextRecent] = {found->first, found->second.get()};
+    connection.nextRecent = (connection.nextRecent + 1) % connection.recent.size();
+    return found->second.get();
 }
 
 } // namespace ngc
