@@ -61,7 +61,7 @@ void TfrmInfoPlanNeg::AtualizaImpostos()
             netInfoPlanNeg->Call(QStringLiteral("GetImpColet"), ChavesItem()), true, 0)));
         return;
     }
-    const QJsonValue resposta =
+    const ngc::RemoteData resposta =
         ngc::CheckResultServ(netInfoPlanNeg->Call(QStringLiteral("GetImpFilial"),
                                                   {ngc::RemoteArg::stringRef(&stCdFilial),
                                                    ngc::RemoteArg::stringRef(&stChaveComplementar),

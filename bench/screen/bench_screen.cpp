@@ -125,7 +125,7 @@ double timedCall(ngc::TNetConnection &net, const QString &method, const ngc::Rem
 {
     Clock clock;
     clock.start();
-    const QJsonValue data = ngc::CheckResultServ(net.Call(method, args), false, 0);
+    const ngc::RemoteData data = ngc::CheckResultServ(net.Call(method, args), false, 0);
     if (packets == 1)
         (void)ngc::packetOf(data);
     for (int i = 0; i < packets && packets > 1; ++i)
