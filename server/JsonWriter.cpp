@@ -17,7 +17,7 @@ char hexDigit(unsigned value)
     return static_cast<char>(value < 10 ? '0' + value : 'a' + value - 10);
 }
 
-void appendEscapedUnit(QByteArray &text, char16_t unit)
+void appendEscapedUnit(std::string &text, char16_t unit)
 {
     const char escaped[] = {'\\',
                             'u',
@@ -29,7 +29,7 @@ void appendEscapedUnit(QByteArray &text, char16_t unit)
 }
 
 // A quote, a backslash or a control character, as QJsonDocument escapes it.
-void appendEscapedAscii(QByteArray &text, char unit)
+void appendEscapedAscii(std::string &text, char unit)
 {
     switch (unit) {
     case '"':
@@ -58,19 +58,19 @@ void appendEscapedAscii(QByteArray &text, char unit)
     }
 }
 
-void appendUtf8(QByteArray &text, char32_t code)
+void appendUtf8(std::string &text, char32_t code)
 {
     if (code < 0x800) {
-        text.append(static_cast<char>(0xc0 | (code >> 6)));
+        text.push_back(static_cast<char>(0xc0 | (code >> 6)));
     } else if (code < 0x10000) {
-        text.append(static_cast<char>(0xe0 | (code >> 12)));
-        text.append(static_cast<char>(0x80 | ((code >> 6) & 0x3f)));
+        text.push_back(static_cast<char>(0xe0 | (code >> 12)));
+        text.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3f)));
     } else {
-        text.append(static_cast<char>(0xf0 | (code >> 18)));
-        text.append(static_cast<char>(0x80 | ((code >> 12) & 0x3f)));
-        text.append(static_cast<char>(0x80 | ((code >> 6) & 0x3f)));
+        text.push_back(static_cast<char>(0xf0 | (code >> 18)));
+        text.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3f)));
+        text.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3f)));
     }
-    text.append(static_cast<char>(0x80 | (code & 0x3f)));
+    text.push_back(static_cast<char>(0x80 | (code & 0x3f)));
 }
 
 // Well-formed UTF-8 (RFC 3629): no overlong forms, no surrogates, nothing past U+10FFFF. Bytes
@@ -147,7 +147,7 @@ void JsonWriter::integer(qint64 value)
     } while (magnitude != 0);
     if (value < 0)
         *--at = '-';
-    m_text.append(at, end - at);
+    m_text.append(at, static_cast<size_t>(end - at));
 }
 
 void JsonWriter::number(double value)
@@ -167,15 +167,17 @@ void JsonWriter::number(double value)
 
 void JsonWriter::fraction(double value)
 {
-    if (std::isfinite(value))
-        m_text.append(QByteArray::number(value, 'g', QLocale::FloatingPointShortest));
-    else
+    if (!std::isfinite(value)) {
         null();
+        return;
+    }
+    const QByteArray digits = QByteArray::number(value, 'g', QLocale::FloatingPointShortest);
+    m_text.append(digits.constData(), static_cast<size_t>(digits.size()));
 }
 
 void JsonWriter::string(QStringView text)
 {
-    m_text.append('"');
+    m_text.push_back('"');
     const char16_t *at = text.utf16();
     const char16_t *const end = at + text.size();
     while (at != end) {
@@ -185,8 +187,8 @@ void JsonWriter::string(QStringView text)
             ++plain;
         if (plain != at) {
             const qsizetype length = plain - at;
-            const qsizetype start = m_text.size();
-            m_text.resize(start + length);
+            const size_t start = m_text.size();
+            m_text.resize(start + static_cast<size_t>(length));
             char *out = m_text.data() + start;
             for (const char16_t *c = at; c != plain; ++c)
                 *out++ = static_cast<char>(*c);
@@ -206,7 +208,7 @@ void JsonWriter::string(QStringView text)
             appendUtf8(m_text, unit);
         }
     }
-    m_text.append('"');
+    m_text.push_back('"');
 }
 
 bool JsonWriter::stringFromUtf8(QByteArrayView utf8)
@@ -215,19 +217,19 @@ bool JsonWriter::stringFromUtf8(QByteArrayView utf8)
         return false;
     const char *at = utf8.data();
     const char *const end = at + utf8.size();
-    m_text.append('"');
+    m_text.push_back('"');
     while (at != end) {
         const char *plain = at;
         while (plain != end && static_cast<unsigned char>(*plain) >= 0x20 && *plain != '"' &&
                *plain != '\\')
             ++plain;
-        m_text.append(at, plain - at);
+        m_text.append(at, static_cast<size_t>(plain - at));
         at = plain;
         if (at == end)
             break;
         appendEscapedAscii(m_text, *at++);
     }
-    m_text.append('"');
+    m_text.push_back('"');
     return true;
 }
 
@@ -253,28 +255,28 @@ void JsonWriter::value(const QJsonValue &value)
         string(value.toString());
         return;
     case QJsonValue::Array: {
-        m_text.append('[');
+        m_text.push_back('[');
         bool first = true;
         for (const QJsonValue &entry : value.toArray()) {
             if (!first)
-                m_text.append(',');
+                m_text.push_back(',');
             first = false;
             this->value(entry);
         }
-        m_text.append(']');
+        m_text.push_back(']');
         return;
     }
     case QJsonValue::Object: {
-        m_text.append('{');
+        m_text.push_back('{');
         const QJsonObject object = value.toObject();
         for (auto it = object.begin(); it != object.end(); ++it) {
             if (it != object.begin())
-                m_text.append(',');
+                m_text.push_back(',');
             string(it.key());
-            m_text.append(':');
+            m_text.push_back(':');
             this->value(it.value());
         }
-        m_text.append('}');
+        m_text.push_back('}');
         return;
     }
     }
@@ -319,7 +321,7 @@ void JsonWriter::dateTime(const QDateTime &value)
 
 void JsonWriter::fields(const QList<FieldDef> &fields)
 {
-    m_text.append('[');
+    m_text.push_back('[');
     for (qsizetype i = 0; i < fields.size(); ++i) {
         const FieldDef &field = fields[i];
         m_text.append(i == 0 ? "{\"name\":" : ",{\"name\":");
@@ -332,7 +334,7 @@ void JsonWriter::fields(const QList<FieldDef> &fields)
         m_text.append(typeName(field.type));
         m_text.append("\"}");
     }
-    m_text.append(']');
+    m_text.push_back(']');
 }
 
 void JsonWriter::packet(const DataPacket &packet)
@@ -345,10 +347,10 @@ void JsonWriter::packet(const DataPacket &packet)
         m_text.append(r == 0 ? "[" : ",[");
         for (qsizetype i = 0; i < packet.fields.size(); ++i) {
             if (i != 0)
-                m_text.append(',');
+                m_text.push_back(',');
             packetValue(packet.fields[i], i < row.size() ? row[i] : QVariant());
         }
-        m_text.append(']');
+        m_text.push_back(']');
     }
     m_text.append("]}");
 }
