@@ -1,6 +1,7 @@
 #include "JsonScanner.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -14,10 +15,21 @@ constexpr size_t kMaxDepth = 1024;
 // a finite double that does not underflow; only longer ones need converting to be sure.
 constexpr qsizetype kPlainDigits = 300;
 
+// Most bytes are past the space, so one comparison settles them.
 bool isSpace(char c)
 {
-    return c == ' ' || c == '\n' || c == '\r' || c == '\t';
+    return static_cast<unsigned char>(c) <= ' ' &&
+           (c == ' ' || c == '\n' || c == '\r' || c == '\t');
 }
+
+// Bytes a string holds as they are: printable ASCII but the quote and the backslash. Anything
+// else ends a run and is looked at on its own.
+constexpr std::array<bool, 256> kPlainInString = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0x20; c < 0x80; ++c)
+        plain[size_t(c)] = c != '"' && c != '\\';
+    return plain;
+}();
 
 bool isDigit(char c)
 {
@@ -34,6 +46,10 @@ const char *scanString(const char *p, const char *end)
 {
     ++p;
     while (p < end) {
+        while (kPlainInString[static_cast<unsigned char>(*p)] && ++p < end) {
+        }
+        if (p == end)
+            break;
         const auto c = static_cast<unsigned char>(*p);
         if (c == '"')
             return p + 1;
@@ -164,73 +180,56 @@ bool JsonScanner::scan()
     const char *const begin = m_text.data();
     const char *const end = begin + m_text.size();
     const char *p = begin;
-    // Indices into m_containers of the containers still open, innermost last.
-    std::vector<size_t> open;
+    // A container or two per 30 bytes is what packets hold; reserving spares most regrowth.
+    m_containers.reserve(m_text.size() / 16 + 4);
+    // The containers still open, innermost last: index into m_containers, and its closing byte.
+    struct Open {
+        size_t index;
+        char closing;
+    };
+    std::vector<Open> open;
+    open.reserve(16);
     auto skip = [&p, end]() {
         while (p < end && isSpace(*p))
             ++p;
     };
-    auto inObject = [this, &open, begin]() {
-        return begin[m_containers[open.back()].begin] == '{';
-    };
-    auto close = [&]() {
-        m_containers[open.back()].end = p + 1 - begin;
-        open.pop_back();
+    // A member name and its colon, leaving p at the value.
+    auto name = [&p, end, &skip]() {
+        if (p >= end || *p != '"' || !(p = scanString(p, end)))
+            return false;
+        skip();
+        if (p >= end || *p != ':')
+            return false;
         ++p;
+        skip();
+        return true;
     };
 
-    enum class Next { Value, Name, AfterValue };
-    Next next = Next::Value;
     skip();
     m_root.begin = p - begin;
     while (true) {
-        if (next == Next::Name) {
-            if (p >= end || *p != '"' || !(p = scanString(p, end)))
-                return false;
-            skip();
-            if (p >= end || *p != ':')
-                return false;
-            ++p;
-            skip();
-            next = Next::Value;
-            continue;
-        }
-        if (next == Next::AfterValue) {
-            skip();
-            if (open.empty())
-                break;
-            if (p >= end)
-                return false;
-            const bool object = inObject();
-            if (*p == ',') {
-                ++p;
-                skip();
-                next = object ? Next::Name : Next::Value;
-            } else if (*p == (object ? '}' : ']')) {
-                close();
-            } else {
-                return false;
-            }
-            continue;
-        }
+        // At a value.
         if (p >= end)
             return false;
-        next = Next::AfterValue;
         switch (*p) {
         case '{':
         case '[': {
             if (open.size() == kMaxDepth)
                 return false;
             const char closing = *p == '{' ? '}' : ']';
-            open.push_back(m_containers.size());
+            open.push_back({m_containers.size(), closing});
             m_containers.push_back({p - begin, 0});
             ++p;
             skip();
-            if (p < end && *p == closing)
-                close();
-            else
-                next = closing == '}' ? Next::Name : Next::Value;
-            break;
+            if (p < end && *p == closing) {
+                m_containers[open.back().index].end = p + 1 - begin;
+                open.pop_back();
+                ++p;
+                break;
+            }
+            if (closing == '}' && !name())
+                return false;
+            continue;
         }
         case '"':
             p = scanString(p, end);
@@ -250,13 +249,33 @@ bool JsonScanner::scan()
         }
         if (!p)
             return false;
+        // After a value: close what ends here, then on to the next value, if any.
+        while (true) {
+            skip();
+            if (open.empty()) {
+                if (p != end)
+                    return false;
+                while (p > begin + m_root.begin && isSpace(p[-1]))
+                    --p;
+                m_root.end = p - begin;
+                return true;
+            }
+            if (p >= end)
+                return false;
+            if (*p == ',') {
+                ++p;
+                skip();
+                if (open.back().closing == '}' && !name())
+                    return false;
+                break;
+            }
+            if (*p != open.back().closing)
+                return false;
+            m_containers[open.back().index].end = p + 1 - begin;
+            open.pop_back();
+            ++p;
+        }
     }
-    if (p != end)
-        return false;
-    while (p > begin + m_root.begin && isSpace(p[-1]))
-        --p;
-    m_root.end = p - begin;
-    return true;
 }
 
 qsizetype JsonScanner::skipSpace(qsizetype pos) const

@@ -55,6 +55,22 @@ QJsonValue RemoteArg::toJson() const
     return m_value;
 }
 
+QString RemoteArg::text() const
+{
+    switch (m_kind) {
+    case Kind::StringRef:
+        return *m_stringRef;
+    case Kind::String:
+        return m_value.toString();
+    case Kind::Variant:
+    case Kind::VariantRef:
+    case Kind::Boolean:
+    case Kind::Integer:
+        break;
+    }
+    return {};
+}
+
 bool RemoteArg::accepts(const QJsonValue &value) const
 {
     switch (m_kind) {

@@ -26,6 +26,9 @@ public:
 
     // The value as it goes on the wire.
     QJsonValue toJson() const;
+    // The text of a string argument (by value or by reference) without wrapping it in a JSON
+    // value; empty for the other kinds.
+    QString text() const;
 
     // Whether the server's final value fits the variable (a string reference takes only a
     // string). Checked for every argument before any is written back.

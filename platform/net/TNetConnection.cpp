@@ -2,6 +2,7 @@
 
 #include <net/JsonScanner.h>
 #include <net/JsonSpan.h>
+#include <net/RpcRequest.h>
 
 #include <host/HostContext.h>
 
@@ -188,42 +189,37 @@ void TNetConnection::fail(const QString &method, const QString &before, const QS
 
 RemoteReply TNetConnection::Call(const QString &method, const RemoteArgs &args)
 {
-    QJsonArray params;
-    for (const RemoteArg &arg : args)
-        params.append(arg.toJson());
-
-    // The trace (and the reply as a QJsonValue in it) is built only for a hook: tests install
-    // one, a running screen does not and should not pay for it.
-    auto trace = [&](bool ok) {
-        CallTrace call;
-        call.object = m_serverName;
-        call.method = method;
-        call.args = params;
-        call.ok = ok;
-        return call;
-    };
+    // The trace is built only for a hook: tests install one, a running screen does not and should
+    // not pay for it. The arguments are taken as sent, before by-reference ones change.
+    const TraceHook hook = traceHook();
+    CallTrace trace;
+    if (hook) {
+        trace.object = m_serverName;
+        trace.method = method;
+        for (const RemoteArg &arg : args)
+            trace.args.append(arg.toJson());
+    }
     try {
         QJsonArray refs;
-        RemoteReply reply = callOpen(method, args, params, refs);
-        if (const TraceHook hook = traceHook()) {
-            CallTrace call = trace(true);
-            call.reply = reply.toJson();
-            call.refs = refs;
-            hook(call);
+        RemoteReply reply = callOpen(method, args, refs);
+        if (hook) {
+            trace.ok = true;
+            trace.reply = reply.toJson();
+            trace.refs = refs;
+            hook(trace);
         }
         return reply;
     } catch (const std::exception &error) {
-        if (const TraceHook hook = traceHook()) {
-            CallTrace call = trace(false);
-            call.error = QString::fromUtf8(error.what());
-            hook(call);
+        if (hook) {
+            trace.error = QString::fromUtf8(error.what());
+            hook(trace);
         }
         throw;
     }
 }
 
 RemoteReply TNetConnection::callOpen(const QString &method, const RemoteArgs &args,
-                                     const QJsonArray &params, QJsonArray &refs)
+                                     QJsonArray &refs)
 {
     if (!m_open)
         throw NetError(
@@ -234,11 +230,10 @@ RemoteReply TNetConnection::callOpen(const QString &method, const RemoteArgs &ar
         fail(method, QStringLiteral("Chamada sem nome de método ao servidor de aplicação "));
 
     const int id = m_nextId++;
-    QJsonObject request{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
-                        {QStringLiteral("id"), id},
-                        {QStringLiteral("method"), method},
-                        {QStringLiteral("params"), params}};
-    const QByteArray body = QJsonDocument(request).toJson(QJsonDocument::Compact);
+    RpcRequest request(id, method);
+    for (const RemoteArg &arg : args)
+        request.add(arg);
+    const QByteArray body = request.text();
     const std::string path = "/rpc/" + m_serverName.toStdString();
 
     const auto started = std::chrono::steady_clock::now();

@@ -90,8 +90,7 @@ private:
 
     std::unique_ptr<Transport> makeTransport() const;
     void applyTimeouts() const;
-    RemoteReply callOpen(const QString &method, const RemoteArgs &args, const QJsonArray &params,
-                         QJsonArray &refs);
+    RemoteReply callOpen(const QString &method, const RemoteArgs &args, QJsonArray &refs);
     QString where(const QString &method) const;
     [[noreturn]] void fail(const QString &method, const QString &before,
                            const QString &after = {}) const;
