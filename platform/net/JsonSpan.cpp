@@ -123,6 +123,25 @@ JsonSpan JsonSpan::at(qsizetype index) const
     return found ? JsonSpan(m_text, *found) : JsonSpan();
 }
 
+QList<JsonSpan> JsonSpan::elements() const
+{
+    QList<JsonSpan> all;
+    if (!m_text) {
+        if (m_json) {
+            for (const QJsonValue &element : m_json->toArray())
+                all.append(JsonSpan(element));
+        }
+        return all;
+    }
+    if (first() != '[')
+        return all;
+    m_text->forEachElement(m_span, [&](JsonScanner::Span value) {
+        all.append(JsonSpan(m_text, value));
+        return true;
+    });
+    return all;
+}
+
 bool JsonSpan::toBool() const
 {
     if (!m_text)

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QJsonValue>
 #include <QLatin1StringView>
+#include <QList>
 #include <QString>
 
 #include <memory>
@@ -33,6 +34,7 @@ public:
     bool isObject() const { return type() == QJsonValue::Object; }
     bool isArray() const { return type() == QJsonValue::Array; }
     bool isBool() const { return type() == QJsonValue::Bool; }
+    bool isString() const { return type() == QJsonValue::String; }
 
     // The member of that name of an object (the last one should the name repeat, as a document
     // keeps it); absent for a missing member or a value that is no object.
@@ -42,6 +44,8 @@ public:
     // Elements of an array; 0 and absent for anything else.
     qsizetype size() const;
     JsonSpan at(qsizetype index) const;
+    // All elements of an array in one pass; none for anything else.
+    QList<JsonSpan> elements() const;
 
     bool toBool() const;      // false for anything but true
     QString toString() const; // empty for anything but a string

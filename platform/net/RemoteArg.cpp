@@ -71,7 +71,7 @@ QString RemoteArg::text() const
     return {};
 }
 
-bool RemoteArg::accepts(const QJsonValue &value) const
+bool RemoteArg::accepts(const JsonSpan &value) const
 {
     switch (m_kind) {
     case Kind::StringRef:
@@ -87,12 +87,12 @@ bool RemoteArg::accepts(const QJsonValue &value) const
     return true;
 }
 
-void RemoteArg::writeBack(const QJsonValue &value) const
+void RemoteArg::writeBack(const JsonSpan &value) const
 {
     if (m_kind == Kind::StringRef)
         *m_stringRef = value.toString();
     else if (m_kind == Kind::VariantRef)
-        *m_variantRef = value;
+        *m_variantRef = value.toJson();
 }
 
 } // namespace ngc

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <net/JsonSpan.h>
+
 #include <QJsonValue>
 #include <QList>
 #include <QString>
@@ -32,9 +34,9 @@ public:
 
     // Whether the server's final value fits the variable (a string reference takes only a
     // string). Checked for every argument before any is written back.
-    bool accepts(const QJsonValue &value) const;
+    bool accepts(const JsonSpan &value) const;
     // Writes the server's final value into the variable; by-value arguments ignore it.
-    void writeBack(const QJsonValue &value) const;
+    void writeBack(const JsonSpan &value) const;
 
 private:
     RemoteArg(Kind kind, QJsonValue value) : m_kind(kind), m_value(std::move(value)) {}

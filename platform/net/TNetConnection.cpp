@@ -200,12 +200,12 @@ RemoteReply TNetConnection::Call(const QString &method, const RemoteArgs &args)
             trace.args.append(arg.toJson());
     }
     try {
-        QJsonArray refs;
+        JsonSpan refs;
         RemoteReply reply = callOpen(method, args, refs);
         if (hook) {
             trace.ok = true;
             trace.reply = reply.toJson();
-            trace.refs = refs;
+            trace.refs = refs.toJson().toArray();
             hook(trace);
         }
         return reply;
@@ -218,8 +218,7 @@ RemoteReply TNetConnection::Call(const QString &method, const RemoteArgs &args)
     }
 }
 
-RemoteReply TNetConnection::callOpen(const QString &method, const RemoteArgs &args,
-                                     QJsonArray &refs)
+RemoteReply TNetConnection::callOpen(const QString &method, const RemoteArgs &args, JsonSpan &refs)
 {
     if (!m_open)
         throw NetError(
@@ -308,17 +307,17 @@ RemoteReply TNetConnection::callOpen(const QString &method, const RemoteArgs &ar
     RemoteReply reply(payload.member("reply"_L1));
     if (reply.isUndefined())
         fail(method, answer, QStringLiteral(": sem resultado"));
-    const JsonSpan refsValue = payload.member("refs"_L1);
-    refs = refsValue.isArray() ? refsValue.toJson().toArray() : QJsonArray();
+    refs = payload.member("refs"_L1);
+    const QList<JsonSpan> finals = refs.elements();
     const bool anyReference =
         std::any_of(args.begin(), args.end(), [](const RemoteArg &a) { return a.isReference(); });
-    if (refsValue.isArray() ? refs.size() != args.size() : anyReference)
+    if (refs.isArray() ? finals.size() != args.size() : anyReference)
         fail(method, answer,
              QStringLiteral(": %1 valores de retorno para %2 argumentos")
-                 .arg(refs.size())
+                 .arg(finals.size())
                  .arg(args.size()));
-    for (qsizetype i = 0; i < refs.size(); ++i) {
-        if (!args[i].accepts(refs[i]))
+    for (qsizetype i = 0; i < finals.size(); ++i) {
+        if (!args[i].accepts(finals[i]))
             fail(method, answer,
                  QStringLiteral(": valor de retorno do argumento %1 de tipo inválido").arg(i + 1));
     }
@@ -329,8 +328,8 @@ RemoteReply TNetConnection::callOpen(const QString &method, const RemoteArgs &ar
             fail(method, QString(), QStringLiteral(": ") + reply.member("message"_L1).toString());
     }
 
-    for (qsizetype i = 0; i < refs.size(); ++i)
-        args[i].writeBack(refs[i]);
+    for (qsizetype i = 0; i < finals.size(); ++i)
+        args[i].writeBack(finals[i]);
     return reply;
 }
 

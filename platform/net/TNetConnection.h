@@ -90,7 +90,8 @@ private:
 
     std::unique_ptr<Transport> makeTransport() const;
     void applyTimeouts() const;
-    RemoteReply callOpen(const QString &method, const RemoteArgs &args, QJsonArray &refs);
+    // refs receives the final values the server returned for the arguments.
+    RemoteReply callOpen(const QString &method, const RemoteArgs &args, JsonSpan &refs);
     QString where(const QString &method) const;
     [[noreturn]] void fail(const QString &method, const QString &before,
                            const QString &after = {}) const;
