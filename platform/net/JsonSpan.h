@@ -52,8 +52,8 @@ public:
     QJsonValue toJson() const;
     operator QJsonValue() const { return toJson(); }
 
-    // The value's bytes as received, shared with the text; null for a value that was not read in
-    // place.
+    // The value's bytes as received, not copied: they stay valid while this span or a copy of it
+    // lives. Null for a value that was not read in place.
     QByteArray rawJson() const;
 
     friend bool operator==(const JsonSpan &span, const QJsonValue &value)
