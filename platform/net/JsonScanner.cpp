@@ -180,8 +180,9 @@ bool JsonScanner::scan()
     const char *const begin = m_text.data();
     const char *const end = begin + m_text.size();
     const char *p = begin;
-    // A container or two per 30 bytes is what packets hold; reserving spares most regrowth.
-    m_containers.reserve(m_text.size() / 16 + 4);
+    // A reply's envelope and packet hold a container or two per 30 bytes; reserving for that spares
+    // most regrowth, within a bound so that a large body of long rows does not reserve its size.
+    m_containers.reserve(std::min<size_t>(m_text.size() / 16 + 4, 4096));
     // The containers still open, innermost last: index into m_containers, and its closing byte.
     struct Open {
         size_t index;
