@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -414,9 +415,14 @@ QVariant PacketReader::readValue(const FieldDef &def, ColumnCache &cache, qsizet
         const RawString string = scanString();
         if (string.raw.empty())
             return {};
-        const size_t hash = columnHash(string.raw);
-        if (const QVariant *known = cache.find(string.raw, hash))
-            return *known;
+        // The first row has no earlier value to share; a packet of one row (an item, a
+        // parameter set) then builds no table at all.
+        const bool shared = row > 0;
+        const size_t hash = shared ? columnHash(string.raw) : 0;
+        if (shared) {
+            if (const QVariant *known = cache.find(string.raw, hash))
+                return *known;
+        }
         const QString text = decodeString(string);
         QVariant value;
         if (def.type == FieldType::String) {
@@ -432,7 +438,8 @@ QVariant PacketReader::readValue(const FieldDef &def, ColumnCache &cache, qsizet
                     QString::number(row + 1), def.name, text.left(40)));
             value = QVariant(dateTime);
         }
-        cache.insert(string.raw, hash, value, def.type == FieldType::DateTime);
+        if (shared)
+            cache.insert(string.raw, hash, value, def.type == FieldType::DateTime);
         return value;
     }
     case FieldType::Float:
@@ -527,6 +534,10 @@ DataPacket PacketReader::read()
     bool haveFields = false;
     const char *rowsAt = nullptr;
     QJsonValue::Type rowsKind = QJsonValue::Undefined;
+    bool rowsRead = false;
+    // What reading the rows in place found wrong: reported only after the rest of the document,
+    // as when the rows are read last, so the same text always fails with the same message.
+    std::exception_ptr rowsFailure;
     if (peek() != '}') {
         do {
             if (peek() != '"')
@@ -547,10 +558,23 @@ DataPacket PacketReader::read()
                 haveFields = true;
             } else if (name == u"rows"_s) {
                 // Rows are read once the fields are known; JSON does not fix the member order.
+                // Packets written here put the fields first, and their rows are read in place.
                 rowsKind = kindAhead();
                 skipSpace();
                 rowsAt = m_pos;
-                skipValue(1);
+                if (haveFields && rowsKind == QJsonValue::Array) {
+                    try {
+                        readRows(packet);
+                        rowsRead = true;
+                    } catch (const PacketError &) {
+                        rowsFailure = std::current_exception();
+                        packet.rows.clear();
+                        m_pos = rowsAt;
+                        skipValue(1);
+                    }
+                } else {
+                    skipValue(1);
+                }
             } else {
                 skipValue(1);
             }
@@ -565,8 +589,12 @@ DataPacket PacketReader::read()
         fail(u"missing \"rows\""_s);
     if (rowsKind != QJsonValue::Array)
         fail(u"\"rows\" is %1, not an array"_s.arg(kindOf(rowsKind)));
-    m_pos = rowsAt;
-    readRows(packet);
+    if (rowsFailure)
+        std::rethrow_exception(rowsFailure);
+    if (!rowsRead) {
+        m_pos = rowsAt;
+        readRows(packet);
+    }
     return packet;
 }
 
