@@ -18,30 +18,50 @@ using namespace Qt::StringLiterals;
 
 // The field lists read last on this thread, by their text: a client reads the same few layouts
 // over and over, and checking one costs more than reading a row of it. Only lists that passed the
-// checks are kept, so a kept one needs none.
-QList<FieldDef> knownFields(std::string_view text)
-{
+// checks are kept, so a kept one needs none; and since a list is one self-contained JSON array,
+// text that starts with a kept list's bytes holds exactly that list, which spares even scanning it.
+class KnownFieldLists {
+public:
+    // The kept list whose text `rest` starts with, and that text's length.
+    static const QList<FieldDef> *startOf(std::string_view rest, size_t &length)
+    {
+        for (const Known &entry : known()) {
+            if (rest.substr(0, entry.text.size()) == entry.text) {
+                length = entry.text.size();
+                return &entry.fields;
+            }
+        }
+        return nullptr;
+    }
+
+    // Checks and keeps the list written as `text`, a JSON array already scanned.
+    static QList<FieldDef> read(std::string_view text)
+    {
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(
+            QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);
+        if (error.error != QJsonParseError::NoError)
+            fail(u"invalid JSON in \"fields\": %1"_s.arg(error.errorString()));
+        QList<FieldDef> fields = decodeFields(document.array());
+        std::vector<Known> &kept = known();
+        if (kept.size() >= kKept)
+            kept.clear();
+        kept.push_back(Known{std::string(text), fields});
+        return fields;
+    }
+
+private:
     struct Known {
         std::string text;
         QList<FieldDef> fields;
     };
-    constexpr size_t kKept = 32;
-    thread_local std::vector<Known> known;
-    for (const Known &entry : known) {
-        if (entry.text == text)
-            return entry.fields;
+    static constexpr size_t kKept = 32;
+    static std::vector<Known> &known()
+    {
+        thread_local std::vector<Known> kept;
+        return kept;
     }
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(
-        QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);
-    if (error.error != QJsonParseError::NoError)
-        fail(u"invalid JSON in \"fields\": %1"_s.arg(error.errorString()));
-    QList<FieldDef> fields = decodeFields(document.array());
-    if (known.size() >= kKept)
-        known.clear();
-    known.push_back(Known{std::string(text), fields});
-    return fields;
-}
+};
 
 // Reads a data packet straight from JSON text into rows: no document is built, and values that
 // repeat in a column are decoded once. It checks the JSON syntax as strictly as a document parser
@@ -551,10 +571,17 @@ DataPacket PacketReader::read()
                 // The field list is short: a document parser reads it, and decodeFields checks it
                 // as it does for every packet.
                 const QJsonValue::Type kind = kindAhead();
-                const std::string_view span = valueSpan();
-                if (kind != QJsonValue::Array)
-                    fail(u"\"fields\" is %1, not an array"_s.arg(kindOf(kind)));
-                packet.fields = knownFields(span);
+                size_t length = 0;
+                if (const QList<FieldDef> *known = KnownFieldLists::startOf(
+                        std::string_view(m_pos, static_cast<size_t>(m_end - m_pos)), length)) {
+                    packet.fields = *known;
+                    m_pos += length;
+                } else {
+                    const std::string_view span = valueSpan();
+                    if (kind != QJsonValue::Array)
+                        fail(u"\"fields\" is %1, not an array"_s.arg(kindOf(kind)));
+                    packet.fields = KnownFieldLists::read(span);
+                }
                 haveFields = true;
             } else if (name == u"rows"_s) {
                 // Rows are read once the fields are known; JSON does not fix the member order.
