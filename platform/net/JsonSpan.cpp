@@ -1,5 +1,7 @@
 #include "JsonSpan.h"
 
+#include <algorithm>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -49,8 +51,13 @@ QJsonValue::Type JsonSpan::type() const
 bool JsonSpan::nameIs(JsonScanner::Span name, QLatin1StringView wanted) const
 {
     const std::string_view raw = m_text->bytes({name.begin + 1, name.end - 1});
-    if (raw.find('\\') == std::string_view::npos)
-        return raw == std::string_view(wanted.data(), size_t(wanted.size()));
+    const std::string_view latin1(wanted.data(), size_t(wanted.size()));
+    // Bytes compare alike only where both texts are ASCII: a Latin-1 letter past it is one byte
+    // there and two in the received UTF-8.
+    const bool ascii = std::all_of(latin1.begin(), latin1.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii && raw.find('\\') == std::string_view::npos)
+        return raw == latin1;
     return parse(m_text->bytes(name)).toString() == wanted;
 }
 

@@ -62,6 +62,8 @@ TEST(JsonSpan, AnswersAsTheParsedValueDoes)
         R"({"ok":false,"data":1,"ok":true,"message":"a","message":"b"})",
         // Names written with escapes are the names they spell.
         R"({"\u006fk":true,"d\u0061ta":null,"a\"b":1})",
+        // Latin-1 letters past ASCII are two bytes in the text and one in the name looked up.
+        R"({"pre\u00e7o":1,"ÿ":[2],"naïve":"x"})",
         R"({"s":"Pre\u00e7o \ud83d\ude00 à vista","n":[-0,1.5e3,12,1e-300],"b":[true,false,null]})",
         R"({"e":{},"a":[],"nested":[[[{"x":[{}]}]]],"empty":""})",
         R"(["only", "elements", 1, {"k": "v"}])",
