@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -237,7 +238,21 @@ bool TfrmPadraoGrid::event(QEvent *e)
 {
     if (e->type() == QEvent::WindowActivate)
         guarded([this] { FormActivate(); });
+    // Passed on, it would reach every visible control, and each would compare its active and
+    // inactive colours to repaint a window that is about to disappear.
+    if (e->type() == QEvent::WindowDeactivate && m_hiding)
+        return true;
     return QDialog::event(e);
+}
+
+void TfrmPadraoGrid::setVisible(bool visible)
+{
+    if (visible || !isVisible()) {
+        QDialog::setVisible(visible);
+        return;
+    }
+    const QScopedValueRollback<bool> hiding(m_hiding, true);
+    QDialog::setVisible(false);
 }
 
 void TfrmPadraoGrid::showEvent(QShowEvent *e)

@@ -135,6 +135,11 @@ public:
     // accept/reject): FormClose decides what becomes of the window.
     void done(int result) override;
 
+    // Hiding the active window deactivates it first; its controls are spared the deactivation
+    // (a repaint in the inactive colours nobody will see). The focused control still loses the
+    // focus as it does whenever the window loses it.
+    void setVisible(bool visible) override;
+
 protected:
     bool event(QEvent *e) override;
     void showEvent(QShowEvent *e) override;
@@ -156,6 +161,7 @@ private:
     std::unique_ptr<TMessages> m_msgPadrao;
     bool m_created = false;
     bool m_closing = false;
+    bool m_hiding = false;
 };
 
 } // namespace ngc

@@ -11,6 +11,9 @@
 #include <widgets/TTabSheet.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QFocusEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -283,6 +286,74 @@ TEST_F(FrameTest, EveryWayOfClosingRunsFormCloseOnceAndHidesTheInstance)
         EXPECT_FALSE(f.isNull()) << "closing must not destroy the instance";
         delete f.data();
     }
+}
+
+// Notes what reaches a control of the window, in order.
+class ControlEvents final : public QObject {
+public:
+    QStringList seen;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::FocusOut:
+            seen << (static_cast<QFocusEvent *>(event)->reason() == Qt::ActiveWindowFocusReason
+                         ? QStringLiteral("FocusOut(window)")
+                         : QStringLiteral("FocusOut(other)"));
+            break;
+        case QEvent::Hide:
+            seen << QStringLiteral("Hide");
+            break;
+        case QEvent::WindowActivate:
+            seen << QStringLiteral("WindowActivate");
+            break;
+        case QEvent::WindowDeactivate:
+            seen << QStringLiteral("WindowDeactivate");
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+};
+
+// Closing spares the controls the window's deactivation, but not the loss of the focus nor the
+// hiding; a window shown again, or merely deactivated, tells its controls as always.
+TEST_F(FrameTest, ClosingTheActiveWindowTakesTheFocusAndHidesItsControls)
+{
+    form.create();
+    auto *edit = new QLineEdit(form.clientArea());
+    ControlEvents events;
+    edit->installEventFilter(&events);
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    edit->setFocus(Qt::OtherFocusReason);
+    ASSERT_TRUE(edit->hasFocus());
+    events.seen.clear();
+
+    bool finished = false;
+    QObject::connect(&form, &QDialog::finished, &form, [&finished] { finished = true; });
+    form.close();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_NE(QApplication::activeWindow(), &form);
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(events.seen,
+              QStringList({QStringLiteral("FocusOut(window)"), QStringLiteral("Hide")}));
+    EXPECT_EQ(form.focusWidget(), edit) << "the window keeps its focused control for next time";
+
+    events.seen.clear();
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    EXPECT_TRUE(events.seen.contains(QStringLiteral("WindowActivate")));
+    EXPECT_EQ(form.calls.count(QStringLiteral("FormActivate")), 2);
+
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_TRUE(events.seen.contains(QStringLiteral("WindowDeactivate")));
+    EXPECT_TRUE(form.isVisible());
 }
 
 TEST_F(FrameTest, FormCloseDecidesWhatBecomesOfTheWindow)
