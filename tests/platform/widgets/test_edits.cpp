@@ -237,6 +237,31 @@ TEST_F(DateEditTest, CheckValidDateNamesATextThatIsNoDate)
     EXPECT_EQ(field().AsDateTime().date(), QDate(2026, 12, 8)) << "no date, no write";
 }
 
+// Complete texts are read without Qt's parser; the dates must be the parser's all the same.
+TEST_F(DateEditTest, ReadsTheDateTheTextNamesAsQtsParserDoes)
+{
+    const std::pair<const char *, QDate> cases[] = {
+        {"29022024", QDate(2024, 2, 29)},
+        {"29022026", QDate()},
+        {"00012026", QDate()},
+        {"01002026", QDate()},
+        {"01132026", QDate()},
+        {"31042026", QDate()},
+        {"31122026", QDate(2026, 12, 31)},
+        {"01010001", QDate(1, 1, 1)},
+        {"01010000", QDate()},
+        {"0101202", QDate()},
+        {"0112", QDate()},
+    };
+    for (const auto &[typed, expected] : cases) {
+        SCOPED_TRACE(typed);
+        retype(QString::fromLatin1(typed));
+        const QDate parsed = QDate::fromString(date->text(), QStringLiteral("dd/MM/yyyy"));
+        EXPECT_EQ(date->GetDate(), expected);
+        EXPECT_EQ(date->GetDate(), parsed.isValid() ? parsed : QDate());
+    }
+}
+
 TEST_F(DateEditTest, RaisesDateChangeWhenTheDateShownChanges)
 {
     QList<QDate> seen;
