@@ -63,7 +63,16 @@ TDBDateEditPlus::TDBDateEditPlus(QWidget *parent, const QString &name)
     m_button->setObjectName(QStringLiteral("btnCalendar"));
     m_button->setToolTip(QStringLiteral("Calendário"));
     connect(m_button, &QAction::triggered, this, [this] { DropDown(); });
+}
 
+TDBDateEditPlus::~TDBDateEditPlus() = default;
+
+// The calendar is built when it is first needed: most date edits are never dropped down, and
+// every widget of a window costs something each time the window is shown or hidden.
+QCalendarWidget *TDBDateEditPlus::Calendar()
+{
+    if (m_calendar)
+        return m_calendar;
     m_popup = new QFrame(this, Qt::Popup);
     m_popup->setFrameShape(QFrame::Box);
     auto *column = new QVBoxLayout(m_popup);
@@ -90,9 +99,8 @@ TDBDateEditPlus::TDBDateEditPlus(QWidget *parent, const QString &name)
     connect(m_calendar, &QCalendarWidget::clicked, this,
             [this](QDate date) { chooseFromCalendar(date); });
     SetWeekDayNames(m_weekDayNames);
+    return m_calendar;
 }
-
-TDBDateEditPlus::~TDBDateEditPlus() = default;
 
 bool TDBDateEditPlus::IsBlank() const
 {
@@ -140,7 +148,7 @@ void TDBDateEditPlus::DropDown()
     if (!isEnabled() || ReadOnly())
         return;
     const QDate shown = GetDate();
-    m_calendar->setSelectedDate(shown.isValid() ? shown : QDate::currentDate());
+    Calendar()->setSelectedDate(shown.isValid() ? shown : QDate::currentDate());
     m_popup->adjustSize();
     m_popup->move(mapToGlobal(QPoint(0, height())));
     m_popup->show();

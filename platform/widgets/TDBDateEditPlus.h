@@ -41,7 +41,8 @@ public:
 
     // Opens the calendar below the edit (the calendar button does this).
     void DropDown();
-    QCalendarWidget *Calendar() const { return m_calendar; }
+    // The calendar the drop-down shows; built on first use.
+    QCalendarWidget *Calendar();
 
     // Runs when the date shown changes (typed to a complete date or blank, chosen, or from the
     // field).

@@ -5,6 +5,7 @@
 #include "WidgetTestSupport.h"
 
 #include <QCalendarWidget>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QVBoxLayout>
@@ -284,6 +285,15 @@ TEST_F(DateEditTest, ADateChosenInTheCalendarIsWrittenThroughTheEditGuard)
     date->DropDown();
     ASSERT_TRUE(date->Calendar()->isVisible());
     EXPECT_EQ(date->Calendar()->firstDayOfWeek(), Qt::Sunday);
+    // Names given before the calendar was first built are its column titles.
+    QStringList titles;
+    for (const QLabel *label : date->Calendar()->parentWidget()->findChildren<QLabel *>(
+             QString(), Qt::FindDirectChildrenOnly))
+        titles << label->text();
+    EXPECT_EQ(titles,
+              QStringList({QStringLiteral("Dom"), QStringLiteral("Seg"), QStringLiteral("Ter"),
+                           QStringLiteral("Qua"), QStringLiteral("Qui"), QStringLiteral("Sex"),
+                           QStringLiteral("Sáb")}));
     emit date->Calendar()->clicked(QDate(2026, 12, 25));
     EXPECT_FALSE(date->Calendar()->isVisible());
     EXPECT_EQ(ds.State(), DataSetState::Edit);
