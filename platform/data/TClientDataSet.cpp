@@ -327,9 +327,13 @@ TField &TClientDataSet::FieldByName(const QString &name) const
     return *field;
 }
 
+// Callers nearly always name a field as it is kept (upper case), and every bound control asks
+// on every record shown: the upper-case copy is made only when the name as given is not found.
 TField *TClientDataSet::FindField(const QString &name) const
 {
-    const auto it = d->fieldIndex.constFind(name.toUpper());
+    auto it = d->fieldIndex.constFind(name);
+    if (it == d->fieldIndex.constEnd())
+        it = d->fieldIndex.constFind(name.toUpper());
     return it == d->fieldIndex.constEnd() ? nullptr : d->fields[static_cast<size_t>(*it)].get();
 }
 

@@ -35,7 +35,7 @@ int asciiDigits(const QString &text, qsizetype from, qsizetype count)
 
 // A complete text is read straight from its ten characters: the date is read every time the
 // text changes and before every save, and Qt's format parser costs far more than the reading.
-// Anything else (half typed, other digits, year 0) goes through the parser as before.
+// Anything else (half typed, other digits, year 0) is left to the parser.
 QDate dateOf(const QString &text)
 {
     if (text.size() == 10 && text[2] == u'/' && text[5] == u'/') {

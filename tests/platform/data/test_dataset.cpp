@@ -565,3 +565,19 @@ TEST(DataSet, RefilterRunsTheFilterAgainAndTellsOnce)
     EXPECT_TRUE(ds.Filtered());
     EXPECT_EQ(column(ds), QStringList({"30", "95"}));
 }
+
+TEST(DataSet, FieldsAreFoundByNameInAnyCase)
+{
+    TClientDataSet ds("cds");
+    ds.SetData(instalments({{"30", 50}}));
+    const std::pair<const char *, int> cases[] = {
+        {"NRDIAS", 0}, {"nrdias", 0},   {"NrDias", 0}, {"vrPERC", 1},
+        {"NRDIA", -1}, {"NRDIAS ", -1}, {"", -1},
+    };
+    for (const auto &[name, index] : cases) {
+        SCOPED_TRACE(name);
+        const TField *field = ds.FindField(name);
+        EXPECT_EQ(field ? field->Index() : -1, index);
+    }
+    EXPECT_THROW(ds.FieldByName("NRDIA"), std::exception);
+}
