@@ -47,8 +47,9 @@ class QtHostUi::ProgressPause final {
 public:
     explicit ProgressPause(const QtHostUi &ui) : m_window(ui.m_progress)
     {
-        if (m_window && m_window->isVisible())
-            m_window->hide();
+        // One read of the guarded pointer: the window cannot go between the test and the use.
+        if (QWidget *window = m_window.data(); window && window->isVisible())
+            window->hide();
         else
             m_window.clear();
     }

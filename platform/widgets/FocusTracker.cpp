@@ -34,9 +34,12 @@ class FocusCoordinator final : public QObject {
 public:
     static FocusCoordinator &instance()
     {
-        if (!s_coordinator)
-            s_coordinator = new FocusCoordinator;
-        return *s_coordinator;
+        FocusCoordinator *coordinator = s_coordinator.data();
+        if (!coordinator) {
+            coordinator = new FocusCoordinator;
+            s_coordinator = coordinator;
+        }
+        return *coordinator;
     }
     // The coordinator if it still exists: it goes with the application, and a control may be
     // destroyed after that (a screen kept by a module until it is unloaded).

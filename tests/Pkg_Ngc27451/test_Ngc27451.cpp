@@ -172,13 +172,15 @@ TEST_F(ModuleTest, ASecondOpeningStartsWithoutTheFirstOnesSelections)
     bool firstHiddenMeanwhile = false;
     openAndClose(launch(false, kKeys), [&](TfrmInfoPlanNeg &screen) {
         selectionsAtOpening = {stPesqProduto, stPesqMarca, stPesqRegiao, stPesqForn};
-        firstHiddenMeanwhile = !first.isNull() && &screen != first.data() && !first->isVisible();
+        const TfrmInfoPlanNeg *const previous = first.data();
+        firstHiddenMeanwhile = previous && &screen != previous && !previous->isVisible();
     });
     EXPECT_EQ(selectionsAtOpening, QStringList(4));
     EXPECT_TRUE(firstHiddenMeanwhile);
-    ASSERT_FALSE(first.isNull()) << "the first instance stays alive";
-    EXPECT_NE(frmInfoPlanNeg, first.data());
-    EXPECT_FALSE(first->isVisible());
+    const TfrmInfoPlanNeg *const kept = first.data();
+    ASSERT_NE(kept, nullptr) << "the first instance stays alive";
+    EXPECT_NE(frmInfoPlanNeg, kept);
+    EXPECT_FALSE(kept->isVisible());
 }
 
 } // namespace

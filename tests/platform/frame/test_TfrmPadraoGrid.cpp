@@ -279,9 +279,10 @@ TEST_F(FrameTest, EveryWayOfClosingRunsFormCloseOnceAndHidesTheInstance)
         QPointer<RecordingForm> f(TfrmPadraoGrid::make<RecordingForm>());
         QTimer::singleShot(0, f, [&closeIt, &f] { closeIt(*f); });
         f->exec();
-        ASSERT_FALSE(f.isNull());
-        EXPECT_FALSE(f->isVisible());
-        EXPECT_EQ(f->calls.count(QStringLiteral("FormClose")), 1);
+        RecordingForm *const closed = f.data();
+        ASSERT_NE(closed, nullptr);
+        EXPECT_FALSE(closed->isVisible());
+        EXPECT_EQ(closed->calls.count(QStringLiteral("FormClose")), 1);
         QCoreApplication::processEvents();
         EXPECT_FALSE(f.isNull()) << "closing must not destroy the instance";
         delete f.data();
@@ -379,10 +380,12 @@ TEST_F(FrameTest, FormCloseDecidesWhatBecomesOfTheWindow)
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.calls.count(QStringLiteral("FormClose")), 3);
 
-    QPointer<RecordingForm> freed(TfrmPadraoGrid::make<RecordingForm>());
-    freed->closeAction = CloseAction::caFree;
-    freed->show();
-    freed->close();
+    RecordingForm *const toFree = TfrmPadraoGrid::make<RecordingForm>();
+    ASSERT_NE(toFree, nullptr);
+    QPointer<RecordingForm> freed(toFree);
+    toFree->closeAction = CloseAction::caFree;
+    toFree->show();
+    toFree->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(freed.isNull());
 }
