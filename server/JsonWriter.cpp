@@ -1,5 +1,7 @@
 #include "JsonWriter.h"
 
+#include <data/Utf8.h>
+
 #include <QCborValue>
 #include <QDateTime>
 #include <QJsonArray>
@@ -73,44 +75,17 @@ void appendUtf8(std::string &text, char32_t code)
     text.push_back(static_cast<char>(0x80 | (code & 0x3f)));
 }
 
-// Well-formed UTF-8 (RFC 3629): no overlong forms, no surrogates, nothing past U+10FFFF. Bytes
-// that pass are copied into a reply as they are; what a decoder makes of others is its own
-// choice, so they are left to the caller.
+// Well-formed UTF-8, as the packet readers take it. Bytes that pass are copied into a reply as
+// they are; what a decoder makes of others is its own choice, so they are left to the caller.
 bool isValidUtf8(QByteArrayView bytes)
 {
-    const auto *at = reinterpret_cast<const unsigned char *>(bytes.data());
-    const auto *const end = at + bytes.size();
+    const char *at = bytes.data();
+    const char *const end = at + bytes.size();
     while (at != end) {
-        const unsigned char lead = *at++;
-        if (lead < 0x80)
-            continue;
-        int following = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xbf;
-        if (lead >= 0xc2 && lead <= 0xdf) {
-            following = 1;
-        } else if (lead >= 0xe0 && lead <= 0xef) {
-            following = 2;
-            if (lead == 0xe0)
-                low = 0xa0;
-            else if (lead == 0xed)
-                high = 0x9f;
-        } else if (lead >= 0xf0 && lead <= 0xf4) {
-            following = 3;
-            if (lead == 0xf0)
-                low = 0x90;
-            else if (lead == 0xf4)
-                high = 0x8f;
-        } else {
+        const int length = utf8SequenceLength(at, end);
+        if (length == 0)
             return false;
-        }
-        if (end - at < following || *at < low || *at > high)
-            return false;
-        ++at;
-        for (int i = 1; i < following; ++i, ++at) {
-            if (*at < 0x80 || *at > 0xbf)
-                return false;
-        }
+        at += length;
     }
     return true;
 }

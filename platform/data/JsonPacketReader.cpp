@@ -1,5 +1,6 @@
 #include "ColumnCache.h"
 #include "PacketCodec.h"
+#include "Utf8.h"
 
 #include <QJsonDocument>
 
@@ -224,32 +225,9 @@ PacketReader::RawString PacketReader::scanString()
             ++m_pos;
             continue;
         }
-        // UTF-8: the shortest form of a scalar value, no surrogates, nothing past U+10FFFF.
         string.ascii = false;
-        int length = 0;
-        char32_t code = 0;
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-            code = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            code = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            code = c & 0x07;
-        } else {
-            syntaxError("invalid UTF-8 in string");
-        }
-        if (m_end - m_pos < length)
-            syntaxError("invalid UTF-8 in string");
-        for (int i = 1; i < length; ++i) {
-            const auto next = static_cast<unsigned char>(m_pos[i]);
-            if ((next & 0xC0) != 0x80)
-                syntaxError("invalid UTF-8 in string");
-            code = (code << 6) | (next & 0x3F);
-        }
-        if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
-            (length == 4 && (code < 0x10000 || code > 0x10FFFF)))
+        const int length = utf8SequenceLength(m_pos, m_end);
+        if (length == 0)
             syntaxError("invalid UTF-8 in string");
         m_pos += length;
     }

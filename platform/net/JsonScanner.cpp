@@ -1,5 +1,7 @@
 #include "JsonScanner.h"
 
+#include <data/Utf8.h>
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -82,31 +84,8 @@ const char *scanString(const char *p, const char *end)
             ++p;
             continue;
         }
-        // UTF-8: the shortest form of a scalar value, no surrogates, nothing past U+10FFFF.
-        int length = 0;
-        char32_t code = 0;
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-            code = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            code = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            code = c & 0x07;
-        } else {
-            return nullptr;
-        }
-        if (end - p < length)
-            return nullptr;
-        for (int i = 1; i < length; ++i) {
-            const auto next = static_cast<unsigned char>(p[i]);
-            if ((next & 0xC0) != 0x80)
-                return nullptr;
-            code = (code << 6) | (next & 0x3F);
-        }
-        if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
-            (length == 4 && (code < 0x10000 || code > 0x10FFFF)))
+        const int length = utf8SequenceLength(p, end);
+        if (length == 0)
             return nullptr;
         p += length;
     }

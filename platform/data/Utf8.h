@@ -1,0 +1,49 @@
+#pragma once
+
+namespace ngc {
+
+// The length of the well-formed UTF-8 sequence that starts at `at` (before `end`): the shortest
+// form of one scalar value, no surrogate, nothing past U+10FFFF (RFC 3629). 0 when the bytes there
+// are none. Every reader and writer of JSON text here checks its bytes with this, so that what one
+// accepts the others accept too.
+inline int utf8SequenceLength(const char *at, const char *end)
+{
+    const auto lead = static_cast<unsigned char>(*at);
+    if (lead < 0x80)
+        return 1;
+    int length = 0;
+    // The range of the second byte narrows where the first alone would allow an overlong form,
+    // a surrogate or a value past U+10FFFF.
+    unsigned char low = 0x80;
+    unsigned char high = 0xbf;
+    if (lead >= 0xc2 && lead <= 0xdf) {
+        length = 2;
+    } else if (lead >= 0xe0 && lead <= 0xef) {
+        length = 3;
+        if (lead == 0xe0)
+            low = 0xa0;
+        else if (lead == 0xed)
+            high = 0x9f;
+    } else if (lead >= 0xf0 && lead <= 0xf4) {
+        length = 4;
+        if (lead == 0xf0)
+            low = 0x90;
+        else if (lead == 0xf4)
+            high = 0x8f;
+    } else {
+        return 0;
+    }
+    if (end - at < length)
+        return 0;
+    const auto second = static_cast<unsigned char>(at[1]);
+    if (second < low || second > high)
+        return 0;
+    for (int i = 2; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(at[i]);
+        if (next < 0x80 || next > 0xbf)
+            return 0;
+    }
+    return length;
+}
+
+} // namespace ngc
