@@ -1,6 +1,6 @@
 #include "JsonWriter.h"
 
-#include <data/Utf8.h>
+#include <data/JsonText.h>
 
 #include <QCborValue>
 #include <QDateTime>

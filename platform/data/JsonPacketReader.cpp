@@ -1,6 +1,6 @@
 #include "ColumnCache.h"
 #include "PacketCodec.h"
-#include "Utf8.h"
+#include "JsonText.h"
 
 #include <QJsonDocument>
 
@@ -194,31 +194,16 @@ PacketReader::RawString PacketReader::scanString()
             syntaxError("control character in string");
         if (c == '\\') {
             string.escaped = true;
-            if (++m_pos >= m_end)
-                syntaxError("unterminated string");
-            switch (*m_pos) {
-            case '"':
-            case '\\':
-            case '/':
-            case 'b':
-            case 'f':
-            case 'n':
-            case 'r':
-            case 't':
+            if (m_pos + 1 >= m_end) {
                 ++m_pos;
-                break;
-            case 'u':
-                if (m_end - m_pos < 5)
-                    syntaxError("invalid escape");
-                for (int i = 1; i <= 4; ++i) {
-                    if (!std::isxdigit(static_cast<unsigned char>(m_pos[i])))
-                        syntaxError("invalid escape");
-                }
-                m_pos += 5;
-                break;
-            default:
+                syntaxError("unterminated string");
+            }
+            const int length = jsonEscapeLength(m_pos, m_end);
+            if (length == 0) {
+                ++m_pos;
                 syntaxError("invalid escape");
             }
+            m_pos += length;
             continue;
         }
         if (c < 0x80) {

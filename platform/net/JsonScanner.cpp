@@ -1,6 +1,6 @@
 #include "JsonScanner.h"
 
-#include <data/Utf8.h>
+#include <data/JsonText.h>
 
 #include <algorithm>
 #include <array>
@@ -38,11 +38,6 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-bool isHex(char c)
-{
-    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 // At the opening quote; returns just past the closing one, or nullptr for a malformed string.
 const char *scanString(const char *p, const char *end)
 {
@@ -58,27 +53,11 @@ const char *scanString(const char *p, const char *end)
         if (c < 0x20)
             return nullptr;
         if (c == '\\') {
-            if (end - p < 2)
+            const int length = jsonEscapeLength(p, end);
+            if (length == 0)
                 return nullptr;
-            switch (p[1]) {
-            case '"':
-            case '\\':
-            case '/':
-            case 'b':
-            case 'f':
-            case 'n':
-            case 'r':
-            case 't':
-                p += 2;
-                continue;
-            case 'u':
-                if (end - p < 6 || !isHex(p[2]) || !isHex(p[3]) || !isHex(p[4]) || !isHex(p[5]))
-                    return nullptr;
-                p += 6;
-                continue;
-            default:
-                return nullptr;
-            }
+            p += length;
+            continue;
         }
         if (c < 0x80) {
             ++p;

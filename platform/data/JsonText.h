@@ -2,10 +2,43 @@
 
 namespace ngc {
 
+// The bytes of JSON text are checked alike by every reader and writer here (the packet reader,
+// the connection's reply scanner, the server's writer), so that what one accepts the others
+// accept too.
+
+// The length of the escape sequence that starts with the backslash at `at` (before `end`): 2 for
+// \" \\ \/ \b \f \n \r \t, 6 for \u and four hexadecimal digits; 0 when it is none.
+inline int jsonEscapeLength(const char *at, const char *end)
+{
+    if (end - at < 2)
+        return 0;
+    switch (at[1]) {
+    case '"':
+    case '\\':
+    case '/':
+    case 'b':
+    case 'f':
+    case 'n':
+    case 'r':
+    case 't':
+        return 2;
+    case 'u':
+        if (end - at < 6)
+            return 0;
+        for (int i = 2; i < 6; ++i) {
+            const char c = at[i];
+            if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')))
+                return 0;
+        }
+        return 6;
+    default:
+        return 0;
+    }
+}
+
 // The length of the well-formed UTF-8 sequence that starts at `at` (before `end`): the shortest
 // form of one scalar value, no surrogate, nothing past U+10FFFF (RFC 3629). 0 when the bytes there
-// are none. Every reader and writer of JSON text here checks its bytes with this, so that what one
-// accepts the others accept too.
+// are none.
 inline int utf8SequenceLength(const char *at, const char *end)
 {
     const auto lead = static_cast<unsigned char>(*at);
