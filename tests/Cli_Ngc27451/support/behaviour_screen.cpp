@@ -25,6 +25,7 @@ void ScreenTest::TearDown()
     screen.reset();
     Cli_Ngc27451::frmInfoPlanNeg = nullptr;
     ngc::setHostUi(nullptr);
+    ngc::HostContext::instance().sharedDb.clear();
     m_server.reset();
 }
 
@@ -37,7 +38,10 @@ AppServer &ScreenTest::server()
 
 Cli_Ngc27451::TfrmInfoPlanNeg &ScreenTest::open(const LaunchKeys &keys, bool validade)
 {
-    ngc::HostContext::instance().serverPort = server().port();
+    auto &context = ngc::HostContext::instance();
+    context.serverPort = server().port();
+    // The shared-database lookups (brands, payment forms) read the server's own file.
+    context.sharedDb = QStringLiteral("sqlite:") + server().dbPath();
     return show(keys, validade);
 }
 
