@@ -313,6 +313,16 @@ private:
     void EnviaItemCole();
     // The null-field list of the last save: null, or the names of the item's null fields.
     QJsonValue vaCamposNulos;
+
+    // Payment page: the checks of one instalment, which fail with the page in front and the
+    // focus in the offending cell; sending the instalments' unsent changes; tying a change of
+    // the instalments to the item's edit; the spin edits' correction while they are typed into.
+    void Vd_PrazoPgto(bool obrigatorio);
+    void Vd_Percentual(bool obrigatorio);
+    void EnviaPzoPgtItmCol();
+    void EditaItemPelaParcela();
+    void MostraCelulaParcela(const QString &fieldName);
+    void AjustaSpin(ngc::TSpinEdit *spin, int maximo);
 };
 
 } // namespace Cli_Ngc27451

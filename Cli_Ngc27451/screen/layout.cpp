@@ -422,6 +422,8 @@ void TfrmInfoPlanNeg::createPageFormPgto()
     dbeNmFormPgto =
         boundEdit(panPesqFormPgto, "dbeNmFormPgto", 59, 30, 255, dtsPadrao, "NMFORMPGTO");
     nameDisplay(dbeNmFormPgto);
+    // The commercial module enables the panel with all it holds; the name is still no stop.
+    dbeNmFormPgto->setFocusPolicy(Qt::NoFocus);
 
     ngc::TColumn percent = column("VRPERCPGTCOL");
     percent.TitleAlignment = Qt::AlignRight | Qt::AlignVCenter;
@@ -501,8 +503,7 @@ void TfrmInfoPlanNeg::setTabOrders()
         speDiaFixo,
         speParcela,
         dckIdUtDiaPgCol,
-        dbeCdFormPgto,
-        dbeNmFormPgto, // panPesqFormPgto
+        dbeCdFormPgto, // panPesqFormPgto
         dbgPzoPgtItmCol,
         // tshImpostoItem.
         dbgFilialImp,

@@ -178,17 +178,13 @@ void TfrmInfoPlanNeg::cdsItemColeAfterCancel(ngc::TClientDataSet &dataSet)
     dbeVrPerDesItmChange();
 }
 
-// The field checks of the second brand, validity, charge type, payment form, instalments and
-// replication lists come with their subsystems; until they are written every value passes.
+// The field checks of the second brand, validity, charge type and replication lists come with
+// their subsystems; until they are written every value passes.
 void TfrmInfoPlanNeg::Vd_Marca() {}
 
 void TfrmInfoPlanNeg::vd_Validade() {}
 
 void TfrmInfoPlanNeg::Vd_Cobranca() {}
-
-void TfrmInfoPlanNeg::Vd_CdFormPgto(bool) {}
-
-void TfrmInfoPlanNeg::Vd_PzoPgtItmCol() {}
 
 void TfrmInfoPlanNeg::Vd_PesqProd() {}
 

@@ -130,7 +130,7 @@ void TDBEdit::onTextChanged()
 
 void TDBEdit::UpdateRecord()
 {
-    if (!m_modified)
+    if (!m_modified || m_readOnly)
         return;
     TField *field = Field();
     if (!field || !m_link.Editing())

@@ -63,6 +63,8 @@ TEST_F(ScreenTest, BuyerChangesTheDiscountThroughTheEntryAndTheServerHasIt)
 {
     const behaviour::LaunchKeys keys = behaviour::demoItem();
     ngc::HostContext::instance().serverPort = server().port();
+    // The payment form is checked on the host's shared database, which the server's file holds.
+    ngc::HostContext::instance().sharedDb = QStringLiteral("sqlite:") + server().dbPath();
     const double taxesBefore = sumOf(server().taxesByBranch(keys), QStringLiteral("VRIMPOSTO"));
 
     whenScreenIsUp([this](Cli_Ngc27451::TfrmInfoPlanNeg &form) {
@@ -82,8 +84,8 @@ TEST_F(ScreenTest, BuyerChangesTheDiscountThroughTheEntryAndTheServerHasIt)
     EXPECT_EQ(recorder.methods(),
               QStringList({QStringLiteral("GetParaSupri"), QStringLiteral("GetItemCole"),
                            QStringLiteral("GetPzoPgtItmCol"), QStringLiteral("GetImpFilial"),
-                           QStringLiteral("GetVerif_ColeApr"), QStringLiteral("SetItemCole"),
-                           QStringLiteral("GetImpFilial")}));
+                           QStringLiteral("GetVerif_ColeApr"), QStringLiteral("GetSomaPerc"),
+                           QStringLiteral("SetItemCole"), QStringLiteral("GetImpFilial")}));
 
     // Element 1 of the entry's list is the only argument of the parameters' read; the brand key
     // (element 5) goes to no call of an opening and a save.

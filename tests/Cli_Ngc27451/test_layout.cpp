@@ -102,7 +102,7 @@ const ControlRow controls[] = {
      true, 2},
     {"dbeCdFormPgto", "ngc::TDBEdit", "panPesqFormPgto", 4, 30, 25, 21, nullptr, true, 3},
     {"btpPesqFormPgto", "ngc::TBtnPesquisa", "panPesqFormPgto", 33, 30, 21, 21},
-    {"dbeNmFormPgto", "ngc::TDBEdit", "panPesqFormPgto", 59, 30, 255, 21, nullptr, true, 4},
+    {"dbeNmFormPgto", "ngc::TDBEdit", "panPesqFormPgto", 59, 30, 255, 21, nullptr, true},
     {"dbgPzoPgtItmCol", "ngc::TDBGrid", nullptr, any, any, any, any, nullptr, true, 1},
 
     {"dbgFilialImp", "ngc::TDBGrid", nullptr, any, any, any, any, nullptr, true, 0},

@@ -97,8 +97,8 @@ TEST_F(SavingTest, ConfirmSendsTheChangeAndClosesTheScreen)
     settle();
 
     EXPECT_EQ(recorder.methods(),
-              QStringList({QStringLiteral("GetVerif_ColeApr"), QStringLiteral("SetItemCole"),
-                           QStringLiteral("GetImpFilial")}));
+              QStringList({QStringLiteral("GetVerif_ColeApr"), QStringLiteral("GetSomaPerc"),
+                           QStringLiteral("SetItemCole"), QStringLiteral("GetImpFilial")}));
     EXPECT_EQ(recorder.calls().at(0).args, names({"0001", "2026000001"}));
     const QJsonArray args = recorder.last(QStringLiteral("SetItemCole")).args;
     ASSERT_EQ(args.size(), 12);
@@ -157,8 +157,9 @@ TEST_F(SavingTest, NullFieldListNamesTheEmptyFieldsInFieldOrder)
     EXPECT_TRUE(save.ok) << save.error.toStdString();
 }
 
-// Nothing changed: nothing is sent and the taxes are not read; the instalments on the server
-// are deleted only when the payment page is in front and no registered form is chosen.
+// Nothing changed: nothing is sent and the taxes are not read, though a registered form's
+// schedule is still checked with the server's sum; the instalments on the server are deleted
+// only when the payment page is in front and no registered form is chosen.
 TEST_F(SavingTest, ConfirmWithoutChangeSendsNothing)
 {
     struct Row {
@@ -167,8 +168,8 @@ TEST_F(SavingTest, ConfirmWithoutChangeSendsNothing)
         QStringList calls;
     };
     const Row rows[] = {
-        {false, -1, {QStringLiteral("GetVerif_ColeApr")}},
-        {true, -1, {QStringLiteral("GetVerif_ColeApr")}},
+        {false, -1, {QStringLiteral("GetVerif_ColeApr"), QStringLiteral("GetSomaPerc")}},
+        {true, -1, {QStringLiteral("GetVerif_ColeApr"), QStringLiteral("GetSomaPerc")}},
         {false, 0, {QStringLiteral("GetVerif_ColeApr"), QStringLiteral("SetItemCole")}},
         // Last: it deletes the stored instalments the rows above start from.
         {true,
@@ -245,7 +246,8 @@ TEST_F(SavingTest, LostUpdateKeepsTheBuyersValuesAndVerificarRereads)
     settle();
 
     EXPECT_EQ(recorder.methods(),
-              QStringList({QStringLiteral("GetVerif_ColeApr"), QStringLiteral("SetItemCole")}));
+              QStringList({QStringLiteral("GetVerif_ColeApr"), QStringLiteral("GetSomaPerc"),
+                           QStringLiteral("SetItemCole")}));
     ASSERT_EQ(ui.messages().size(), 1);
     EXPECT_EQ(ui.messages().first().text,
               QStringLiteral("O item foi alterado por outro usuário. Verifique os dados e tente "
@@ -303,8 +305,8 @@ TEST_F(SavingTest, ResentDiscountChangeRereadsTheTaxes)
     click(form.sbtConfirmar);
     settle();
     EXPECT_EQ(recorder.methods(),
-              QStringList({QStringLiteral("GetVerif_ColeApr"), QStringLiteral("SetItemCole"),
-                           QStringLiteral("GetImpFilial")}));
+              QStringList({QStringLiteral("GetVerif_ColeApr"), QStringLiteral("GetSomaPerc"),
+                           QStringLiteral("SetItemCole"), QStringLiteral("GetImpFilial")}));
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(storedDiscount(), 8.0);
 }

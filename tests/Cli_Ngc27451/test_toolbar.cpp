@@ -92,9 +92,11 @@ QString enabledCommands(Cli_Ngc27451::TfrmInfoPlanNeg &form)
 class ToolbarTest : public ScreenTest {
 protected:
     // Brings the screen into a situation the way a buyer would: page, focus, then the states.
-    Cli_Ngc27451::TfrmInfoPlanNeg &situation(Page page, Focus focusOn, State item, State instalment)
+    Cli_Ngc27451::TfrmInfoPlanNeg &
+    situation(Page page, Focus focusOn, State item, State instalment,
+              const behaviour::LaunchKeys &keys = behaviour::demoItem())
     {
-        auto &form = open();
+        auto &form = open(keys);
         form.pgcPadrao->SetActivePage(pageOf(form, page));
         if (QWidget *control = controlOf(form, focusOn))
             focus(control);
@@ -121,7 +123,8 @@ TEST_F(ToolbarTest, EnablingFollowsStatesPageAndFocus)
         {Page::Dados, Focus::Percent, State::Browse, State::Browse, "AV"},
         {Page::Dados, Focus::Percent, State::Edit, State::Browse, "CO"},
         {Page::Dados, Focus::None, State::Empty, State::Browse, "A"},
-        {Page::Dados, Focus::Percent, State::Browse, State::Edit, "AV"},
+        // Editing an instalment of a registered form puts the item into edit.
+        {Page::Dados, Focus::Percent, State::Browse, State::Edit, "CO"},
         {Page::FormPgto, Focus::Grid, State::Browse, State::Browse, "IAEPV"},
         {Page::FormPgto, Focus::Grid, State::Browse, State::Edit, "CO"},
         {Page::FormPgto, Focus::Grid, State::Browse, State::Empty, "I"},
@@ -167,11 +170,19 @@ TEST_F(ToolbarTest, InstalmentGridVisibilityFollowsThePaymentForm)
     form.pgcPadrao->SetActivePage(form.tshFormPgto);
     EXPECT_TRUE(form.dbgPzoPgtItmCol->isVisibleTo(&form));
 
+    // While the item is edited the payment form's own rules show and hide it.
     form.cdsItemCole.Edit();
-    form.cdsItemCole.FieldByName(QStringLiteral("CDFORMPGTO")).SetAsString(QString());
+    form.dbgPzoPgtItmCol->setVisible(false);
     form.BarraFerramenta();
+    EXPECT_FALSE(form.dbgPzoPgtItmCol->isVisibleTo(&form));
+    form.cdsItemCole.Cancel();
     EXPECT_TRUE(form.dbgPzoPgtItmCol->isVisibleTo(&form));
-    form.cdsItemCole.Post();
+
+    server().exec(QStringLiteral("UPDATE ITEMCOLE SET CDFORMPGTO = NULL WHERE CDFILIAL = '0001' "
+                                 "AND NRCOLEPRECO = '2026000001' AND CDPRODUTO = '1001' AND "
+                                 "CDMARCA = '00001' AND CDFORNECED = '1001' AND CDREGIAO = '001'"));
+    form.AtualizaItemCole();
+    form.BarraFerramenta();
     EXPECT_FALSE(form.dbgPzoPgtItmCol->isVisibleTo(&form));
 }
 
@@ -196,7 +207,10 @@ TEST_F(ToolbarTest, VerificarRereadsWhatTheFocusPointsAt)
         {Page::FormPgto, Focus::DayOfMonth, State::Browse, "GetItemCole"},
     };
     for (const Row &row : rows) {
-        auto &form = situation(row.page, row.focus, State::Browse, row.instalment);
+        // The day spin edit is open to a fixed-day item only.
+        auto &form = situation(row.page, row.focus, State::Browse, row.instalment,
+                               row.focus == Focus::DayOfMonth ? behaviour::fixedDayItem()
+                                                              : behaviour::demoItem());
         recorder.clear();
         ui.clear();
         form.sbtVerificarClick();
@@ -371,6 +385,9 @@ TEST_F(ToolbarTest, ProcurarSearchesTheInstalmentsOrTheTaxList)
 // In the grid, Confirmar posts the instalment row being edited and closes the screen.
 TEST_F(ToolbarTest, ConfirmarPostsThePendingInstalmentRow)
 {
+    // The other instalment makes up the rest, so the schedule totals 100 % once posted.
+    server().exec(
+        QStringLiteral("UPDATE PZOPGTITMCOL SET VRPERCPGTCOL = 60 WHERE NRDIASPGTCOL = 60"));
     auto &form = open();
     form.mnuFormaPagamento->trigger();
     ASSERT_EQ(form.ActiveControl(), form.dbgPzoPgtItmCol);

@@ -3,6 +3,7 @@
 #include "WidgetTestSupport.h"
 
 #include <QAbstractItemModelTester>
+#include <QAction>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -249,6 +250,13 @@ TEST_F(GridTest, LeavingANewRowNothingWasTypedIntoDropsIt)
 
 TEST_F(GridTest, CtrlDeleteAsksAndDeletesOnlyOnYes)
 {
+    // The window's shortcut on the same keys waits until the grid is read-only.
+    QAction windowDelete(QStringLiteral("Excluir"));
+    windowDelete.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    window.addAction(&windowDelete);
+    int windowDeletes = 0;
+    QObject::connect(&windowDelete, &QAction::triggered, [&] { ++windowDeletes; });
+
     host.ui.answerButton(MsgButton::No);
     key(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(ds.RecordCount(), 3);
@@ -267,6 +275,11 @@ TEST_F(GridTest, CtrlDeleteAsksAndDeletesOnlyOnYes)
     key(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(host.ui.messages().size(), 2);
     EXPECT_EQ(ds.RecordCount(), 2);
+    EXPECT_EQ(windowDeletes, 0);
+
+    grid->SetReadOnly(true);
+    key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(windowDeletes, 1);
 }
 
 TEST_F(GridTest, TabMovesBetweenCellsAndAFailedColumnExitKeepsTheCell)
