@@ -36,11 +36,29 @@ bool editando(DataSetState state)
 
 } // namespace
 
-void TfrmInfoPlanNeg::MostraCelulaParcela(const QString &fieldName)
+// A check of one cell of the current instalment, while it is edited or inserted: an empty cell
+// fails with the message of vazioKey when a value is required and passes otherwise; any failure
+// brings the payment page to front with the focus in the cell.
+void TfrmInfoPlanNeg::VerificaCelulaParcela(const QString &fieldName, bool obrigatorio,
+                                            const QString &vazioKey,
+                                            const std::function<void(const ngc::TField &)> &check)
 {
-    pgcPadrao->SetActivePage(tshFormPgto);
-    dbgPzoPgtItmCol->SetSelectedField(fieldName);
-    dbgPzoPgtItmCol->setFocus(Qt::OtherFocusReason);
+    if (!editando(dtsPzoPgtItmCol.State()))
+        return;
+    const ngc::TField &campo = cdsPzoPgtItmCol.FieldByName(fieldName);
+    try {
+        if (ngc::EmptyString(campo.Text())) {
+            if (obrigatorio)
+                ngc::MensErro(msgPadrao->Msg(vazioKey), true);
+            return;
+        }
+        check(campo);
+    } catch (...) {
+        pgcPadrao->SetActivePage(tshFormPgto);
+        dbgPzoPgtItmCol->SetSelectedField(fieldName);
+        dbgPzoPgtItmCol->setFocus(Qt::OtherFocusReason);
+        throw;
+    }
 }
 
 // The key filter keeps signs, exponents and fractions out of what is typed, but not out of what
@@ -48,61 +66,40 @@ void TfrmInfoPlanNeg::MostraCelulaParcela(const QString &fieldName)
 // asked of the server only when it is new to the record.
 void TfrmInfoPlanNeg::Vd_PrazoPgto(bool obrigatorio)
 {
-    const DataSetState estado = dtsPzoPgtItmCol.State();
-    if (!editando(estado))
-        return;
-    const ngc::TField &campo = cdsPzoPgtItmCol.FieldByName(prazo);
-    try {
-        if (ngc::EmptyString(campo.Text())) {
-            if (obrigatorio)
-                ngc::MensErro(msgPadrao->Msg(QStringLiteral("Praz_N_Inf")), true);
-            return;
-        }
-        const double dias = campo.AsFloat();
-        if (!(dias >= 0 && dias <= prazoMaximo && dias == std::floor(dias)))
-            ngc::MensErro(msgPadrao->Msg(QStringLiteral("Praz_Acim_Lim")), true);
-        const bool inserindo = estado == DataSetState::Insert;
-        const QVariant antes = campo.OldValue();
-        if (!inserindo && !antes.isNull() && antes.toDouble() == dias)
-            return;
+    VerificaCelulaParcela(
+        prazo, obrigatorio, QStringLiteral("Praz_N_Inf"), [this](const ngc::TField &campo) {
+            const double dias = campo.AsFloat();
+            if (!(dias >= 0 && dias <= prazoMaximo && dias == std::floor(dias)))
+                ngc::MensErro(msgPadrao->Msg(QStringLiteral("Praz_Acim_Lim")), true);
+            const bool inserindo = dtsPzoPgtItmCol.State() == DataSetState::Insert;
+            const QVariant antes = campo.OldValue();
+            if (!inserindo && !antes.isNull() && antes.toDouble() == dias)
+                return;
 
-        ngc::RemoteArgs argumentos{ngc::RemoteArg::string(QString::number(qint64(dias)))};
-        argumentos.append(ChavesItem());
-        {
-            std::optional<ngc::ProgressGuard> progresso;
-            if (inserindo)
-                progresso.emplace(this, 6);
-            cdsVerif_PzoPgtItmCol.SetData(ngc::packetOf(ngc::CheckResultServ(
-                netInfoPlanNeg->Call(QStringLiteral("GetVerif_PzoPgtItmCol"), argumentos), true,
-                0)));
-        }
-        if (!cdsVerif_PzoPgtItmCol.IsEmpty())
-            ngc::MensErro(msgPadrao->Msg(QStringLiteral("Praz_J_Cad")), true);
-    } catch (...) {
-        MostraCelulaParcela(prazo);
-        throw;
-    }
+            ngc::RemoteArgs argumentos{ngc::RemoteArg::string(QString::number(qint64(dias)))};
+            argumentos.append(ChavesItem());
+            {
+                std::optional<ngc::ProgressGuard> progresso;
+                if (inserindo)
+                    progresso.emplace(this, 6);
+                cdsVerif_PzoPgtItmCol.SetData(ngc::packetOf(ngc::CheckResultServ(
+                    netInfoPlanNeg->Call(QStringLiteral("GetVerif_PzoPgtItmCol"), argumentos), true,
+                    0)));
+            }
+            if (!cdsVerif_PzoPgtItmCol.IsEmpty())
+                ngc::MensErro(msgPadrao->Msg(QStringLiteral("Praz_J_Cad")), true);
+        });
 }
 
 // Negative shares cannot be typed but can be pasted; both ends of 0 to 100 are checked.
 void TfrmInfoPlanNeg::Vd_Percentual(bool obrigatorio)
 {
-    if (!editando(dtsPzoPgtItmCol.State()))
-        return;
-    const ngc::TField &campo = cdsPzoPgtItmCol.FieldByName(percentual);
-    try {
-        if (ngc::EmptyString(campo.Text())) {
-            if (obrigatorio)
-                ngc::MensErro(msgPadrao->Msg(QStringLiteral("Perc_N_Inf")), true);
-            return;
-        }
-        const double valor = campo.AsFloat();
-        if (!(valor >= 0 && valor <= 100))
-            ngc::MensErro(msgPadrao->Msg(QStringLiteral("Perc_Inv")), true);
-    } catch (...) {
-        MostraCelulaParcela(percentual);
-        throw;
-    }
+    VerificaCelulaParcela(percentual, obrigatorio, QStringLiteral("Perc_N_Inf"),
+                          [this](const ngc::TField &campo) {
+                              const double valor = campo.AsFloat();
+                              if (!(valor >= 0 && valor <= 100))
+                                  ngc::MensErro(msgPadrao->Msg(QStringLiteral("Perc_Inv")), true);
+                          });
 }
 
 // An instalment belongs to the item the screen was opened on, whatever the record says.
@@ -110,12 +107,7 @@ void TfrmInfoPlanNeg::cdsPzoPgtItmColBeforePost(ngc::TClientDataSet &dataSet)
 {
     Vd_PrazoPgto(true);
     Vd_Percentual(true);
-    dataSet.FieldByName(QStringLiteral("CDFILIAL")).SetAsString(stCdFilial);
-    dataSet.FieldByName(QStringLiteral("NRCOLEPRECO")).SetAsString(stNrColePreco);
-    dataSet.FieldByName(QStringLiteral("CDFORNECED")).SetAsString(stCdForneced);
-    dataSet.FieldByName(QStringLiteral("CDPRODUTO")).SetAsString(stCdProduto);
-    dataSet.FieldByName(QStringLiteral("CDMARCA")).SetAsString(stCdMarca);
-    dataSet.FieldByName(QStringLiteral("CDREGIAO")).SetAsString(stCdRegiao);
+    GravaChavesItem(dataSet);
     ngc::Seta_Campo_Null(dataSet);
 }
 

@@ -10,6 +10,8 @@
 #include <QJsonValue>
 #include <QString>
 
+#include <functional>
+
 class QAction;
 class QCheckBox;
 class QGroupBox;
@@ -316,13 +318,16 @@ private:
 
     // Payment page: the checks of one instalment, which fail with the page in front and the
     // focus in the offending cell; sending the instalments' unsent changes; tying a change of
-    // the instalments to the item's edit; the spin edits' correction while they are typed into.
+    // the instalments to the item's edit; the spin edits' correction while they are typed into;
+    // the launch keys written into a new item or instalment.
     void Vd_PrazoPgto(bool obrigatorio);
     void Vd_Percentual(bool obrigatorio);
+    void VerificaCelulaParcela(const QString &fieldName, bool obrigatorio, const QString &vazioKey,
+                               const std::function<void(const ngc::TField &)> &check);
     void EnviaPzoPgtItmCol();
     void EditaItemPelaParcela();
-    void MostraCelulaParcela(const QString &fieldName);
     void AjustaSpin(ngc::TSpinEdit *spin, int maximo);
+    void GravaChavesItem(ngc::TClientDataSet &dataSet) const;
 };
 
 } // namespace Cli_Ngc27451

@@ -98,14 +98,8 @@ void TfrmInfoPlanNeg::cdsItemColeBeforePost(ngc::TClientDataSet &dataSet)
 
     ngc::Seta_Campo_Null(dataSet);
 
-    if (dataSet.State() == DataSetState::Insert) {
-        dataSet.FieldByName(QStringLiteral("CDFILIAL")).SetAsString(stCdFilial);
-        dataSet.FieldByName(QStringLiteral("NRCOLEPRECO")).SetAsString(stNrColePreco);
-        dataSet.FieldByName(QStringLiteral("CDPRODUTO")).SetAsString(stCdProduto);
-        dataSet.FieldByName(QStringLiteral("CDMARCA")).SetAsString(stCdMarca);
-        dataSet.FieldByName(QStringLiteral("CDFORNECED")).SetAsString(stCdForneced);
-        dataSet.FieldByName(QStringLiteral("CDREGIAO")).SetAsString(stCdRegiao);
-    }
+    if (dataSet.State() == DataSetState::Insert)
+        GravaChavesItem(dataSet);
 
     Vd_PesqProd();
     Vd_PesqMarca();

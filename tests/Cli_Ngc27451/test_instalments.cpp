@@ -16,20 +16,8 @@
 #include <QTest>
 
 using behaviour::ScreenTest;
+using behaviour::str;
 using ngc::DataSetState;
-
-namespace {
-
-const QString demoWhere =
-    QStringLiteral(" WHERE CDFILIAL = '0001' AND NRCOLEPRECO = '2026000001' AND CDPRODUTO = '1001' "
-                   "AND CDMARCA = '00001' AND CDFORNECED = '1001' AND CDREGIAO = '001'");
-
-QString str(const char *text)
-{
-    return text ? QString::fromUtf8(text) : QString();
-}
-
-} // namespace
 
 class InstalmentTest : public ScreenTest {
 protected:
@@ -37,7 +25,7 @@ protected:
     // 90, ...
     void storeSchedule(const QString &percentages)
     {
-        server().exec(QStringLiteral("DELETE FROM PZOPGTITMCOL") + demoWhere);
+        server().exec(QStringLiteral("DELETE FROM PZOPGTITMCOL") + behaviour::demoItemWhere());
         int days = 30;
         for (const QString &percentage : percentages.split(u' ', Qt::SkipEmptyParts)) {
             server().exec(QStringLiteral("INSERT INTO PZOPGTITMCOL (CDFILIAL, NRCOLEPRECO, "
@@ -219,14 +207,19 @@ TEST_F(InstalmentTest, KeyFilterKeepsSignsOutOfTheCells)
 }
 
 // A send that fails keeps the change in the grid and in the log, with the server's message and
-// the progress window closed; the next successful send carries both changes.
+// the progress window closed; the next successful send carries it, be it the next post or the
+// item's save, whose sum then counts it.
 TEST_F(InstalmentTest, FailedSendIsCarriedByTheNextOne)
 {
+    enum class Then { Nothing, Post, SaveItem };
     struct Row {
         const char *cause;
         bool serverStopped;
+        Then then;
     };
-    const Row rows[] = {{"collection closed for a moment", false}, {"server gone", true}};
+    const Row rows[] = {{"collection closed, then a post", false, Then::Post},
+                        {"collection closed, then the item saved", false, Then::SaveItem},
+                        {"server gone", true, Then::Nothing}};
     for (const Row &row : rows) {
         SCOPED_TRACE(row.cause);
         storeSchedule(QStringLiteral("50 50"));
@@ -235,16 +228,16 @@ TEST_F(InstalmentTest, FailedSendIsCarriedByTheNextOne)
             server().kill();
         else
             server().exec(QStringLiteral("UPDATE COLEPRECO SET IDSITCOLE = 'E'"));
+        // Up on the first row moves nowhere: only leaving the percentage posts the instalment.
         key(Qt::Key_Tab);
         keys(QStringLiteral("40"));
-        key(Qt::Key_Down);
+        key(Qt::Key_Up);
         EXPECT_EQ(ui.messages().size() + ui.errors().size(), 1);
         expectProgressBalanced();
         EXPECT_EQ(form.cdsPzoPgtItmCol.State(), DataSetState::Browse);
         EXPECT_EQ(form.cdsPzoPgtItmCol.ChangeCount(), 1);
-        form.cdsPzoPgtItmCol.First();
         EXPECT_EQ(form.cdsPzoPgtItmCol.FieldByName(QStringLiteral("VRPERCPGTCOL")).AsFloat(), 40);
-        if (row.serverStopped) {
+        if (row.then == Then::Nothing) {
             screen->hide();
             m_server.reset();
             continue;
@@ -252,18 +245,29 @@ TEST_F(InstalmentTest, FailedSendIsCarriedByTheNextOne)
 
         server().exec(QStringLiteral("UPDATE COLEPRECO SET IDSITCOLE = 'A'"));
         recorder.clear();
-        form.cdsPzoPgtItmCol.Last();
-        keys(QStringLiteral("60"));
-        key(Qt::Key_Up);
-        EXPECT_EQ(recorder.methods(), QStringList{QStringLiteral("SetPzoPgtItmCol")});
+        ui.clear();
+        if (row.then == Then::Post) {
+            form.cdsPzoPgtItmCol.Last();
+            keys(QStringLiteral("60"));
+            key(Qt::Key_Up);
+        } else {
+            click(form.sbtConfirmar);
+            EXPECT_EQ(ui.messageTexts(),
+                      QStringList{QStringLiteral("Soma do(s) percentual(is) do(s) prazo(s) de "
+                                                 "pagamento deve totalizar 100%.")});
+        }
+        const QStringList sent = recorder.methods().filter(QStringLiteral("SetPzoPgtItmCol"));
+        ASSERT_EQ(sent.size(), 1);
         EXPECT_EQ(recorder.last(QStringLiteral("SetPzoPgtItmCol"))
                       .args[0][QLatin1String("changes")]
                       .toArray()
                       .size(),
-                  2);
+                  row.then == Then::Post ? 2 : 1);
         EXPECT_EQ(form.cdsPzoPgtItmCol.ChangeCount(), 0);
         EXPECT_EQ(storedSchedule(),
-                  QStringList({QStringLiteral("30:40"), QStringLiteral("60:60")}));
+                  QStringList({QStringLiteral("30:40"), row.then == Then::Post
+                                                            ? QStringLiteral("60:60")
+                                                            : QStringLiteral("60:50")}));
         screen->hide();
     }
 }

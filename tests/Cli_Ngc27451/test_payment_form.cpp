@@ -15,16 +15,8 @@
 #include <QTest>
 
 using behaviour::ScreenTest;
+using behaviour::str;
 using ngc::DataSetState;
-
-namespace {
-
-QString str(const char *text)
-{
-    return text ? QString::fromUtf8(text) : QString();
-}
-
-} // namespace
 
 class PaymentFormTest : public ScreenTest {
 protected:

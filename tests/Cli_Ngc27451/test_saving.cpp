@@ -22,9 +22,7 @@ using ngc::DataSetState;
 
 namespace {
 
-const QString demoWhere =
-    QStringLiteral(" WHERE CDFILIAL = '0001' AND NRCOLEPRECO = '2026000001' AND CDPRODUTO = '1001' "
-                   "AND CDMARCA = '00001' AND CDFORNECED = '1001' AND CDREGIAO = '001'");
+const QString demoWhere = behaviour::demoItemWhere();
 
 QJsonArray names(std::initializer_list<const char *> texts)
 {

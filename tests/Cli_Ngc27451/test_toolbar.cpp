@@ -178,9 +178,8 @@ TEST_F(ToolbarTest, InstalmentGridVisibilityFollowsThePaymentForm)
     form.cdsItemCole.Cancel();
     EXPECT_TRUE(form.dbgPzoPgtItmCol->isVisibleTo(&form));
 
-    server().exec(QStringLiteral("UPDATE ITEMCOLE SET CDFORMPGTO = NULL WHERE CDFILIAL = '0001' "
-                                 "AND NRCOLEPRECO = '2026000001' AND CDPRODUTO = '1001' AND "
-                                 "CDMARCA = '00001' AND CDFORNECED = '1001' AND CDREGIAO = '001'"));
+    server().exec(QStringLiteral("UPDATE ITEMCOLE SET CDFORMPGTO = NULL") +
+                  behaviour::demoItemWhere());
     form.AtualizaItemCole();
     form.BarraFerramenta();
     EXPECT_FALSE(form.dbgPzoPgtItmCol->isVisibleTo(&form));

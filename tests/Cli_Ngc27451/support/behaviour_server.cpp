@@ -36,6 +36,13 @@ LaunchKeys closedCollectionItem()
     return keys;
 }
 
+QString demoItemWhere()
+{
+    return QStringLiteral(" WHERE CDFILIAL = '0001' AND NRCOLEPRECO = '2026000001' AND CDPRODUTO = "
+                          "'1001' AND CDMARCA = '00001' AND CDFORNECED = '1001' AND CDREGIAO = "
+                          "'001'");
+}
+
 QString AppServer::program()
 {
     const QString fromEnv = qEnvironmentVariable("NGC_APPSERVER");
@@ -169,6 +176,11 @@ QVariant valueOf(const ngc::DataPacket &packet, const QString &field)
     }
     ADD_FAILURE() << "no field " << field.toStdString();
     return {};
+}
+
+QString str(const char *utf8)
+{
+    return utf8 ? QString::fromUtf8(utf8) : QString();
 }
 
 } // namespace behaviour

@@ -33,6 +33,8 @@ LaunchKeys demoItem();
 LaunchKeys fixedDayItem();
 // The demo item's twin in the collection that no longer accepts changes.
 LaunchKeys closedCollectionItem();
+// " WHERE" and the demo item's six keys, for statements on its rows (AppServer::exec).
+QString demoItemWhere();
 
 // The real application server, run as a child process on a free port of 127.0.0.1 over a SQLite
 // file of its own seeded with the demo data; stopped when this object goes.
@@ -88,5 +90,8 @@ private:
 
 // A field of a packet's first row, null when the packet has no rows.
 QVariant valueOf(const ngc::DataPacket &packet, const QString &field);
+
+// A text of a table of cases (UTF-8), nullptr read as empty.
+QString str(const char *utf8);
 
 } // namespace behaviour
