@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QVBoxLayout>
 
 using namespace ngc;
@@ -86,7 +87,12 @@ TEST(DataSetModel, FollowsEveryChangeOfTheDataSetConsistently)
 
     ds.Append();
     EXPECT_EQ(model.rowCount(), 4);
+    // Only a field a column shows changes cells.
+    QSignalSpy cellsChanged(&model, &QAbstractItemModel::dataChanged);
+    ds.FieldByName(QStringLiteral("CDFILIAL")).SetAsString(QStringLiteral("0001"));
+    EXPECT_EQ(cellsChanged.count(), 0);
     ds.FieldByName(QStringLiteral("NRDIASPGTCOL")).SetAsFloat(120);
+    EXPECT_EQ(cellsChanged.count(), 1);
     ds.Post();
     EXPECT_EQ(model.data(model.index(3, 0)).toString(), QStringLiteral("120"));
     ds.First();
