@@ -106,10 +106,11 @@ void TfrmInfoPlanNeg::drgFormPgtoChange()
 
 // Typing into a spin edit starts the item's edit; while the item is edited a typed value out of
 // range is corrected at once, without a word. A change the program makes (loading, a change of
-// type) happens without the focus and is left as it is.
+// type, a cancel putting the record's value back, the correction itself) is left as it is, also
+// while the spin edit has the focus: a cancel must not start the edit again.
 void TfrmInfoPlanNeg::AjustaSpin(ngc::TSpinEdit *spin, int maximo)
 {
-    if (ActiveControl() != spin)
+    if (spin->ChangedByProgram() || ActiveControl() != spin)
         return;
     if (dtsPadrao->State() == DataSetState::Browse)
         cdsItemCole.Edit();

@@ -131,6 +131,13 @@ TEST_F(PaymentFormTest, SpinEditsCorrectWhatIsTyped)
         EXPECT_EQ(spin->Text(), str(row.shown));
         EXPECT_EQ(form.cdsItemCole.State(),
                   row.byProgram ? DataSetState::Browse : DataSetState::Edit);
+        if (!row.byProgram) {
+            // Cancelling puts the record's value back without starting the edit again.
+            ui.answerButton(ngc::MsgButton::Yes);
+            form.sbtCancelarClick();
+            EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Browse);
+            EXPECT_EQ(spin->Text(), row.day ? QStringLiteral("10") : QStringLiteral("3"));
+        }
         screen->hide();
     }
 }

@@ -113,6 +113,23 @@ TEST(SpinEdit, TypingTakesDigitsUpToTheMaximumLength)
     EXPECT_EQ(spin->Text(), QString()) << "the text may be emptied";
 }
 
+TEST(SpinEdit, TellsTheProgramsChangesFromTheUsers)
+{
+    Window window;
+    auto *spin = new TSpinEdit(&window);
+    spin->SetMinValue(1);
+    spin->SetMaxValue(31);
+    QList<bool> byProgram;
+    spin->OnChange = [&] { byProgram.append(spin->ChangedByProgram()); };
+    window.activate();
+    spin->setFocus();
+    spin->SetText(QStringLiteral("5"));
+    spin->SetValue(7);
+    QTest::keyClick(spin, Qt::Key_Up);
+    QTest::keyClick(spin, Qt::Key_2);
+    EXPECT_EQ(byProgram, QList<bool>({true, true, false, false}));
+}
+
 TEST(SpinEdit, StepsStayWithinTheLimits)
 {
     Window window;
