@@ -172,7 +172,9 @@ QString DBPict(int kind)
 
 QString WebURL()
 {
-    return HostContext::instance().serverHost;
+    const HostContext &context = HostContext::instance();
+    return context.serverTls ? QStringLiteral("https://") + context.serverHost
+                             : context.serverHost;
 }
 
 int WebPort()

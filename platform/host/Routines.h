@@ -55,7 +55,8 @@ void SetChildEnabled(QWidget *container, bool enabled);
 QString DBPict(int kind);
 
 // Where the application server is reached and which module the user works in, asked anew at every
-// call (the host may change them).
+// call (the host may change them). WebURL is the server's host name, "https://name" when it is
+// reached over TLS.
 QString WebURL();
 int WebPort();
 int ModuloAtiv();

@@ -254,8 +254,10 @@ TEST(Routines, HostRoutinesReadTheContextAtEveryCall)
 
     context.moduleCode = 4;
     context.serverPort = 8081;
+    context.serverTls = true;
     EXPECT_EQ(ModuloAtiv(), 4);
     EXPECT_EQ(WebPort(), 8081);
+    EXPECT_EQ(WebURL(), QStringLiteral("https://appserver.local"));
     context = saved;
 }
 
