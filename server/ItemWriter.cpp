@@ -483,9 +483,9 @@ QByteArray ItemWriter::setItemCole(Call &call)
         dimensions[1].value = keys[5].toString();
         dimensions[2].value = keys[4].toString();
         dimensions[3].value = keys[3].toString();
-        const bool replicate =
-            std::any_of(dimensions.begin(), dimensions.end(),
-                        [](const auto &d) { return d.choice != ReplicationDimension::Same; });
+        const bool replicate = std::any_of(dimensions.begin(), dimensions.end(), [](const auto &d) {
+            return d.choice != ReplicationDimension::Same;
+        });
         if (replicate)
             replicateDiscount(call.session(), keys[0].toString(), keys[1].toString(), discount,
                               dimensions);

@@ -35,7 +35,7 @@ void backOff(int attempt)
 Transaction::Transaction(Database::Session &session) : m_session(session)
 {
     execute(m_session.db(),
-             m_session.isPostgres() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
+            m_session.isPostgres() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
     m_open = true;
 }
 
@@ -65,8 +65,8 @@ void Transaction::run(Database::Session &session, const std::function<void()> &w
             if (!error.isConflict())
                 throw;
             if (attempt == kAttempts) {
-                qWarning("transaction aborted by concurrent ones %d times, refused: %s",
-                         kAttempts, error.what());
+                qWarning("transaction aborted by concurrent ones %d times, refused: %s", kAttempts,
+                         error.what());
                 throw BusinessFailure(QStringLiteral(
                     "Não foi possível gravar: outras gravações simultâneas nos mesmos itens "
                     "impediram a gravação. Nada foi gravado; tente novamente."));

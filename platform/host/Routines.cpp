@@ -173,8 +173,7 @@ QString DBPict(int kind)
 QString WebURL()
 {
     const HostContext &context = HostContext::instance();
-    return context.serverTls ? QStringLiteral("https://") + context.serverHost
-                             : context.serverHost;
+    return context.serverTls ? QStringLiteral("https://") + context.serverHost : context.serverHost;
 }
 
 int WebPort()

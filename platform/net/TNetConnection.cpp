@@ -63,8 +63,7 @@ bool isLoopback(const QString &host)
     if (inet_pton(AF_INET, host.toLatin1().constData(), &v4) == 1)
         return (ntohl(v4.s_addr) >> 24) == 127;
     in6_addr v6{};
-    return inet_pton(AF_INET6, host.toLatin1().constData(), &v6) == 1 &&
-           IN6_IS_ADDR_LOOPBACK(&v6);
+    return inet_pton(AF_INET6, host.toLatin1().constData(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
 }
 
 // Why OpenSSL refused the server's certificate.
@@ -173,10 +172,11 @@ void TNetConnection::Open()
                            .arg(m_serverName)
                            .toStdString());
     if (m_tls && !context.caFile.isEmpty() && !QFileInfo(context.caFile).isReadable())
-        throw NetError(QStringLiteral("O arquivo de certificados %1 (NGC_CA_FILE) não pode ser lido "
-                                      "(%2)")
-                           .arg(context.caFile, m_serverName)
-                           .toStdString());
+        throw NetError(
+            QStringLiteral("O arquivo de certificados %1 (NGC_CA_FILE) não pode ser lido "
+                           "(%2)")
+                .arg(context.caFile, m_serverName)
+                .toStdString());
     m_caFile = m_tls ? context.caFile : QString();
     m_token = token;
     m_transport = makeTransport();

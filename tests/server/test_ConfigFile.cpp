@@ -82,10 +82,10 @@ TEST_F(ConfigFileTest, TheCommandLineWinsOverTheFile)
     out.write("listen = file:1\nthreads = 8\n");
     out.close();
 
-    const QStringList merged = ConfigFile::merge(
-        parser, QStringLiteral("config"),
-        {QStringLiteral("prog"), QStringLiteral("--config"), file, QStringLiteral("--listen"),
-         QStringLiteral("cli:2")});
+    const QStringList merged =
+        ConfigFile::merge(parser, QStringLiteral("config"),
+                          {QStringLiteral("prog"), QStringLiteral("--config"), file,
+                           QStringLiteral("--listen"), QStringLiteral("cli:2")});
     ASSERT_TRUE(parser.parse(merged)) << parser.errorText().toStdString();
     EXPECT_EQ(parser.value(QStringLiteral("listen")), QStringLiteral("cli:2"));
     EXPECT_EQ(parser.value(QStringLiteral("threads")), QStringLiteral("8"));

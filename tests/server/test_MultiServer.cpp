@@ -38,7 +38,8 @@ QJsonObject call(int port, const QString &method, const QJsonArray &params)
     QByteArray body;
     const int status = connection.post(kPath, rpcBody(method, params), &body);
     if (status != 200)
-        return {{"transport", QStringLiteral("HTTP %1 %2").arg(status).arg(QString::fromUtf8(body))}};
+        return {
+            {"transport", QStringLiteral("HTTP %1 %2").arg(status).arg(QString::fromUtf8(body))}};
     return QJsonDocument::fromJson(body).object();
 }
 
@@ -118,8 +119,8 @@ private:
     {
         const QUrl url(base);
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"),
-                                                        QStringLiteral("multi-server"));
+            QSqlDatabase db =
+                QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("multi-server"));
             db.setHostName(url.host());
             db.setPort(url.port(5432));
             db.setUserName(url.userName());
@@ -167,9 +168,9 @@ TEST_F(MultiServer, ConcurrentSavesAndReplicationsThroughTwoServersLoseNothing)
             read(ports[0], keys).number("QTACMPITMCOL");
 
     std::mutex mutex;
-    std::map<QString, int> acknowledged;      // by item
-    std::map<QString, QSet<double>> written;  // discounts acknowledged, by item ("*": replicated)
-    std::map<QString, int> refusals;          // by message
+    std::map<QString, int> acknowledged;     // by item
+    std::map<QString, QSet<double>> written; // discounts acknowledged, by item ("*": replicated)
+    std::map<QString, int> refusals;         // by message
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
 
     const auto worker = [&](int id, int port, std::vector<QJsonArray> items, bool replicate,
@@ -206,9 +207,10 @@ TEST_F(MultiServer, ConcurrentSavesAndReplicationsThroughTwoServersLoseNothing)
         EXPECT_EQ(now.number("QTACMPITMCOL"), initial[item] + acknowledged[item])
             << "item " << item.toStdString();
         const double discount = now.number("VRPERDESITM");
-        EXPECT_TRUE(written[item].contains(discount) || written[QStringLiteral("*")].contains(discount))
-            << "item " << item.toStdString() << " has a discount no acknowledged save wrote: "
-            << discount;
+        EXPECT_TRUE(written[item].contains(discount) ||
+                    written[QStringLiteral("*")].contains(discount))
+            << "item " << item.toStdString()
+            << " has a discount no acknowledged save wrote: " << discount;
     }
     EXPECT_GT(acknowledged[contended[0][2].toString() + contended[0][4].toString()], 0);
     EXPECT_FALSE(written[QStringLiteral("*")].isEmpty()) << "no replication was saved";

@@ -26,9 +26,9 @@ public:
     }
 
 private:
-    static constexpr const char *names[] = {"NGC_SERVER",      "NGC_TOKEN_FILE",
-                                            "NGC_SHARED_DB",   "NGC_MODULE_CODE",
-                                            "NGC_CA_FILE",     "NGC_ALLOW_PLAIN_TOKEN"};
+    static constexpr const char *names[] = {"NGC_SERVER",    "NGC_TOKEN_FILE",
+                                            "NGC_SHARED_DB", "NGC_MODULE_CODE",
+                                            "NGC_CA_FILE",   "NGC_ALLOW_PLAIN_TOKEN"};
 };
 
 } // namespace

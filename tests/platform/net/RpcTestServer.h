@@ -34,9 +34,9 @@ public:
     };
 
     explicit RpcTestServer(Handler handler = echoRefs, const std::optional<Tls> &tls = {})
-        : m_server(tls ? std::make_unique<httplib::SSLServer>(tls->certificate.c_str(),
-                                                              tls->key.c_str())
-                       : std::make_unique<httplib::Server>()),
+        : m_server(
+              tls ? std::make_unique<httplib::SSLServer>(tls->certificate.c_str(), tls->key.c_str())
+                  : std::make_unique<httplib::Server>()),
           m_handler(std::move(handler))
     {
         m_server->set_tcp_nodelay(true);

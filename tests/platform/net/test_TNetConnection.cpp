@@ -675,8 +675,8 @@ public:
     }
     QString path(const char *name, const char *kind) const
     {
-        return m_dir.filePath(QStringLiteral("%1-%2.pem").arg(QLatin1String(name),
-                                                              QLatin1String(kind)));
+        return m_dir.filePath(
+            QStringLiteral("%1-%2.pem").arg(QLatin1String(name), QLatin1String(kind)));
     }
     RpcTestServer::Tls server() const
     {
@@ -719,12 +719,14 @@ TEST(TNetConnection, HttpsVerifiesTheServerCertificate)
     const QString rightCa = certificates.path("server", "cert");
     const Case cases[] = {
         {"trusted certificate", "https://", tlsServer.port(), rightCa, ""},
-        {"another authority", "https://", tlsServer.port(),
-         certificates.path("other", "cert"), "O certificado do servidor de aplicação"},
-        {"not in the system's store", "https://", tlsServer.port(), {},
+        {"another authority", "https://", tlsServer.port(), certificates.path("other", "cert"),
          "O certificado do servidor de aplicação"},
-        {"plain HTTP to the TLS port", "", tlsServer.port(), {},
-         "fechou a conexão sem responder"},
+        {"not in the system's store",
+         "https://",
+         tlsServer.port(),
+         {},
+         "O certificado do servidor de aplicação"},
+        {"plain HTTP to the TLS port", "", tlsServer.port(), {}, "fechou a conexão sem responder"},
         {"TLS to a plain HTTP port", "https://", plainServer.port(), rightCa,
          "conexão segura (TLS)"},
     };
@@ -767,16 +769,11 @@ TEST(TNetConnection, TheTokenGoesOverPlainHttpOnlyToThisMachineUnlessAllowed)
         bool opens;
     };
     const Case cases[] = {
-        {"192.0.2.10", true, false, false},
-        {"appserver.example", true, false, false},
-        {"192.0.2.10", true, true, true},
-        {"https://192.0.2.10", true, false, true},
-        {"http://192.0.2.10", true, false, false},
-        {"appserver.example", false, false, true},
-        {"127.0.0.1", true, false, true},
-        {"127.3.2.1", true, false, true},
-        {"localhost", true, false, true},
-        {"LOCALHOST", true, false, true},
+        {"192.0.2.10", true, false, false},        {"appserver.example", true, false, false},
+        {"192.0.2.10", true, true, true},          {"https://192.0.2.10", true, false, true},
+        {"http://192.0.2.10", true, false, false}, {"appserver.example", false, false, true},
+        {"127.0.0.1", true, false, true},          {"127.3.2.1", true, false, true},
+        {"localhost", true, false, true},          {"LOCALHOST", true, false, true},
         {"128.0.0.1", true, false, false},
     };
     for (const Case &c : cases) {
@@ -792,8 +789,8 @@ TEST(TNetConnection, TheTokenGoesOverPlainHttpOnlyToThisMachineUnlessAllowed)
                 connection.Open();
                 ADD_FAILURE() << "opened";
             } catch (const NetError &error) {
-                EXPECT_TRUE(QString::fromUtf8(error.what()).contains(
-                    QStringLiteral("NGC_ALLOW_PLAIN_TOKEN=1")))
+                EXPECT_TRUE(QString::fromUtf8(error.what())
+                                .contains(QStringLiteral("NGC_ALLOW_PLAIN_TOKEN=1")))
                     << error.what();
             }
         }
