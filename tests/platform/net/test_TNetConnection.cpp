@@ -630,24 +630,30 @@ TEST(TNetConnection, BodyIsReadAsADocumentParserReadsIt)
 
 namespace {
 
-// The host context's token and certificate settings for one test, restored afterwards.
+// The host context's token ("s3cret") and certificate settings for one test, restored
+// afterwards.
 class TlsContext {
 public:
-    TlsContext() : m_saved(HostContext::instance()) {}
+    TlsContext() : m_saved(HostContext::instance())
+    {
+        if (!m_token.open() || m_token.write("s3cret") != 6 || !m_token.flush())
+            throw std::runtime_error("cannot write the token file");
+    }
     ~TlsContext() { HostContext::instance() = m_saved; }
     TlsContext(const TlsContext &) = delete;
     TlsContext &operator=(const TlsContext &) = delete;
 
-    void set(const QString &tokenFile, const QString &caFile, bool allowPlainToken)
+    void set(bool withToken, const QString &caFile, bool allowPlainToken)
     {
         HostContext &context = HostContext::instance();
-        context.tokenFile = tokenFile;
+        context.tokenFile = withToken ? m_token.fileName() : QString();
         context.caFile = caFile;
         context.allowPlainToken = allowPlainToken;
     }
 
 private:
     HostContext m_saved;
+    QTemporaryFile m_token;
 };
 
 // Throw-away certificates made with the openssl command: the server's own (self-signed, for
@@ -704,10 +710,6 @@ TEST(TNetConnection, HttpsVerifiesTheServerCertificate)
     const Certificates certificates;
     RpcTestServer tlsServer(RpcTestServer::echoRefs, certificates.server());
     RpcTestServer plainServer;
-    QTemporaryFile tokenFile;
-    ASSERT_TRUE(tokenFile.open());
-    tokenFile.write("s3cret");
-    tokenFile.flush();
     TlsContext context;
     struct Case {
         const char *name;
@@ -732,7 +734,7 @@ TEST(TNetConnection, HttpsVerifiesTheServerCertificate)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        context.set(tokenFile.fileName(), c.caFile, false);
+        context.set(true, c.caFile, false);
         TNetConnection connection(kObject);
         connection.SetHost(QLatin1String(c.scheme) + QStringLiteral("127.0.0.1"));
         connection.setPort(c.port);
@@ -757,10 +759,6 @@ TEST(TNetConnection, HttpsVerifiesTheServerCertificate)
 // Opening decides, before anything is sent, whether the token may travel.
 TEST(TNetConnection, TheTokenGoesOverPlainHttpOnlyToThisMachineUnlessAllowed)
 {
-    QTemporaryFile tokenFile;
-    ASSERT_TRUE(tokenFile.open());
-    tokenFile.write("s3cret");
-    tokenFile.flush();
     TlsContext context;
     struct Case {
         const char *host;
@@ -778,7 +776,7 @@ TEST(TNetConnection, TheTokenGoesOverPlainHttpOnlyToThisMachineUnlessAllowed)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.host);
-        context.set(c.token ? tokenFile.fileName() : QString(), {}, c.allowed);
+        context.set(c.token, {}, c.allowed);
         TNetConnection connection(kObject);
         connection.SetHost(QString::fromLatin1(c.host));
         connection.setPort(8080);
@@ -795,7 +793,7 @@ TEST(TNetConnection, TheTokenGoesOverPlainHttpOnlyToThisMachineUnlessAllowed)
             }
         }
     }
-    context.set({}, QStringLiteral("/no/such/ca.pem"), false);
+    context.set(false, QStringLiteral("/no/such/ca.pem"), false);
     TNetConnection missingCa(kObject);
     missingCa.SetHost(QStringLiteral("https://127.0.0.1"));
     EXPECT_THROW(missingCa.Open(), NetError);
