@@ -78,8 +78,8 @@ HostOptions HostOptions::parse(const QStringList &arguments, const QProcessEnvir
     const QCommandLineOption keys(QStringLiteral("keys"), {}, QStringLiteral("list"));
     const QCommandLineOption screenshot(QStringLiteral("screenshot"), {}, QStringLiteral("dir"));
     parser.addOptions({help, config, module, validade, keys, screenshot});
-    for (const Setting &setting : {kServer, kTokenFile, kCaFile, kAllowPlainToken, kSharedDb,
-                                   kModuleCode, kProductPicture})
+    for (const Setting &setting :
+         {kServer, kTokenFile, kCaFile, kAllowPlainToken, kSharedDb, kModuleCode, kProductPicture})
         parser.addOption(QCommandLineOption(latin1(setting.option), {}, QStringLiteral("value")));
 
     if (!parser.parse(QStringList{QStringLiteral("ngc-host")} + arguments))
@@ -167,8 +167,10 @@ QString HostOptions::helpText()
         "\n"
         "Options:\n"
         "  --validade             open in the mode that asks for the validity period\n"
-        "  --module PATH          the module to load (default: libNgc27451.so beside this\n"
-        "                         program, else the one in the build tree)\n"
+        "  --module PATH          the module to load (default: libNgc27451.so in the\n"
+        "                         installed module folder, " NGC_MODULE_DIR_FROM_PROGRAM "\n"
+        "                         from this program; run from its build tree, the one\n"
+        "                         built there)\n"
         "  --screenshot DIR       run without a display: write DIR/<page>.png for every page\n"
         "                         of the screen, print one summary line, close the screen;\n"
         "                         messages go to standard error instead of dialogs\n"

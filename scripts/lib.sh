@@ -10,6 +10,8 @@ NGC_PACKAGES=(
     libcpp-httplib-dev libssl-dev zlib1g-dev libbrotli-dev openssl ca-certificates
     libgtest-dev libgmock-dev libbenchmark-dev
     postgresql
+    # dpkg-shlibdeps computes the packages' dependencies; systemd-analyze checks the service unit
+    dpkg-dev systemd
 )
 
 ngc_sudo() {
