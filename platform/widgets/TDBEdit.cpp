@@ -59,9 +59,10 @@ QString TDBEdit::fieldText(TField &field, bool forEditing) const
     return forEditing ? field.Text() : field.DisplayText();
 }
 
-void TDBEdit::writeFieldText(TField &field, const QString &text)
+bool TDBEdit::writeFieldText(TField &field, const QString &text)
 {
     field.SetText(text);
+    return true;
 }
 
 bool TDBEdit::acceptsChar(QChar ch) const
@@ -135,11 +136,12 @@ void TDBEdit::UpdateRecord()
     TField *field = Field();
     if (!field || !m_link.Editing())
         return;
+    bool taken = false;
     {
         FieldLink::WriteScope writing(m_link);
-        writeFieldText(*field, text());
+        taken = writeFieldText(*field, text());
     }
-    m_modified = false;
+    m_modified = !taken;
 }
 
 void TDBEdit::EnterText(const QString &text)

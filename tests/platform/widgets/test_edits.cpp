@@ -261,6 +261,8 @@ TEST_F(DateEditTest, CheckValidDateNamesATextThatIsNoDate)
     }
     other->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(field().AsDateTime().date(), QDate(2026, 12, 8)) << "no date, no write";
+    EXPECT_EQ(date->text(), QStringLiteral("31/02/2026")) << "the typed text stays to be mended";
+    EXPECT_THROW(date->CheckValidDate(), std::runtime_error);
 }
 
 // Complete texts are read without Qt's parser; the dates must be the parser's all the same.
