@@ -120,8 +120,8 @@ void ListTableView::keyboardSearch(const QString &search)
     for (int step = 0; step < count; ++step) {
         const int row = (from + step) % count;
         for (int column = 0; column < rows->columnCount(); ++column) {
-            if (rows->index(row, column).data().toString().startsWith(m_sought,
-                                                                      Qt::CaseInsensitive)) {
+            const QString shown = rows->index(row, column).data().toString();
+            if (shown.startsWith(m_sought, Qt::CaseInsensitive)) {
                 setCurrentIndex(rows->index(row, current.isValid() ? current.column() : 0));
                 return;
             }
