@@ -18,10 +18,6 @@ using ngc::DataSetState;
 
 namespace {
 
-const QString demoWhere =
-    QStringLiteral(" WHERE CDFILIAL = '0001' AND NRCOLEPRECO = '2026000001' AND CDPRODUTO = '1001' "
-                   "AND CDMARCA = '00001' AND CDFORNECED = '1001' AND CDREGIAO = '001'");
-
 const QString percentTooHigh = QStringLiteral("Desconto deve estar entre 0 e 100%.");
 const QString amountTooHigh =
     QStringLiteral("Valor do desconto deve ser menor ou igual ao preço unitário.");
@@ -33,7 +29,9 @@ protected:
     // The demo item (discount 5 %) with this unit price stored, opened afresh.
     Cli_Ngc27451::TfrmInfoPlanNeg &openPriced(double price)
     {
-        server().exec(QStringLiteral("UPDATE ITEMCOLE SET VRPRECUNIITM = ?") + demoWhere, {price});
+        server().exec(QStringLiteral("UPDATE ITEMCOLE SET VRPRECUNIITM = ?") +
+                          behaviour::demoWhere(),
+                      {price});
         if (screen)
             screen->hide();
         auto &form = open();
@@ -100,7 +98,7 @@ TEST_F(DiscountTest, PercentageGivesItsAmountRoundedToCents)
     }
 
     // A stored percentage above 100 is not checked while the item only browses.
-    server().exec(QStringLiteral("UPDATE ITEMCOLE SET VRPERDESITM = 150") + demoWhere);
+    server().exec(QStringLiteral("UPDATE ITEMCOLE SET VRPERDESITM = 150") + behaviour::demoWhere());
     auto &form = openPriced(20);
     EXPECT_EQ(form.nedValorDesc->text(), QString());
     focus(form.dbeVrPerDesItm);

@@ -14,17 +14,7 @@
 using behaviour::ScreenTest;
 using ngc::DataSetState;
 
-namespace {
-
-QJsonArray texts(std::initializer_list<const char *> values)
-{
-    QJsonArray array;
-    for (const char *value : values)
-        array.append(QString::fromUtf8(value));
-    return array;
-}
-
-} // namespace
+using behaviour::strings;
 
 class LookupsTest : public ScreenTest {
 protected:
@@ -73,7 +63,7 @@ TEST_F(LookupsTest, ChargeTypeIsAdjustedAndChecked)
 
         EXPECT_EQ(itemText("CDTIPCOB"), QString::fromLatin1(row.stored));
         EXPECT_EQ(recorder.methods(), QStringList{QStringLiteral("GetTipoCobr")});
-        EXPECT_EQ(recorder.last(QStringLiteral("GetTipoCobr")).args, texts({row.stored, ""}));
+        EXPECT_EQ(recorder.last(QStringLiteral("GetTipoCobr")).args, strings({row.stored, ""}));
         const bool refused = *row.name == '\0';
         EXPECT_EQ(ui.messageTexts(),
                   refused ? QStringList{QStringLiteral("Tipo de cobrança não cadastrada.")}
@@ -158,11 +148,11 @@ TEST_F(LookupsTest, SecondBrandChecksRunInTheirOrder)
         EXPECT_EQ(recorder.methods(), row.calls);
         if (row.calls.contains(QStringLiteral("GetPesqMarca"))) {
             EXPECT_EQ(recorder.last(QStringLiteral("GetPesqMarca")).args,
-                      texts({"CM01", row.stored, ""}));
+                      strings({"CM01", row.stored, ""}));
         }
         if (row.calls.contains(QStringLiteral("GetMarcaAutoriz"))) {
             EXPECT_EQ(recorder.last(QStringLiteral("GetMarcaAutoriz")).args,
-                      texts({"0001", "1001", row.stored}));
+                      strings({"0001", "1001", row.stored}));
         }
         EXPECT_EQ(ui.messageTexts(),
                   row.message.isEmpty() ? QStringList() : QStringList{row.message});
@@ -192,9 +182,9 @@ TEST_F(LookupsTest, ListsLoadEveryRowAndFillCodeAndName)
         const char *name;
         const char *nameField;
     } rows[] = {
-        {"N", "btpTipoCobr", 3, "GetTipoCobr", texts({"", "T"}), 3, "", "03", "CDTIPCOB",
+        {"N", "btpTipoCobr", 3, "GetTipoCobr", strings({"", "T"}), 3, "", "03", "CDTIPCOB",
          "Carteira", "NMTIPOCOBR"},
-        {"N", "btpPesqMarca", 2, "GetPesqMarca", texts({"CM01", " ", "T"}), 4,
+        {"N", "btpPesqMarca", 2, "GetPesqMarca", strings({"CM01", " ", "T"}), 4,
          "Não há marca cadastrada para o produto.", "00003", "CDSEGMARCCOL", "Sabor do Sul",
          "NMMARCA"},
         {"S",

@@ -22,10 +22,6 @@ using ngc::DataSetState;
 
 namespace {
 
-const QString demoWhere =
-    QStringLiteral(" WHERE CDFILIAL = '0001' AND NRCOLEPRECO = '2026000001' AND CDPRODUTO = '1001' "
-                   "AND CDMARCA = '00001' AND CDFORNECED = '1001' AND CDREGIAO = '001'");
-
 // One replication dimension as the screen shows it, in the screen's order.
 struct Dimension {
     const char *group;
@@ -290,7 +286,7 @@ TEST_F(ReplicationTest, FailedSaveLeavesEveryItemUnchanged)
         QString sql;
     } rows[] = {
         {"another buyer saved the item first",
-         QStringLiteral("UPDATE ITEMCOLE SET VRPERDESITM = 7") + demoWhere},
+         QStringLiteral("UPDATE ITEMCOLE SET VRPERDESITM = 7") + behaviour::demoWhere()},
         {"the database fails in the middle of the replication",
          QStringLiteral("CREATE TRIGGER block_replication BEFORE UPDATE OF VRPERDESITM ON ITEMCOLE "
                         "WHEN NEW.CDPRODUTO = '1003' BEGIN SELECT RAISE(ABORT, 'bloqueado'); "

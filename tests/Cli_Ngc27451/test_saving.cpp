@@ -22,22 +22,10 @@ using ngc::DataSetState;
 
 namespace {
 
-const QString demoWhere =
-    QStringLiteral(" WHERE CDFILIAL = '0001' AND NRCOLEPRECO = '2026000001' AND CDPRODUTO = '1001' "
-                   "AND CDMARCA = '00001' AND CDFORNECED = '1001' AND CDREGIAO = '001'");
-
 // The checks a save of the demo item runs on the server before sending it: its second brand
 // (allowed for its brand key, then not rejected) and its charge type.
 const QStringList demoChecks = {QStringLiteral("GetPesqMarca"), QStringLiteral("GetMarcaAutoriz"),
                                 QStringLiteral("GetTipoCobr")};
-
-QJsonArray names(std::initializer_list<const char *> texts)
-{
-    QJsonArray array;
-    for (const char *text : texts)
-        array.append(QString::fromLatin1(text));
-    return array;
-}
 
 // The value of a field in the new row of the first change of an encoded delta.
 QJsonValue newValue(const QJsonValue &delta, const QString &field)
@@ -104,14 +92,15 @@ TEST_F(SavingTest, ConfirmSendsTheChangeAndClosesTheScreen)
     EXPECT_EQ(recorder.methods(),
               QStringList{QStringLiteral("GetVerif_ColeApr")} + demoChecks +
                   QStringList({QStringLiteral("SetItemCole"), QStringLiteral("GetImpFilial")}));
-    EXPECT_EQ(recorder.calls().at(0).args, names({"0001", "2026000001"}));
+    EXPECT_EQ(recorder.calls().at(0).args, behaviour::strings({"0001", "2026000001"}));
     const QJsonArray args = recorder.last(QStringLiteral("SetItemCole")).args;
     ASSERT_EQ(args.size(), 12);
     EXPECT_EQ(args[0][QLatin1String("changes")].toArray().size(), 1);
     EXPECT_EQ(args[0][QLatin1String("changes")][0][QLatin1String("op")].toString(),
               QStringLiteral("update"));
     EXPECT_EQ(newValue(args[0], QStringLiteral("VRPERDESITM")).toDouble(), 7.0);
-    EXPECT_EQ(args[1], names({"NRPARCPGTCOL", "NRDIAPGFXCOL", "IDUTDIAPGCOL", "IDTIPFREITM"}));
+    EXPECT_EQ(args[1],
+              behaviour::strings({"NRPARCPGTCOL", "NRDIAPGFXCOL", "IDUTDIAPGCOL", "IDTIPFREITM"}));
     EXPECT_EQ(args[2], QJsonValue(false));
     EXPECT_EQ(args[3], QJsonValue(QStringLiteral("CC01")));
     for (int i = 4; i < 8; ++i)
@@ -145,8 +134,8 @@ TEST_F(SavingTest, NullFieldListNamesTheEmptyFieldsInFieldOrder)
         ASSERT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
         click(form.sbtConfirmar);
         EXPECT_EQ(recorder.last(QStringLiteral("SetItemCole")).args[1],
-                  names({"NRPARCPGTCOL", "NRDIAPGFXCOL", "IDUTDIAPGCOL", "IDTIPFREITM",
-                         "CDSEGMARCCOL", "NMMARCA"}));
+                  behaviour::strings({"NRPARCPGTCOL", "NRDIAPGFXCOL", "IDUTDIAPGCOL", "IDTIPFREITM",
+                                      "CDSEGMARCCOL", "NMMARCA"}));
         EXPECT_TRUE(
             behaviour::valueOf(server().item(behaviour::demoItem()), QStringLiteral("CDSEGMARCCOL"))
                 .isNull());
@@ -156,7 +145,7 @@ TEST_F(SavingTest, NullFieldListNamesTheEmptyFieldsInFieldOrder)
     server().exec(QStringLiteral("UPDATE ITEMCOLE SET IDTPFOPGTCOL = 'F', NRPARCPGTCOL = 2, "
                                  "NRDIAPGFXCOL = 5, IDUTDIAPGCOL = 'E', IDTIPFREITM = 'C', "
                                  "CDSEGMARCCOL = '00003'") +
-                  demoWhere);
+                  behaviour::demoWhere());
     recorder.clear();
     auto &form = open();
     type(form.dbeVrPerDesItm, QStringLiteral("6"));

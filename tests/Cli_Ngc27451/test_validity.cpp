@@ -20,10 +20,6 @@ using ngc::DataSetState;
 
 namespace {
 
-const QString demoWhere =
-    QStringLiteral(" WHERE CDFILIAL = '0001' AND NRCOLEPRECO = '2026000001' AND CDPRODUTO = '1001' "
-                   "AND CDMARCA = '00001' AND CDFORNECED = '1001' AND CDREGIAO = '001'");
-
 QVariant date(int year, int month, int day)
 {
     return QDateTime(QDate(year, month, day), QTime(0, 0));
@@ -122,7 +118,8 @@ TEST_F(ValidityTest, WeekDaysFollowTheDates)
 // that is no date is reported on leaving the edit.
 TEST_F(ValidityTest, DatesAreTypedFromBrowseStateAndCheckedOnLeaving)
 {
-    server().exec(QStringLiteral("UPDATE ITEMCOLE SET DTINIVALITM = NULL") + demoWhere);
+    server().exec(QStringLiteral("UPDATE ITEMCOLE SET DTINIVALITM = NULL") +
+                  behaviour::demoWhere());
     auto &form = open(behaviour::demoItem(), true);
     ASSERT_EQ(form.cdsItemCole.State(), DataSetState::Browse);
     type(form.dbdIniVal, QStringLiteral("07122026"));
