@@ -2,6 +2,7 @@
 
 #include <Cli_Ngc27451/screen/TfrmInfoPlanNeg.h>
 #include <data/DataPacket.h>
+#include <host/HostContext.h>
 #include <net/CheckResultServ.h>
 #include <net/TNetConnection.h>
 #include <widgets/TADOIBQuery.h>
@@ -75,6 +76,15 @@ Server::~Server()
 QString Server::dbPath() const
 {
     return m_dir.filePath(QStringLiteral("bench.db"));
+}
+
+void useServer(const Server &server)
+{
+    auto &context = ngc::HostContext::instance();
+    context.serverHost = QStringLiteral("127.0.0.1");
+    context.serverPort = server.port();
+    context.sharedDb = QStringLiteral("sqlite:") + server.dbPath();
+    context.moduleCode = 34;
 }
 
 ngc::RemoteArgs ItemKeys::six()

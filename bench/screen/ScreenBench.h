@@ -50,6 +50,10 @@ private:
     int m_port = 0;
 };
 
+// Points the host's context at the server: its address, its file as the shared database, and the
+// commercial module.
+void useServer(const Server &server);
+
 // The item keys by reference, as the screen passes them.
 struct ItemKeys {
     QString filial = kKeys[0], cole = kKeys[1], produto = kKeys[3], marca = kKeys[5],

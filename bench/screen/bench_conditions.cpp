@@ -13,7 +13,6 @@
 
 #include <Cli_Ngc27451/entry/Cli_Ngc27451.h>
 #include <Cli_Ngc27451/screen/TfrmInfoPlanNeg.h>
-#include <host/HostContext.h>
 #include <host/HostServices.h>
 #include <host/ScriptedHostUi.h>
 #include <net/TNetConnection.h>
@@ -109,11 +108,7 @@ int main(int argc, char **argv)
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
     try {
         Server server;
-        auto &context = ngc::HostContext::instance();
-        context.serverHost = QStringLiteral("127.0.0.1");
-        context.serverPort = server.port();
-        context.sharedDb = QStringLiteral("sqlite:") + server.dbPath();
-        context.moduleCode = 34;
+        useServer(server);
         ngc::ScriptedHostUi ui(true);
         ngc::setHostUi(&ui);
         confirmBenchmark(server.port(), 3, false);

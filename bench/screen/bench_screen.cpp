@@ -15,7 +15,6 @@
 
 #include <Cli_Ngc27451/entry/Cli_Ngc27451.h>
 #include <Cli_Ngc27451/screen/TfrmInfoPlanNeg.h>
-#include <host/HostContext.h>
 #include <host/ScriptedHostUi.h>
 #include <net/TNetConnection.h>
 
@@ -200,11 +199,7 @@ int main(int argc, char **argv)
     }
     try {
         Server server;
-        auto &context = ngc::HostContext::instance();
-        context.serverHost = QStringLiteral("127.0.0.1");
-        context.serverPort = server.port();
-        context.sharedDb = QStringLiteral("sqlite:") + server.dbPath();
-        context.moduleCode = 34;
+        useServer(server);
         ngc::ScriptedHostUi ui(true);
         if (!qtUi)
             ngc::setHostUi(&ui);
