@@ -6,7 +6,6 @@
 #include <widgets/TPageControl.h>
 #include <widgets/TTabSheet.h>
 
-#include <QAction>
 #include <QApplication>
 #include <QJsonArray>
 #include <QTest>
@@ -226,14 +225,6 @@ TEST_F(LookupsTest, ListsLoadEveryRowAndFillCodeAndName)
         EXPECT_TRUE(ui.messages().isEmpty());
         expectProgressBalanced();
     }
-
-    // From the keyboard: F4 in the code edit opens the same list.
-    ui.clear();
-    ui.answerCancel();
-    focus(screen->dbeCdTipCob);
-    QTest::keyClick(screen->dbeCdTipCob, Qt::Key_F4);
-    ASSERT_EQ(ui.lists().size(), 1);
-    EXPECT_EQ(ui.lists().first().name, QStringLiteral("dtsTipoCobr"));
 }
 
 // The check order at a save starts with the focused control, so the buyer hears first about the
