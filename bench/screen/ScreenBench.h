@@ -1,0 +1,94 @@
+#pragma once
+
+// What the screen benchmarks share: the real application server on 127.0.0.1, the demo item's
+// keys, and the parts a whole is measured against (remote calls and shared-database queries,
+// each timed the way the screen makes it).
+
+#include <net/RemoteArg.h>
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <array>
+#include <vector>
+
+namespace Cli_Ngc27451 {
+class TfrmInfoPlanNeg;
+}
+
+namespace ngc {
+class TNetConnection;
+}
+
+namespace screenbench {
+
+// The demo item's eight launch keys, in the entry's order.
+extern const QStringList kKeys;
+
+double median(std::vector<double> values);
+
+// Milliseconds since the clock started.
+double elapsedMs(const QElapsedTimer &clock);
+
+// ngc-appserver over a SQLite file of its own seeded with the demo data, on a free port; stopped
+// when this object goes. The file is also the host's shared database.
+class Server {
+public:
+    Server();
+    ~Server();
+    Server(const Server &) = delete;
+    Server &operator=(const Server &) = delete;
+    int port() const { return m_port; }
+    QString dbPath() const;
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    int m_port = 0;
+};
+
+// Points the host's context at the server: its address, its file as the shared database, and the
+// commercial module.
+void useServer(const Server &server);
+
+// The item keys by reference, as the screen passes them.
+struct ItemKeys {
+    QString filial = kKeys[0], cole = kKeys[1], produto = kKeys[3], marca = kKeys[5],
+            forn = kKeys[2], regiao = kKeys[6], complementar = kKeys[7], chaveMarca = kKeys[4];
+    ngc::RemoteArgs six();
+};
+
+ngc::TNetConnection *connection(const QString &object, int port, QObject *parent);
+
+// Milliseconds a remote call takes, reply checked and its packets decoded as the screen does.
+double timedCall(ngc::TNetConnection &net, const QString &method, const ngc::RemoteArgs &args,
+                 int packets);
+
+// The replication choices of a save, in the server's order: product, region, supplier, brand.
+struct Replication {
+    std::array<int, 4> choices{0, 0, 0, 0};
+    std::array<QString, 4> picks;
+};
+
+// Milliseconds SetItemCole takes to save the demo item with this discount (read first, untimed,
+// to build its change as the screen does), its four usual null fields, the validity flag and the
+// replication choices.
+double timedSave(ngc::TNetConnection &net, ItemKeys &keys, double discount, bool validade,
+                 Replication replication);
+
+// A screen on the demo item, shown and loaded; the caller deletes it.
+Cli_Ngc27451::TfrmInfoPlanNeg *openScreen();
+
+// The parts a save of the demo item checks on the server and the shared database, each as the
+// screen makes it: the second brand in the shared database, allowed for the brand key, not
+// rejected; the charge type. Milliseconds, summed.
+struct CheckParts {
+    double marca = 0, pesqMarca = 0, marcaAutoriz = 0, tipoCobr = 0;
+    double sum() const { return marca + pesqMarca + marcaAutoriz + tipoCobr; }
+};
+CheckParts timeChecks(ngc::TNetConnection &net, ItemKeys &keys);
+
+} // namespace screenbench
