@@ -172,20 +172,4 @@ void TfrmInfoPlanNeg::cdsItemColeAfterCancel(ngc::TClientDataSet &dataSet)
     dbeVrPerDesItmChange();
 }
 
-// The field checks of the second brand, validity, charge type and replication lists come with
-// their subsystems; until they are written every value passes.
-void TfrmInfoPlanNeg::Vd_Marca() {}
-
-void TfrmInfoPlanNeg::vd_Validade() {}
-
-void TfrmInfoPlanNeg::Vd_Cobranca() {}
-
-void TfrmInfoPlanNeg::Vd_PesqProd() {}
-
-void TfrmInfoPlanNeg::Vd_PesqMarca() {}
-
-void TfrmInfoPlanNeg::Vd_PesqRegiao() {}
-
-void TfrmInfoPlanNeg::Vd_PesqForn() {}
-
 } // namespace Cli_Ngc27451

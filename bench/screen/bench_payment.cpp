@@ -15,9 +15,12 @@
 
 #include <Cli_Ngc27451/screen/TfrmInfoPlanNeg.h>
 #include <data/DataPacket.h>
+#include <data/TClientDataSet.h>
 #include <net/CheckResultServ.h>
 #include <net/TNetConnection.h>
 #include <widgets/TDBGrid.h>
+
+#include <QElapsedTimer>
 
 #include <cstdio>
 #include <memory>
@@ -69,10 +72,10 @@ void postBenchmark(Cli_Ngc27451::TfrmInfoPlanNeg &form, int port, int rounds, bo
         parcelas.Insert();
         parcelas.FieldByName(QStringLiteral("NRDIASPGTCOL")).SetAsFloat(days);
         parcelas.FieldByName(QStringLiteral("VRPERCPGTCOL")).SetAsFloat(1.0);
-        Clock clock;
+        QElapsedTimer clock;
         clock.start();
         parcelas.Post();
-        whole.push_back(millisecondsSince(clock));
+        whole.push_back(elapsedMs(clock));
         if (parcelas.ChangeCount() != 0)
             throw std::runtime_error("the instalment was not sent");
         parcelas.Delete(); // sent at once too: the schedule is back to the demo's
@@ -121,11 +124,11 @@ void scheduleBenchmark(Cli_Ngc27451::TfrmInfoPlanNeg &form, int port, int rounds
     QObject owner;
     auto *info = connection(kObject, port, &owner);
     for (int round = 0; round < rounds; ++round) {
-        Clock clock;
+        QElapsedTimer clock;
         clock.start();
         form.AtualizaPzoPgtItmCol();
         grid->viewport()->repaint();
-        whole.push_back(millisecondsSince(clock));
+        whole.push_back(elapsedMs(clock));
         if (form.cdsPzoPgtItmCol.RecordCount() != kScheduleRows)
             throw std::runtime_error("the schedule did not load");
 
@@ -133,14 +136,14 @@ void scheduleBenchmark(Cli_Ngc27451::TfrmInfoPlanNeg &form, int port, int rounds
         clock.start();
         const ngc::DataPacket packet = ngc::packetOf(ngc::CheckResultServ(
             info->Call(QStringLiteral("GetPzoPgtItmCol"), keys.six()), false, 0));
-        read.push_back(millisecondsSince(clock));
+        read.push_back(elapsedMs(clock));
         clock.start();
         unseen.SetData(packet);
-        load.push_back(millisecondsSince(clock));
+        load.push_back(elapsedMs(clock));
         // The cells themselves: repainting the grid's frame alone leaves its viewport as it is.
         clock.start();
         grid->viewport()->repaint();
-        paint.push_back(millisecondsSince(clock));
+        paint.push_back(elapsedMs(clock));
     }
     if (!report)
         return;
@@ -160,7 +163,7 @@ int main(int argc, char **argv)
 {
     return run(argc, argv, "bench_payment", [](Server &server, const Options &options) {
         // The payment page in front, its grid focused, as a buyer works on it.
-        std::unique_ptr<Cli_Ngc27451::TfrmInfoPlanNeg> form(openForm());
+        std::unique_ptr<Cli_Ngc27451::TfrmInfoPlanNeg> form(openScreen());
         form->mnuFormaPagamentoClick();
         if (!form->dbgPzoPgtItmCol->isVisible())
             throw std::runtime_error("the instalment grid is not shown");

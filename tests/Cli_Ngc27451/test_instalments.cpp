@@ -25,7 +25,7 @@ protected:
     // 90, ...
     void storeSchedule(const QString &percentages)
     {
-        server().exec(QStringLiteral("DELETE FROM PZOPGTITMCOL") + behaviour::demoItemWhere());
+        server().exec(QStringLiteral("DELETE FROM PZOPGTITMCOL") + behaviour::demoWhere());
         int days = 30;
         for (const QString &percentage : percentages.split(u' ', Qt::SkipEmptyParts)) {
             server().exec(QStringLiteral("INSERT INTO PZOPGTITMCOL (CDFILIAL, NRCOLEPRECO, "

@@ -21,9 +21,10 @@ constexpr int channelTolerance = 48;
 // Share of pixels that may differ before the page counts as changed.
 constexpr double differenceTolerance = 0.02;
 
+// The test's source folder as the build names it: __FILE__ may be relative to the build folder
+// (ccache rewrites paths), and the tests run elsewhere.
 QDir referenceDir()
 {
-    // __FILE__ is relative to the build directory, which the tests do not run in.
     return QDir(QStringLiteral(QT_TESTCASE_SOURCEDIR)).filePath(QStringLiteral("reference"));
 }
 

@@ -6,6 +6,7 @@
 #include <widgets/TDBEdit.h>
 #include <widgets/TDBGrid.h>
 #include <widgets/TDBRadioGroup.h>
+#include <widgets/TNumberEdit.h>
 #include <widgets/TPageControl.h>
 #include <widgets/TSpinEdit.h>
 #include <widgets/TTabSheet.h>
@@ -178,8 +179,7 @@ TEST_F(ToolbarTest, InstalmentGridVisibilityFollowsThePaymentForm)
     form.cdsItemCole.Cancel();
     EXPECT_TRUE(form.dbgPzoPgtItmCol->isVisibleTo(&form));
 
-    server().exec(QStringLiteral("UPDATE ITEMCOLE SET CDFORMPGTO = NULL") +
-                  behaviour::demoItemWhere());
+    server().exec(QStringLiteral("UPDATE ITEMCOLE SET CDFORMPGTO = NULL") + behaviour::demoWhere());
     form.AtualizaItemCole();
     form.BarraFerramenta();
     EXPECT_FALSE(form.dbgPzoPgtItmCol->isVisibleTo(&form));
@@ -230,13 +230,15 @@ TEST_F(ToolbarTest, VerificarRereadsWhatTheFocusPointsAt)
     }
 }
 
-// Re-reading replaces the record with the server's copy; the spin edits keep their text and
-// the taxes are not re-read.
-TEST_F(ToolbarTest, VerificarReplacesTheItemButNotTheSpinEdits)
+// Re-reading replaces the record with the server's copy, and every unbound control that mirrors
+// one of its fields shows the value read, so the next save cannot write the old ones back; the
+// taxes are not re-read.
+TEST_F(ToolbarTest, VerificarShowsTheRereadValuesInTheUnboundControls)
 {
     auto &form = open();
     form.spePrEntr->SetText(QStringLiteral("42"));
-    server().exec(QStringLiteral("UPDATE ITEMCOLE SET VRPERDESITM = 8 WHERE CDFILIAL = '0001' "
+    server().exec(QStringLiteral("UPDATE ITEMCOLE SET VRPERDESITM = 8, NRPZOENTCOL = '20', "
+                                 "NRDIAPGFXCOL = 12, NRPARCPGTCOL = 4 WHERE CDFILIAL = '0001' "
                                  "AND NRCOLEPRECO = '2026000001' AND CDPRODUTO = '1001' "
                                  "AND CDMARCA = '00001' AND CDFORNECED = '1001' "
                                  "AND CDREGIAO = '001'"));
@@ -247,7 +249,10 @@ TEST_F(ToolbarTest, VerificarReplacesTheItemButNotTheSpinEdits)
     EXPECT_EQ(recorder.methods(), QStringList({QStringLiteral("GetItemCole")}));
     EXPECT_EQ(form.cdsItemCole.FieldByName(QStringLiteral("VRPERDESITM")).AsFloat(), 8.0);
     EXPECT_EQ(form.dbeVrPerDesItm->text(), QStringLiteral("8.00"));
-    EXPECT_EQ(form.spePrEntr->Text(), QStringLiteral("42"));
+    EXPECT_EQ(form.nedValorDesc->text(), QStringLiteral("1.60"));
+    EXPECT_EQ(form.spePrEntr->Text(), QStringLiteral("20"));
+    EXPECT_EQ(form.speDiaFixo->Text(), QStringLiteral("12"));
+    EXPECT_EQ(form.speParcela->Text(), QStringLiteral("4"));
 }
 
 TEST_F(ToolbarTest, VerificarFailureHidesTheProgressWindowAndKeepsTheData)
@@ -297,7 +302,7 @@ TEST_F(ToolbarTest, TaxListIsNeverEdited)
 // instalments; while the item is edited none does. Check marks follow the page in front.
 TEST_F(ToolbarTest, PageChangesRereadInstalmentsAndMoveTheCheckMarks)
 {
-    auto &form = open();
+    auto &form = open(behaviour::demoItem(), true); // the taxes as one list
     recorder.clear();
     form.mnuFormaPagamento->trigger();
     EXPECT_EQ(form.pgcPadrao->ActivePage(), form.tshFormPgto);

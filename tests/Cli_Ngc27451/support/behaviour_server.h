@@ -4,12 +4,14 @@
 #include <net/TNetConnection.h>
 #include <support/AppServerProcess.h>
 
+#include <QJsonArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariantList>
 
+#include <initializer_list>
 #include <memory>
 
 namespace behaviour {
@@ -33,8 +35,6 @@ LaunchKeys demoItem();
 LaunchKeys fixedDayItem();
 // The demo item's twin in the collection that no longer accepts changes.
 LaunchKeys closedCollectionItem();
-// " WHERE" and the demo item's six keys, for statements on its rows (AppServer::exec).
-QString demoItemWhere();
 
 // The real application server, run as a child process on a free port of 127.0.0.1 over a SQLite
 // file of its own seeded with the demo data; stopped when this object goes.
@@ -90,6 +90,12 @@ private:
 
 // A field of a packet's first row, null when the packet has no rows.
 QVariant valueOf(const ngc::DataPacket &packet, const QString &field);
+
+// The SQL condition (" WHERE ...") that selects the demo item's row, for AppServer::exec.
+QString demoWhere();
+
+// A JSON array of texts, as remote calls carry arguments and field lists.
+QJsonArray strings(std::initializer_list<const char *> texts);
 
 // A text of a table of cases (UTF-8), nullptr read as empty.
 QString str(const char *utf8);
