@@ -45,10 +45,11 @@ ngc_build() {
     fi
 }
 
-# A port on 127.0.0.1 that nothing listens on.
+# A port on 127.0.0.1 that nothing listens on. The default start lies below the kernel's range
+# for outgoing connections (32768 and up), where a client's socket can hold a port for a while.
 ngc_free_port() {
     local p
-    for p in $(seq "${1:-55432}" 65000); do
+    for p in $(seq "${1:-25432}" 32767); do
         if ! (exec 3<>"/dev/tcp/127.0.0.1/$p") 2>/dev/null; then
             echo "$p"
             return 0
@@ -73,7 +74,7 @@ ngc_pg_start() {
     "${run[@]}" "$bin/initdb" -D "$NGC_PG_DIR/data" -A trust -U ngc -E UTF8 >/dev/null
     # The probe sees only listeners: a port can still be taken by the time the server binds it
     # (another cluster starting, a client's connection on it), so a few ports are tried.
-    local attempt=1 from=55432
+    local attempt=1 from=25432
     while :; do
         NGC_PG_PORT="$(ngc_free_port "$from")"
         if "${run[@]}" "$bin/pg_ctl" -D "$NGC_PG_DIR/data" -l "$NGC_PG_DIR/log" -w -o \
