@@ -5,8 +5,8 @@
 // checks the collection, the discount and its amount, the validity, the second brand (shared
 // database, brand key, approval), the charge type, the payment form (shared database) and its
 // schedule's sum, the replication lists, then saves with the replication and re-reads the
-// taxes. The parts are those remote calls and the
-// shared-database query, with the same arguments, on a connection of the screen's kind.
+// taxes. The parts are those remote calls and the shared-database queries, with the same
+// arguments, on a connection of the screen's kind.
 // Bounded: a fixed number of rounds (default 100) after three untimed ones.
 // Usage: bench_conditions [rounds] [--qt-ui]
 
