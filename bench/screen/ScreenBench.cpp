@@ -1,6 +1,7 @@
 #include "ScreenBench.h"
 
 #include <Cli_Ngc27451/screen/TfrmInfoPlanNeg.h>
+#include <Cli_Ngc27451/support/ScreenParts.h>
 #include <data/DataPacket.h>
 #include <host/HostContext.h>
 #include <host/ScriptedHostUi.h>
@@ -157,9 +158,10 @@ Cli_Ngc27451::TfrmInfoPlanNeg *openScreen()
     form->activateWindow();
     QElapsedTimer waited;
     waited.start();
-    while (form->cdsItemCole.IsEmpty() && waited.elapsed() < 10000)
+    const ngc::TClientDataSet &item = screentest::dataSet(*form, "cdsItemCole");
+    while (item.IsEmpty() && waited.elapsed() < 10000)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
-    if (form->cdsItemCole.IsEmpty())
+    if (item.IsEmpty())
         throw std::runtime_error("the screen did not load");
     return form;
 }
