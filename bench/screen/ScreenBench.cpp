@@ -11,10 +11,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QLocale>
-#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
@@ -50,33 +48,9 @@ double elapsedMs(const QElapsedTimer &clock)
 }
 
 Server::Server()
+    : m_process(program("server/ngc-appserver"),
+                {QStringLiteral("--db"), QStringLiteral("sqlite:") + dbPath()})
 {
-    m_process.setStandardOutputFile(m_dir.filePath(QStringLiteral("out")));
-    m_process.setStandardErrorFile(m_dir.filePath(QStringLiteral("err")));
-    m_process.start(program("server/ngc-appserver"),
-                    {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
-                     QStringLiteral("--db"), QStringLiteral("sqlite:") + dbPath(),
-                     QStringLiteral("--seed"), QStringLiteral("demo")});
-    QElapsedTimer waited;
-    waited.start();
-    while (m_port == 0) {
-        QFile out(m_dir.filePath(QStringLiteral("out")));
-        if (out.open(QIODevice::ReadOnly)) {
-            const QByteArray line = out.readLine();
-            if (line.endsWith('\n'))
-                m_port = line.mid(line.lastIndexOf(':') + 1).trimmed().toInt();
-        }
-        if (m_port == 0 && (m_process.state() == QProcess::NotRunning || waited.elapsed() > 60000))
-            throw std::runtime_error("the application server did not start");
-        QThread::msleep(10);
-    }
-}
-
-Server::~Server()
-{
-    m_process.terminate();
-    if (!m_process.waitForFinished(10000))
-        m_process.kill();
 }
 
 QString Server::dbPath() const
