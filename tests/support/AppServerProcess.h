@@ -77,6 +77,15 @@ public:
 
     int port() const { return m_port; }
     qint64 pid() const { return m_process.processId(); }
+    // Asks the server to stop (SIGTERM); its exit code, or -1 when it has not ended normally
+    // within `milliseconds`.
+    int terminate(int milliseconds)
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(milliseconds))
+            return -1;
+        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+    }
     // Stops the server at once, as a crash or a lost network would.
     void kill()
     {
