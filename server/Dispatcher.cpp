@@ -153,7 +153,8 @@ QByteArray Dispatcher::handle(const QString &object, const QByteArray &request) 
         RequestLog entry{object, {}, 0, QStringLiteral("error %1").arg(ParseError)};
         if (m_log)
             m_log(entry);
-        return errorResponse(ParseError, QStringLiteral("Parse error: ") + parseError.errorString());
+        return errorResponse(ParseError,
+                             QStringLiteral("Parse error: ") + parseError.errorString());
     }
     if (!document.isArray())
         return answer(object, document.isObject() ? QJsonValue(document.object()) : QJsonValue());
@@ -206,7 +207,8 @@ QByteArray Dispatcher::answer(const QString &object, const QJsonValue &request) 
     const QJsonValue id = body.value(QStringLiteral("id"));
     notification = id.isUndefined();
     if (!(id.isDouble() || id.isString() || id.isNull() || notification))
-        return invalid(QJsonValue::Null, QStringLiteral("\"id\" must be a number, a string or null"));
+        return invalid(QJsonValue::Null,
+                       QStringLiteral("\"id\" must be a number, a string or null"));
     if (body.value(QStringLiteral("jsonrpc")).toString() != QLatin1String("2.0"))
         return invalid(id, QStringLiteral("\"jsonrpc\" must be \"2.0\""));
     const QJsonValue method = body.value(QStringLiteral("method"));

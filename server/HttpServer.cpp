@@ -19,9 +19,8 @@ namespace ngc {
 
 using tcp = asio::ip::tcp;
 
-beast::http::response<beast::http::string_body> httpRefusal(beast::http::status status,
-                                                            const QString &message,
-                                                            unsigned version)
+beast::http::response<beast::http::string_body>
+httpRefusal(beast::http::status status, const QString &message, unsigned version)
 {
     beast::http::response<beast::http::string_body> response(status, version);
     response.set(beast::http::field::content_type, "application/json");
@@ -61,8 +60,9 @@ int descriptorBound(int wanted)
 
 struct HttpServer::Impl {
     Impl(const Dispatcher &dispatcher, HttpSettings s, std::function<void(const RequestLog &)> log)
-        : settings(std::move(s)),
-          shared{dispatcher, settings, workers, io, std::move(log), {}, false, false, {}, {}, {}},
+        : settings(std::move(s)), shared{dispatcher, settings, workers, io, std::move(log),
+                                         {},         false,    false,   {}, {},
+                                         {}},
           workers(static_cast<std::size_t>(std::max(1, settings.threads)))
     {
         if (!settings.token.isEmpty())
@@ -190,9 +190,9 @@ int HttpServer::start()
     const std::string where = host + ":" + std::to_string(impl.settings.port);
     beast::error_code ec;
     tcp::resolver resolver(impl.io);
-    const auto found = resolver.resolve(host, std::to_string(impl.settings.port),
-                                        tcp::resolver::passive | tcp::resolver::numeric_service,
-                                        ec);
+    const auto found =
+        resolver.resolve(host, std::to_string(impl.settings.port),
+                         tcp::resolver::passive | tcp::resolver::numeric_service, ec);
     if (ec || found.empty())
         throw std::runtime_error("cannot resolve " + where);
     const tcp::endpoint endpoint = found.begin()->endpoint();

@@ -12,12 +12,12 @@ namespace ngc {
 // Limits and deadlines of the HTTP shell; ngc-appserver sets each from its command line.
 struct HttpSettings {
     QString host = QStringLiteral("127.0.0.1");
-    int port = 8080;   // 0: any free port
-    QString token;     // empty: no bearer token needed
-    int threads = 16;  // requests run at once (the dispatcher's blocking database work)
+    int port = 8080;  // 0: any free port
+    QString token;    // empty: no bearer token needed
+    int threads = 16; // requests run at once (the dispatcher's blocking database work)
     qint64 maxBodyBytes = qint64{8} * 1024 * 1024; // over it: 413, whatever the encoding
     int maxHeaderBytes = 16 * 1024;                // request line and headers; over it: 431
-    int maxConnections = 10000;       // open at once, lowered to what the descriptors allow
+    int maxConnections = 10000;        // open at once, lowered to what the descriptors allow
     int maxConnectionsPerClient = 256; // open at once from one address
     // A connection that sends nothing between requests is closed after idleSeconds; a request's
     // headers must arrive within headerSeconds of its first byte, its body within bodySeconds of

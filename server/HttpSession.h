@@ -57,9 +57,8 @@ struct HttpShared {
 
 // A response the shell gives itself, with a JSON-RPC error body so that every client reads it
 // the same way; the connection closes after it.
-beast::http::response<beast::http::string_body> httpRefusal(beast::http::status status,
-                                                            const QString &message,
-                                                            unsigned version = 11);
+beast::http::response<beast::http::string_body>
+httpRefusal(beast::http::status status, const QString &message, unsigned version = 11);
 
 // Compares without stopping at the first difference, so the time taken tells nothing about how
 // much of a guessed token was right.
@@ -182,8 +181,7 @@ private:
             return refuse(beast::http::status::method_not_allowed,
                           QStringLiteral("Method Not Allowed: remote calls are POSTed"));
         if (!m_shared.expectedAuthorization.empty() &&
-            !sameSecret(request[beast::http::field::authorization],
-                        m_shared.expectedAuthorization))
+            !sameSecret(request[beast::http::field::authorization], m_shared.expectedAuthorization))
             return refuse(beast::http::status::unauthorized,
                           QStringLiteral("Unauthorized: missing or wrong bearer token"));
         if (request.version() >= 11 &&
@@ -227,9 +225,9 @@ private:
         // a deadline passed, a connection closed part-way or a stop just closes.
         if (ec.category() == beast::http::make_error_code(Error::bad_value).category() &&
             ec != Error::end_of_stream && ec != Error::partial_message)
-            return refuse(beast::http::status::bad_request,
-                          QStringLiteral("Bad Request: %1")
-                              .arg(QString::fromStdString(ec.message())));
+            return refuse(
+                beast::http::status::bad_request,
+                QStringLiteral("Bad Request: %1").arg(QString::fromStdString(ec.message())));
         abort();
     }
 
@@ -247,9 +245,8 @@ private:
                 self->m_object,
                 QByteArray::fromRawData(body.data(), static_cast<qsizetype>(body.size())));
             asio::io_context &io = self->m_shared.io;
-            asio::post(io, [self = std::move(self), reply = std::move(reply)] {
-                self->answer(reply);
-            });
+            asio::post(io,
+                       [self = std::move(self), reply = std::move(reply)] { self->answer(reply); });
         });
     }
 
@@ -276,8 +273,8 @@ private:
     void refuse(beast::http::status status, const QString &message)
     {
         m_shared.logRefusal(m_object, static_cast<unsigned>(status));
-        m_response = httpRefusal(status, message,
-                                 m_parser && m_parser->get().version() == 10 ? 10 : 11);
+        m_response =
+            httpRefusal(status, message, m_parser && m_parser->get().version() == 10 ? 10 : 11);
         m_parser.reset();
         write();
     }

@@ -7,9 +7,9 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <functional>
 #include <limits>
-#include <cstdio>
 #include <mutex>
 #include <pthread.h>
 #include <sys/resource.h>
@@ -82,27 +82,28 @@ int main(int argc, char **argv)
     const QCommandLineOption maxBody =
         number("max-body", "Largest request body in bytes, any transfer encoding; larger: HTTP 413",
                "BYTES", defaults.maxBodyBytes);
-    const QCommandLineOption maxHeader = number(
-        "max-header", "Largest request line and headers in bytes; larger: HTTP 431", "BYTES",
-        defaults.maxHeaderBytes);
+    const QCommandLineOption maxHeader =
+        number("max-header", "Largest request line and headers in bytes; larger: HTTP 431", "BYTES",
+               defaults.maxHeaderBytes);
     const QCommandLineOption maxConnections =
         number("max-connections",
                "Connections open at once; more are answered 503 and closed (also kept under the "
                "process's descriptor limit)",
                "N", defaults.maxConnections);
-    const QCommandLineOption maxPerClient = number(
-        "max-per-client", "Connections open at once from one client address; more: HTTP 503",
-        "N", defaults.maxConnectionsPerClient);
+    const QCommandLineOption maxPerClient =
+        number("max-per-client", "Connections open at once from one client address; more: HTTP 503",
+               "N", defaults.maxConnectionsPerClient);
     const QCommandLineOption idleTimeout =
         number("idle-timeout", "Seconds a connection may wait between requests before it is closed",
                "S", defaults.idleSeconds);
-    const QCommandLineOption headerTimeout = number(
-        "header-timeout", "Seconds from a request's first byte to the end of its headers; slower "
-                          "clients are cut off",
-        "S", defaults.headerSeconds);
-    const QCommandLineOption bodyTimeout = number(
-        "body-timeout", "Seconds to receive a request's body, and to send an answer", "S",
-        defaults.bodySeconds);
+    const QCommandLineOption headerTimeout =
+        number("header-timeout",
+               "Seconds from a request's first byte to the end of its headers; slower "
+               "clients are cut off",
+               "S", defaults.headerSeconds);
+    const QCommandLineOption bodyTimeout =
+        number("body-timeout", "Seconds to receive a request's body, and to send an answer", "S",
+               defaults.bodySeconds);
     const QCommandLineOption seed(QStringLiteral("seed"),
                                   QStringLiteral("Load a data set at start: demo."),
                                   QStringLiteral("NAME"));
@@ -110,8 +111,8 @@ int main(int argc, char **argv)
         QStringLiteral("log"),
         QStringLiteral("Write one line per request to stderr: object, method, milliseconds, "
                        "outcome."));
-    parser.addOptions({listen, db, tokenFile, threads, maxBody, maxHeader, maxConnections, maxPerClient,
-                       idleTimeout, headerTimeout, bodyTimeout, seed, log});
+    parser.addOptions({listen, db, tokenFile, threads, maxBody, maxHeader, maxConnections,
+                       maxPerClient, idleTimeout, headerTimeout, bodyTimeout, seed, log});
     parser.process(app);
 
     ngc::ServerConfig config;

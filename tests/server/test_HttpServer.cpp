@@ -136,12 +136,11 @@ TEST(HttpServer, MalformedOrOversizedRequestsAreRefused)
     const QList<std::tuple<const char *, std::string, int>> cases{
         {"length over the limit",
          RawConnection::request(kPath, rpcBody("GetTipoCobr", {QString(5000, 'x'), "T"})), 413},
-        {"chunks over the limit",
-         head + "Transfer-Encoding: chunked\r\n\r\n" + chunked(6000, 1000), 413},
+        {"chunks over the limit", head + "Transfer-Encoding: chunked\r\n\r\n" + chunked(6000, 1000),
+         413},
         {"headers over the limit", head + "X-Pad: " + std::string(3000, 'x') + "\r\n\r\n", 431},
         {"NUL in a value", head + "X-Note: a\0b\r\nContent-Length: 0\r\n\r\n"s, 400},
-        {"control character in a value", head + "X-Note: a\x01z\r\nContent-Length: 0\r\n\r\n",
-         400},
+        {"control character in a value", head + "X-Note: a\x01z\r\nContent-Length: 0\r\n\r\n", 400},
         {"bad chunk size", head + "Transfer-Encoding: chunked\r\n\r\nzz\r\n", 400},
         {"not HTTP", "HELLO\r\n\r\n", 400},
         {"other path", RawConnection::request("/other", rpcBody("Ping", {})), 404},
@@ -171,8 +170,9 @@ TEST(HttpServer, NotificationsAreAnsweredWithNoContentAndBatchesWithAnArray)
         {"notification", R"({"jsonrpc":"2.0","method":"Ping"})", 204, 0},
         {"batch of notifications",
          R"([{"jsonrpc":"2.0","method":"Ping"},{"jsonrpc":"2.0","method":"Ping"}])", 204, 0},
-        {"batch", R"([{"jsonrpc":"2.0","method":"Ping","id":1},{"jsonrpc":"2.0","method":"Ping"},)"
-                  R"({"jsonrpc":"2.0","method":"Ping","id":null}])",
+        {"batch",
+         R"([{"jsonrpc":"2.0","method":"Ping","id":1},{"jsonrpc":"2.0","method":"Ping"},)"
+         R"({"jsonrpc":"2.0","method":"Ping","id":null}])",
          200, 2},
     };
     RawConnection connection(server->port());
@@ -206,9 +206,9 @@ TEST(HttpServer, PipelinedRequestsAreAllRunAndAnsweredInOrder)
                 {"changes",
                  QJsonArray{QJsonObject{{"op", "update"}, {"old", oldRow}, {"new", newRow}}}}};
             pipeline += RawConnection::request(
-                kPath, rpcBody("SetItemCole",
-                               {delta, QJsonValue(), false, "CC01", 0, 0, 0, 0, "", "", "", ""},
-                               i));
+                kPath,
+                rpcBody("SetItemCole",
+                        {delta, QJsonValue(), false, "CC01", 0, 0, 0, 0, "", "", "", ""}, i));
             oldRow = newRow;
         }
         ASSERT_TRUE(connection.send(pipeline));
@@ -273,9 +273,8 @@ TEST(HttpServer, ConnectionsOverTheCapsAreRefusedAtOnce)
     std::vector<std::unique_ptr<RawConnection>> open;
     const QList<std::tuple<const char *, int>> cases{
         {"127.0.3.1", 200}, {"127.0.3.1", 200}, {"127.0.3.1", 200},
-        {"127.0.3.1", 503}, // fourth from one address
-        {"127.0.3.2", 200}, {"127.0.3.2", 200},
-        {"127.0.3.3", 503}, // sixth in all
+        {"127.0.3.1", 503},                                         // fourth from one address
+        {"127.0.3.2", 200}, {"127.0.3.2", 200}, {"127.0.3.3", 503}, // sixth in all
     };
     for (const auto &[from, status] : cases) {
         SCOPED_TRACE(std::string(from) + " " + std::to_string(open.size()));
@@ -389,8 +388,8 @@ TEST(HttpServerProcess, AChunkedBodyOverTheLimitIsRefusedWithoutBeingKept)
     AppServerProcess server(QStringLiteral(NGC_APPSERVER_PATH));
     const long before = rssKiB(server.pid());
     RawConnection connection(server.port(), 10);
-    ASSERT_TRUE(connection.send("POST " + kPath +
-                                " HTTP/1.1\r\nHost: 127.0.0.1\r\nTransfer-Encoding: chunked\r\n\r\n"));
+    ASSERT_TRUE(connection.send(
+        "POST " + kPath + " HTTP/1.1\r\nHost: 127.0.0.1\r\nTransfer-Encoding: chunked\r\n\r\n"));
     const std::string megabyte = chunked(1 << 20, 64 << 10);
     const std::string piece = megabyte.substr(0, megabyte.size() - 5); // without the last chunk
     int sent = 0;

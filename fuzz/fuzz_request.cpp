@@ -1,0 +1,85 @@
+// The server's request path as a whole: arbitrary bytes are written to a real server on
+// 127.0.0.1 (its HTTP parser, limits and checks, the dispatcher, the methods and a SQLite database
+// in a temporary folder), the sending side is closed, and everything the server answers is read
+// until it closes. The server must neither crash, nor hang, nor answer anything but HTTP.
+
+#include <server/AppServer.h>
+#include <server/Database.h>
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+int g_port = 0;
+
+void check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    ngc::Database::configureSqlite();
+    static QCoreApplication app(*argc, *argv);
+    static QTemporaryDir dir;
+    ngc::ServerConfig config;
+    config.http.port = 0;
+    config.http.threads = 4;
+    // Small limits, so that short inputs reach them.
+    config.http.maxBodyBytes = 2048;
+    config.http.maxHeaderBytes = 1024;
+    config.databaseUrl = QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("fuzz.db"));
+    config.seedDemo = true;
+    // Never destroyed: at exit this thread's database connection is gone before any static, and
+    // the process ends anyway.
+    static ngc::AppServer *const server = ngc::startServer(config).release();
+    g_port = server->port();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    check(fd >= 0);
+    // Every input ends (the sending side closes), so an answer that takes this long is a hang.
+    timeval timeout{10, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(g_port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    check(::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+    // The server may refuse and close before reading everything; that is its right.
+    ::send(fd, data, size, MSG_NOSIGNAL);
+    ::shutdown(fd, SHUT_WR);
+    std::string answer;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n > 0) {
+            answer.append(buffer, static_cast<std::size_t>(n));
+            continue;
+        }
+        check(n == 0 || errno == ECONNRESET);
+        break;
+    }
+    ::close(fd);
+    check(answer.empty() || answer.compare(0, 7, "HTTP/1.") == 0);
+    return 0;
+}
