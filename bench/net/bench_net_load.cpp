@@ -29,7 +29,6 @@
 #include <httplib.h>
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -304,18 +303,6 @@ LoadResult runLoad(int port, Method method, int connections, double seconds,
     return summarize(latencies, seconds, refused, errors);
 }
 
-long rssKiB(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return 0;
-}
-
 // Empty: every method.
 QString g_onlyMethod;
 
@@ -443,26 +430,11 @@ void crowdPhase(const std::function<QStringList(const QString &)> &argsFor)
             normalClient("2,000 idle connections", program.label, server.port(),
                          std::chrono::seconds(10), std::chrono::seconds(30));
         }
-        std::vector<std::unique_ptr<RawConnection>> tricklers;
-        for (int i = 0; i < 300; ++i) {
-            const std::string from = "127.0.2." + std::to_string(1 + i % 4);
-            tricklers.push_back(std::make_unique<RawConnection>(server.port(), 1, from.c_str()));
-        }
-        std::atomic<bool> trickling = true;
-        std::thread sender([&] {
-            const std::string request = RawConnection::request(path, ping);
-            for (std::size_t sent = 0; trickling && sent < request.size(); ++sent) {
-                for (auto &connection : tricklers)
-                    connection->send(std::string_view(request).substr(sent, 1));
-                for (int tick = 0; trickling && tick < 10; ++tick)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            }
-        });
+        Tricklers tricklers(server.port(), path, 300, std::chrono::seconds(1),
+                            {"127.0.2.1", "127.0.2.2", "127.0.2.3", "127.0.2.4"});
         std::this_thread::sleep_for(std::chrono::seconds(2));
         normalClient("300 trickling connections", program.label, server.port(),
                      std::chrono::seconds(10), std::chrono::seconds(30));
-        trickling = false;
-        sender.join();
     }
 }
 
@@ -505,7 +477,7 @@ void idlePhase(const ServerProgram &program, const QStringList &serverArgs, doub
     std::vector<long> rss;
     std::thread sampler([&] {
         while (running) {
-            rss.push_back(rssKiB(server.pid()));
+            rss.push_back(server.rssKiB());
             std::this_thread::sleep_for(std::chrono::seconds(1));
         }
     });

@@ -13,8 +13,15 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 // One raw HTTP/1.1 keep-alive connection to 127.0.0.1, so a test controls exactly which socket
 // each request travels on and which bytes it sends (a client library would pool and reconnect on
@@ -122,6 +129,49 @@ private:
     int m_fd = -1;
     bool m_connected = false;
     std::string m_pending;
+};
+
+// Connections that send a request's headers one byte at a time, every `interval`, from a thread
+// of their own, as a slow or hostile client does; their client addresses taken in turn from
+// `from` (none: 127.0.0.1).
+class Tricklers {
+public:
+    Tricklers(int port, const std::string &path, int count, std::chrono::milliseconds interval,
+              const std::vector<const char *> &from = {})
+    {
+        for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i)
+            m_connections.push_back(std::make_unique<RawConnection>(
+                port, 10, from.empty() ? nullptr : from[i % from.size()]));
+        m_thread = std::thread([this, interval, path] {
+            const std::string request = RawConnection::request(path, "{}");
+            for (std::size_t sent = 0; !m_stop && sent < request.size(); ++sent) {
+                for (auto &connection : m_connections)
+                    connection->send(std::string_view(request).substr(sent, 1));
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_wake.wait_for(lock, interval, [this] { return m_stop.load(); });
+            }
+        });
+    }
+    ~Tricklers()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_one();
+        m_thread.join();
+    }
+    Tricklers(const Tricklers &) = delete;
+    Tricklers &operator=(const Tricklers &) = delete;
+
+    RawConnection &at(std::size_t i) { return *m_connections.at(i); }
+
+private:
+    std::vector<std::unique_ptr<RawConnection>> m_connections;
+    std::atomic<bool> m_stop{false};
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::thread m_thread;
 };
 
 inline QByteArray rpcBody(const QString &method, const QJsonArray &params, int id = 1)

@@ -5,7 +5,6 @@
 #include <support/AppServerProcess.h>
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -57,36 +56,6 @@ void allowManyDescriptors()
     limit.rlim_cur = limit.rlim_max;
     ::setrlimit(RLIMIT_NOFILE, &limit);
 }
-
-// Connections that send a request's headers one byte at a time, every `interval`, from a thread
-// of their own, as a slow or hostile client does.
-class Tricklers {
-public:
-    Tricklers(int port, int count, std::chrono::milliseconds interval, const char *from)
-    {
-        for (int i = 0; i < count; ++i)
-            m_connections.push_back(std::make_unique<RawConnection>(port, 10, from));
-        m_thread = std::thread([this, interval] {
-            const std::string request = RawConnection::request(kPath, rpcBody("Ping", {}));
-            for (std::size_t sent = 0; !m_stop && sent < request.size(); ++sent) {
-                for (auto &connection : m_connections)
-                    connection->send(std::string_view(request).substr(sent, 1));
-                std::this_thread::sleep_for(interval);
-            }
-        });
-    }
-    ~Tricklers()
-    {
-        m_stop = true;
-        m_thread.join();
-    }
-    RawConnection &at(std::size_t i) { return *m_connections.at(i); }
-
-private:
-    std::vector<std::unique_ptr<RawConnection>> m_connections;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
 
 std::string chunked(std::size_t bytes, std::size_t chunk)
 {
@@ -248,7 +217,7 @@ TEST(HttpServer, IdleAndTricklingConnectionsDoNotHoldUpANormalCall)
         RawConnection normal(server->port(), 5);
         EXPECT_EQ(normal.post(kPath, ping), 200) << "beside idle connections";
     }
-    Tricklers tricklers(server->port(), 300, 100ms, "127.0.2.1");
+    Tricklers tricklers(server->port(), kPath, 300, 100ms, {"127.0.2.1"});
     std::this_thread::sleep_for(300ms);
     {
         RawConnection normal(server->port(), 5);
@@ -341,7 +310,7 @@ TEST(HttpServer, StopAnswersTheRequestsAlreadyReadAndClosesTheRest)
     const auto server = ngc::startServer(settings);
     RawConnection idle(server->port(), 3);
     ASSERT_EQ(idle.post(kPath, rpcBody("Ping", {})), 200);
-    Tricklers trickler(server->port(), 1, 100ms, nullptr);
+    Tricklers trickler(server->port(), kPath, 1, 100ms);
 
     QSqlDatabase lock = QSqlDatabase::addDatabase("QSQLITE", "stop-lock");
     lock.setDatabaseName(dir.filePath("stop.db"));
@@ -369,24 +338,12 @@ TEST(HttpServer, StopAnswersTheRequestsAlreadyReadAndClosesTheRest)
     QSqlDatabase::removeDatabase("stop-lock");
 }
 
-long rssKiB(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return 0;
-}
-
 // A chunked body is held to the limit like any other: 64 MiB sent to the real server is refused
 // once it passes 8 MiB, and the server's memory does not grow by the body's size.
 TEST(HttpServerProcess, AChunkedBodyOverTheLimitIsRefusedWithoutBeingKept)
 {
     AppServerProcess server(QStringLiteral(NGC_APPSERVER_PATH));
-    const long before = rssKiB(server.pid());
+    const long before = server.rssKiB();
     RawConnection connection(server.port(), 10);
     ASSERT_TRUE(connection.send(
         "POST " + kPath + " HTTP/1.1\r\nHost: 127.0.0.1\r\nTransfer-Encoding: chunked\r\n\r\n"));
@@ -398,7 +355,7 @@ TEST(HttpServerProcess, AChunkedBodyOverTheLimitIsRefusedWithoutBeingKept)
     QByteArray body;
     EXPECT_EQ(connection.read(&body), 413);
     EXPECT_EQ(json(body)["error"]["code"].toInt(), -32600);
-    const long after = rssKiB(server.pid());
+    const long after = server.rssKiB();
     RecordProperty("rss_growth_kib", static_cast<int>(after - before));
     EXPECT_LT(after - before, 32 * 1024) << "KiB";
 }
@@ -407,7 +364,7 @@ TEST(HttpServerProcess, AChunkedBodyOverTheLimitIsRefusedWithoutBeingKept)
 TEST(HttpServerProcess, SigtermEndsTheServerWhileClientsTrickle)
 {
     AppServerProcess server(QStringLiteral(NGC_APPSERVER_PATH));
-    Tricklers tricklers(server.port(), 20, 200ms, nullptr);
+    Tricklers tricklers(server.port(), kPath, 20, 200ms);
     RawConnection idle(server.port());
     ASSERT_EQ(idle.post(kPath, rpcBody("Ping", {})), 200);
     std::this_thread::sleep_for(500ms);
