@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QFileInfo>
 #include <QFontInfo>
 #include <QImage>
 #include <QPixmap>
@@ -24,7 +23,7 @@ constexpr double differenceTolerance = 0.02;
 
 QDir referenceDir()
 {
-    return QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(QStringLiteral("reference"));
+    return QDir(QStringLiteral(NGC_REFERENCE_DIR));
 }
 
 double differenceRatio(const QImage &a, const QImage &b)
