@@ -17,6 +17,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -25,10 +26,12 @@ namespace {
 
 int g_port = 0;
 
-void check(bool condition)
+void check(bool condition, const char *what)
 {
-    if (!condition)
-        std::abort();
+    if (condition)
+        return;
+    std::fprintf(stderr, "fuzz_request: %s (errno %d)\n", what, errno);
+    std::abort();
 }
 
 } // namespace
@@ -56,15 +59,17 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    check(fd >= 0);
-    // Every input ends (the sending side closes), so an answer that takes this long is a hang.
-    timeval timeout{10, 0};
+    check(fd >= 0, "no socket");
+    // Every input ends (the sending side closes), so an answer that takes this long is a hang
+    // (the server's own deadlines are not involved; a loaded machine may stall for seconds).
+    timeval timeout{30, 0};
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(g_port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    check(::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+    check(::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0,
+          "cannot connect");
     // The server may refuse and close before reading everything; that is its right.
     ::send(fd, data, size, MSG_NOSIGNAL);
     ::shutdown(fd, SHUT_WR);
@@ -76,10 +81,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             answer.append(buffer, static_cast<std::size_t>(n));
             continue;
         }
-        check(n == 0 || errno == ECONNRESET);
+        check(n == 0 || errno == ECONNRESET, "no end to the answer");
         break;
     }
+    // Closed with a reset, so that a million inputs leave no TIME_WAIT behind to run the
+    // machine out of ports.
+    const linger reset{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
     ::close(fd);
-    check(answer.empty() || answer.compare(0, 7, "HTTP/1.") == 0);
+    check(answer.empty() || answer.compare(0, 7, "HTTP/1.") == 0, "an answer that is not HTTP");
     return 0;
 }
