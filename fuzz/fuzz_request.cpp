@@ -11,6 +11,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -68,10 +69,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(g_port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    check(::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0,
-          "cannot connect");
+    // libFuzzer's own timer signals interrupt blocking calls here; each is taken up again.
+    int connected = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    if (connected != 0 && errno == EINTR) {
+        pollfd writable{fd, POLLOUT, 0};
+        while (::poll(&writable, 1, -1) < 0 && errno == EINTR) {
+        }
+        int error = 0;
+        socklen_t length = sizeof error;
+        ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
+        connected = error;
+    }
+    check(connected == 0, "cannot connect");
     // The server may refuse and close before reading everything; that is its right.
-    ::send(fd, data, size, MSG_NOSIGNAL);
+    for (std::size_t sent = 0; sent < size;) {
+        const ssize_t n = ::send(fd, data + sent, size - sent, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        sent += static_cast<std::size_t>(n);
+    }
     ::shutdown(fd, SHUT_WR);
     std::string answer;
     char buffer[16384];
@@ -81,6 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             answer.append(buffer, static_cast<std::size_t>(n));
             continue;
         }
+        if (n < 0 && errno == EINTR)
+            continue;
         check(n == 0 || errno == ECONNRESET, "no end to the answer");
         break;
     }
