@@ -60,6 +60,8 @@ ngc_free_port() {
 ngc_pg_start() {
     local bin
     bin="$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -1)"
+    # Known before anything can fail, so that ngc_pg_stop can always clean up.
+    NGC_PG_BIN="$bin"
     NGC_PG_DIR="$(mktemp -d /tmp/ngc-pg.XXXXXX)"
     NGC_PG_PORT="$(ngc_free_port 55432)"
     local run=()
@@ -71,7 +73,6 @@ ngc_pg_start() {
     "${run[@]}" "$bin/pg_ctl" -D "$NGC_PG_DIR/data" -l "$NGC_PG_DIR/log" -w \
         -o "-h 127.0.0.1 -p $NGC_PG_PORT -k $NGC_PG_DIR -c fsync=off -c max_connections=200" start >/dev/null
     "${run[@]}" "$bin/createdb" -h 127.0.0.1 -p "$NGC_PG_PORT" -U ngc ngc_test
-    NGC_PG_BIN="$bin"
     export NGC_TEST_PG_URL="postgresql://ngc@127.0.0.1:$NGC_PG_PORT/ngc_test"
     echo "PostgreSQL test cluster on 127.0.0.1:$NGC_PG_PORT"
 }
