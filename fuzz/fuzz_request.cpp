@@ -70,6 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK + 1);
+    // The port is chosen by connect(), which may take one still in TIME_WAIT; bind() would not.
+    const int late = 1;
+    ::setsockopt(fd, IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, &late, sizeof late);
     check(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0, "cannot bind");
     address.sin_port = htons(static_cast<uint16_t>(g_port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
