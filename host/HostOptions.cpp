@@ -19,6 +19,8 @@ struct Setting {
 
 constexpr Setting kServer{"server", "NGC_SERVER"};
 constexpr Setting kTokenFile{"token-file", "NGC_TOKEN_FILE"};
+constexpr Setting kCaFile{"ca-file", "NGC_CA_FILE"};
+constexpr Setting kAllowPlainToken{"allow-plain-token", "NGC_ALLOW_PLAIN_TOKEN"};
 constexpr Setting kSharedDb{"shared-db", "NGC_SHARED_DB"};
 constexpr Setting kModuleCode{"module-code", "NGC_MODULE_CODE"};
 constexpr Setting kProductPicture{"product-picture", nullptr};
@@ -62,32 +64,6 @@ private:
     throw UsageError(message.toStdString());
 }
 
-// "host:port", "host", ":port" (the default host) or "[v6-address]:port".
-void applyServer(const QString &text, const QString &origin, HostContext &context)
-{
-    const QString server = text.trimmed();
-    QString host = server;
-    const bool bracketed = host.startsWith(QLatin1Char('['));
-    const qsizetype colon = host.lastIndexOf(QLatin1Char(':'));
-    const qsizetype closing = host.indexOf(QLatin1Char(']'));
-    if (bracketed && closing < 0)
-        usage(QStringLiteral("%1: \"%2\" is not host:port").arg(origin, server));
-    const bool hasPort =
-        colon >= 0 && (bracketed ? colon > closing : host.indexOf(QLatin1Char(':')) == colon);
-    if (hasPort) {
-        bool ok = false;
-        const int port = host.mid(colon + 1).toInt(&ok);
-        if (!ok || port <= 0 || port > 65535)
-            usage(QStringLiteral("%1: \"%2\" has no valid port (1 to 65535)").arg(origin, server));
-        context.serverPort = port;
-        host.truncate(colon);
-    }
-    if (bracketed)
-        host = host.mid(1, closing - 1);
-    if (!host.isEmpty())
-        context.serverHost = host;
-}
-
 } // namespace
 
 HostOptions HostOptions::parse(const QStringList &arguments, const QProcessEnvironment &environment)
@@ -102,7 +78,8 @@ HostOptions HostOptions::parse(const QStringList &arguments, const QProcessEnvir
     const QCommandLineOption keys(QStringLiteral("keys"), {}, QStringLiteral("list"));
     const QCommandLineOption screenshot(QStringLiteral("screenshot"), {}, QStringLiteral("dir"));
     parser.addOptions({help, config, module, validade, keys, screenshot});
-    for (const Setting &setting : {kServer, kTokenFile, kSharedDb, kModuleCode, kProductPicture})
+    for (const Setting &setting :
+         {kServer, kTokenFile, kCaFile, kAllowPlainToken, kSharedDb, kModuleCode, kProductPicture})
         parser.addOption(QCommandLineOption(latin1(setting.option), {}, QStringLiteral("value")));
 
     if (!parser.parse(QStringList{QStringLiteral("ngc-host")} + arguments))
@@ -126,10 +103,21 @@ HostOptions HostOptions::parse(const QStringList &arguments, const QProcessEnvir
     const Sources sources(parser, ini, environment);
 
     options.context.serverHost = QStringLiteral("127.0.0.1");
-    if (const auto server = sources.value(kServer))
-        applyServer(server->first, server->second, options.context);
+    if (const auto server = sources.value(kServer)) {
+        const QString error = options.context.setServer(server->first);
+        if (!error.isEmpty())
+            usage(server->second + QStringLiteral(": ") + error);
+    }
     if (const auto tokenFile = sources.value(kTokenFile))
         options.context.tokenFile = tokenFile->first;
+    if (const auto caFile = sources.value(kCaFile))
+        options.context.caFile = caFile->first;
+    if (const auto allow = sources.value(kAllowPlainToken)) {
+        const std::optional<bool> on = HostContext::parseSwitch(allow->first);
+        if (!on)
+            usage(QStringLiteral("%1: \"%2\" is neither 1 nor 0").arg(allow->second, allow->first));
+        options.context.allowPlainToken = *on;
+    }
     if (const auto sharedDb = sources.value(kSharedDb))
         options.context.sharedDb = sharedDb->first;
     if (const auto code = sources.value(kModuleCode)) {
@@ -179,16 +167,24 @@ QString HostOptions::helpText()
         "\n"
         "Options:\n"
         "  --validade             open in the mode that asks for the validity period\n"
-        "  --module PATH          the module to load (default: libNgc27451.so beside this\n"
-        "                         program, else the one in the build tree)\n"
+        "  --module PATH          the module to load (default: libNgc27451.so in the\n"
+        "                         installed module folder, " NGC_MODULE_DIR_FROM_PROGRAM "\n"
+        "                         from this program; run from its build tree, the one\n"
+        "                         built there)\n"
         "  --screenshot DIR       run without a display: write DIR/<page>.png for every page\n"
         "                         of the screen, print one summary line, close the screen;\n"
         "                         messages go to standard error instead of dialogs\n"
         "  --config FILE          read the settings below from an INI file (same names as\n"
         "                         the options, without the dashes: server=, token-file=, ...;\n"
         "                         module= is read too)\n"
-        "  --server HOST:PORT     the application server          (env NGC_SERVER)\n"
+        "  --server HOST:PORT     the application server; https://HOST:PORT to reach it\n"
+        "                         over TLS, verifying its certificate (env NGC_SERVER)\n"
         "  --token-file FILE      file with the server's token     (env NGC_TOKEN_FILE)\n"
+        "  --ca-file FILE         the authorities that sign the server's certificate, in\n"
+        "                         PEM (default: the system's)      (env NGC_CA_FILE)\n"
+        "  --allow-plain-token 1  send the token over plain HTTP to a server on another\n"
+        "                         machine too (default 0: only to this machine, since\n"
+        "                         anyone on the way can read it)   (env NGC_ALLOW_PLAIN_TOKEN)\n"
         "  --shared-db SPEC       sqlite:PATH or a PostgreSQL URL  (env NGC_SHARED_DB)\n"
         "  --module-code N        the active module's code         (env NGC_MODULE_CODE)\n"
         "  --product-picture MASK edit mask for product codes\n"

@@ -21,7 +21,7 @@ public:
 // default.
 struct HostOptions {
     HostContext context;
-    QString modulePath; // empty: the default module beside the executable or in the build tree
+    QString modulePath; // empty: the installed module, or the one of the build tree
     bool validade = false;
     QStringList keys;      // the eight launch keys
     QString screenshotDir; // empty: an interactive run

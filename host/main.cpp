@@ -30,8 +30,8 @@ void printErr(const QString &text)
     std::fprintf(stderr, "ngc-host: %s\n", qUtf8Printable(text));
 }
 
-// The module named on the command line, else the one installed beside this program, else the one
-// of the build tree this program was built in.
+// The module named on the command line, else the one in the installed module folder, else (for a
+// program run from its build tree) the one built beside it.
 QString findModule(const QString &requested, QStringList &tried)
 {
     if (!requested.isEmpty()) {
@@ -39,10 +39,13 @@ QString findModule(const QString &requested, QStringList &tried)
         return requested;
     }
     // Asked of the system rather than of the application object, which does not exist yet.
-    const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    QStringList candidates{QFileInfo(program).dir().filePath(QStringLiteral("libNgc27451.so"))};
+    const QDir programDir =
+        QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).dir();
+    QStringList candidates{QDir::cleanPath(
+        programDir.filePath(QStringLiteral(NGC_MODULE_DIR_FROM_PROGRAM "/libNgc27451.so")))};
 #ifdef NGC_MODULE_BUILD_PATH
-    candidates << QStringLiteral(NGC_MODULE_BUILD_PATH);
+    if (programDir.canonicalPath() == QDir(QStringLiteral(NGC_HOST_BUILD_DIR)).canonicalPath())
+        candidates << QStringLiteral(NGC_MODULE_BUILD_PATH);
 #endif
     for (const QString &candidate : candidates) {
         tried << candidate;
@@ -128,6 +131,8 @@ int main(int argc, char **argv)
     // The module is loaded before the application object exists, so that a module that cannot be
     // used is reported as such even where no display could be opened.
     QApplication app(argc, argv);
+    // Desktops find the program's name and icon in ngc-host.desktop by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("ngc-host"));
     ngc::HostContext::instance() = options.context;
     ngc::ScriptedHostUi scripted(true);
     if (screenshot)

@@ -7,9 +7,11 @@ NGC_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 NGC_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libqt6sql6-psql fonts-dejavu-core fonts-dejavu-extra
-    libcpp-httplib-dev libssl-dev zlib1g-dev libbrotli-dev libboost1.81-dev
+    libcpp-httplib-dev libssl-dev zlib1g-dev libbrotli-dev openssl ca-certificates libboost1.81-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     postgresql
+    # dpkg-shlibdeps computes the packages' dependencies; systemd-analyze checks the service unit
+    dpkg-dev systemd
 )
 
 ngc_sudo() {
@@ -43,10 +45,11 @@ ngc_build() {
     fi
 }
 
-# A port on 127.0.0.1 that nothing listens on.
+# A port on 127.0.0.1 that nothing listens on. The default start lies below the kernel's range
+# for outgoing connections (32768 and up), where a client's socket can hold a port for a while.
 ngc_free_port() {
     local p
-    for p in $(seq "${1:-55432}" 65000); do
+    for p in $(seq "${1:-25432}" 32767); do
         if ! (exec 3<>"/dev/tcp/127.0.0.1/$p") 2>/dev/null; then
             echo "$p"
             return 0
@@ -60,18 +63,29 @@ ngc_free_port() {
 ngc_pg_start() {
     local bin
     bin="$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -1)"
-    # Known before anything can fail, so that ngc_pg_stop can always clean up.
+    # Known before anything can fail, so that ngc_pg_stop can clean up after a failed start.
     NGC_PG_BIN="$bin"
     NGC_PG_DIR="$(mktemp -d /tmp/ngc-pg.XXXXXX)"
-    NGC_PG_PORT="$(ngc_free_port 55432)"
     local run=()
     if [ "$(id -u)" -eq 0 ]; then
         chown postgres "$NGC_PG_DIR"
         run=(runuser -u postgres --)
     fi
     "${run[@]}" "$bin/initdb" -D "$NGC_PG_DIR/data" -A trust -U ngc -E UTF8 >/dev/null
-    "${run[@]}" "$bin/pg_ctl" -D "$NGC_PG_DIR/data" -l "$NGC_PG_DIR/log" -w \
-        -o "-h 127.0.0.1 -p $NGC_PG_PORT -k $NGC_PG_DIR -c fsync=off -c max_connections=200" start >/dev/null
+    # The probe sees only listeners: a port can still be taken by the time the server binds it
+    # (another cluster starting, a client's connection on it), so a few ports are tried.
+    local attempt=1 from=25432
+    while :; do
+        NGC_PG_PORT="$(ngc_free_port "$from")"
+        if "${run[@]}" "$bin/pg_ctl" -D "$NGC_PG_DIR/data" -l "$NGC_PG_DIR/log" -w -o \
+            "-h 127.0.0.1 -p $NGC_PG_PORT -k $NGC_PG_DIR -c fsync=off -c max_connections=200" \
+            start >/dev/null; then
+            break
+        fi
+        [ "$attempt" -lt 5 ] || return 1
+        attempt=$((attempt + 1))
+        from=$((NGC_PG_PORT + 1))
+    done
     "${run[@]}" "$bin/createdb" -h 127.0.0.1 -p "$NGC_PG_PORT" -U ngc ngc_test
     export NGC_TEST_PG_URL="postgresql://ngc@127.0.0.1:$NGC_PG_PORT/ngc_test"
     echo "PostgreSQL test cluster on 127.0.0.1:$NGC_PG_PORT"

@@ -87,8 +87,8 @@ void execOrThrow(QSqlDatabase &db, const QString &sql)
 {
     QSqlQuery query(db);
     if (!query.exec(sql))
-        throw DatabaseError("database set-up failed (" + sql.toStdString() +
-                            "): " + query.lastError().text().toStdString());
+        throw DatabaseError("database set-up failed (" + sql.toStdString() + ")",
+                            query.lastError());
 }
 
 } // namespace
@@ -194,7 +194,7 @@ QSqlDatabase Database::open(const QString &connectionName) const
 void Database::connect(QSqlDatabase &db) const
 {
     if (!db.open())
-        throw DatabaseError("cannot open the database: " + db.lastError().text().toStdString());
+        throw DatabaseError("cannot open the database", db.lastError());
     if (m_url.kind == DatabaseUrl::Kind::PostgreSQL) {
         execOrThrow(db, QStringLiteral("SET client_min_messages TO WARNING"));
         if (!m_url.schema.isEmpty()) {
@@ -255,7 +255,7 @@ QSqlQuery &Database::prepared(QSqlDatabase &db, const QString &sql)
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        throw DatabaseError("cannot prepare statement: " + query.lastError().text().toStdString());
+        throw DatabaseError("cannot prepare statement", query.lastError());
     return statements.try_emplace(sql, std::move(query)).first->second;
 }
 

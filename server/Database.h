@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 
@@ -16,7 +17,27 @@ class SqliteStatement;
 // caller's input (the text carries the driver's message for the log, not for a user).
 class DatabaseError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit DatabaseError(const std::string &what, QString sqlState = {})
+        : std::runtime_error(what), m_sqlState(std::move(sqlState))
+    {
+    }
+    // `context` followed by the driver's message; keeps the SQLSTATE PostgreSQL reported.
+    DatabaseError(const std::string &context, const QSqlError &error)
+        : DatabaseError(context + ": " + error.text().toStdString(), error.nativeErrorCode())
+    {
+    }
+
+    // PostgreSQL's SQLSTATE ("40P01"); empty when there is none (SQLite, a lost connection).
+    const QString &sqlState() const { return m_sqlState; }
+    // PostgreSQL aborted the transaction because it ran into a concurrent one (a serialization
+    // failure or a deadlock): the same work run again from the start may well succeed.
+    bool isConflict() const
+    {
+        return m_sqlState == QLatin1String("40001") || m_sqlState == QLatin1String("40P01");
+    }
+
+private:
+    QString m_sqlState;
 };
 
 // Where the data lives, parsed from "sqlite:PATH", "sqlite::memory:" or

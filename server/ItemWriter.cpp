@@ -471,25 +471,25 @@ QByteArray ItemWriter::setItemCole(Call &call)
     if (delta.isEmpty())
         return Methods::noData();
 
-    Transaction transaction(call.session());
-    QVariantList keys;
-    for (const DeltaChange &change : delta.changes)
-        keys = applyItemChange(call.session(), change);
-    applyNullFields(call.session(), nullFields, keys, delta.changes.last());
-    const QVariant discount = checkSavedItem(call.session().db(), keys, validityRequired);
+    Transaction::run(call.session(), [&] {
+        QVariantList keys;
+        for (const DeltaChange &change : delta.changes)
+            keys = applyItemChange(call.session(), change);
+        applyNullFields(call.session(), nullFields, keys, delta.changes.last());
+        const QVariant discount = checkSavedItem(call.session().db(), keys, validityRequired);
 
-    // Keys order: branch, collection, product, brand, supplier, region.
-    dimensions[0].value = keys[2].toString();
-    dimensions[1].value = keys[5].toString();
-    dimensions[2].value = keys[4].toString();
-    dimensions[3].value = keys[3].toString();
-    const bool replicate = std::any_of(dimensions.begin(), dimensions.end(), [](const auto &d) {
-        return d.choice != ReplicationDimension::Same;
+        // Keys order: branch, collection, product, brand, supplier, region.
+        dimensions[0].value = keys[2].toString();
+        dimensions[1].value = keys[5].toString();
+        dimensions[2].value = keys[4].toString();
+        dimensions[3].value = keys[3].toString();
+        const bool replicate = std::any_of(dimensions.begin(), dimensions.end(), [](const auto &d) {
+            return d.choice != ReplicationDimension::Same;
+        });
+        if (replicate)
+            replicateDiscount(call.session(), keys[0].toString(), keys[1].toString(), discount,
+                              dimensions);
     });
-    if (replicate)
-        replicateDiscount(call.session(), keys[0].toString(), keys[1].toString(), discount,
-                          dimensions);
-    transaction.commit();
     return Methods::noData();
 }
 
@@ -499,10 +499,10 @@ QByteArray ItemWriter::setPzoPgtItmCol(Call &call)
     const DeltaPacket delta = decodeDeltaArgument(call.args.at(0), layout);
     if (delta.isEmpty())
         return Methods::noData();
-    Transaction transaction(call.session());
-    for (const DeltaChange &change : delta.changes)
-        applyTermChange(call.session().db(), change);
-    transaction.commit();
+    Transaction::run(call.session(), [&] {
+        for (const DeltaChange &change : delta.changes)
+            applyTermChange(call.session().db(), change);
+    });
     return Methods::noData();
 }
 
@@ -511,10 +511,11 @@ QByteArray ItemWriter::deletaPrazoPg(Call &call)
     QVariantList keys;
     for (int i = 0; i < 6; ++i)
         keys.append(call.args.at(i).toString());
-    Transaction transaction(call.session());
-    ensureCollectionOpen(call.session().db(), keys[0], keys[1]);
-    Sql::exec(call.session().db(), QStringLiteral("DELETE FROM PZOPGTITMCOL") + kItemWhere, keys);
-    transaction.commit();
+    Transaction::run(call.session(), [&] {
+        ensureCollectionOpen(call.session().db(), keys[0], keys[1]);
+        Sql::exec(call.session().db(), QStringLiteral("DELETE FROM PZOPGTITMCOL") + kItemWhere,
+                  keys);
+    });
     return Methods::noData();
 }
 

@@ -26,9 +26,12 @@ QSqlQuery &run(QSqlDatabase &db, const QString &sql, const QVariantList &binds)
     for (qsizetype i = 0; i < binds.size(); ++i)
         query.bindValue(static_cast<int>(i), binds[i]);
     if (!query.exec()) {
-        const std::string message = query.lastError().text().toStdString();
-        Database::forgetPrepared(db, sql);
-        throw DatabaseError("statement failed: " + message);
+        const DatabaseError error("statement failed", query.lastError());
+        // A statement whose transaction a concurrent one aborted is still good (and PostgreSQL
+        // would refuse to drop it before the rollback); other failures may have broken it.
+        if (!error.isConflict())
+            Database::forgetPrepared(db, sql);
+        throw error;
     }
     return query;
 }
@@ -233,7 +236,7 @@ int Sql::exec(QSqlDatabase &db, const QString &sql, const QVariantList &binds)
         // PostgreSQL cannot prepare DDL or LOCK; a statement without values needs no preparing.
         QSqlQuery query(db);
         if (!query.exec(sql))
-            throw DatabaseError("statement failed: " + query.lastError().text().toStdString());
+            throw DatabaseError("statement failed", query.lastError());
         return query.numRowsAffected();
     }
     QSqlQuery &query = run(db, sql, binds);

@@ -1,4 +1,5 @@
 #include <server/AppServer.h>
+#include <server/ConfigFile.h>
 #include <server/Database.h>
 
 #include <QCommandLineParser>
@@ -113,7 +114,20 @@ int main(int argc, char **argv)
                        "outcome."));
     parser.addOptions({listen, db, tokenFile, threads, maxBody, maxHeader, maxConnections,
                        maxPerClient, idleTimeout, headerTimeout, bodyTimeout, seed, log});
-    parser.process(app);
+    // Every option above can also come from a file; the command line wins over it.
+    const QCommandLineOption configFile(
+        QStringLiteral("config"),
+        QStringLiteral("Read options from FILE: one \"option = value\" per line, # starts a "
+                       "comment; the command line wins over the file."),
+        QStringLiteral("FILE"));
+    parser.addOption(configFile);
+    QStringList arguments = app.arguments();
+    try {
+        arguments = ngc::ConfigFile::merge(parser, configFile.names().constFirst(), arguments);
+    } catch (const ngc::ConfigFile::Error &e) {
+        return fail(QString::fromStdString(e.what()));
+    }
+    parser.process(arguments);
 
     ngc::ServerConfig config;
     const QString address = parser.value(listen);

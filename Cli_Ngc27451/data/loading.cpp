@@ -35,6 +35,17 @@ ngc::RemoteArgs TfrmInfoPlanNeg::ChavesItem()
             ngc::RemoteArg::stringRef(&stCdForneced), ngc::RemoteArg::stringRef(&stCdRegiao)};
 }
 
+// The record takes the keys the screen was opened with, whatever it held before.
+void TfrmInfoPlanNeg::GravaChavesItem(ngc::TClientDataSet &dataSet) const
+{
+    dataSet.FieldByName(QStringLiteral("CDFILIAL")).SetAsString(stCdFilial);
+    dataSet.FieldByName(QStringLiteral("NRCOLEPRECO")).SetAsString(stNrColePreco);
+    dataSet.FieldByName(QStringLiteral("CDPRODUTO")).SetAsString(stCdProduto);
+    dataSet.FieldByName(QStringLiteral("CDMARCA")).SetAsString(stCdMarca);
+    dataSet.FieldByName(QStringLiteral("CDFORNECED")).SetAsString(stCdForneced);
+    dataSet.FieldByName(QStringLiteral("CDREGIAO")).SetAsString(stCdRegiao);
+}
+
 void TfrmInfoPlanNeg::AtualizaItemCole()
 {
     cdsItemCole.SetData(ngc::packetOf(ngc::CheckResultServ(

@@ -10,6 +10,8 @@
 #include <QJsonValue>
 #include <QString>
 
+#include <functional>
+
 class QAction;
 class QCheckBox;
 class QGroupBox;
@@ -282,6 +284,8 @@ public:
     void Vd_Cobranca();
     void Vd_CdFormPgto(bool obrigatorio);
     void Vd_PzoPgtItmCol();
+    void Vd_Desconto();
+    void Vd_Valor_Desc();
     void Vd_PesqProd();
     void Vd_PesqMarca();
     void Vd_PesqRegiao();
@@ -313,6 +317,40 @@ private:
     void EnviaItemCole();
     // The null-field list of the last save: null, or the names of the item's null fields.
     QJsonValue vaCamposNulos;
+
+    // Payment page: the checks of one instalment, which fail with the page in front and the
+    // focus in the offending cell; sending the instalments' unsent changes; tying a change of
+    // the instalments to the item's edit; the spin edits' correction while they are typed into;
+    // the launch keys written into a new item or instalment.
+    void Vd_PrazoPgto(bool obrigatorio);
+    void Vd_Percentual(bool obrigatorio);
+    void VerificaCelulaParcela(const QString &fieldName, bool obrigatorio, const QString &vazioKey,
+                               const std::function<void(const ngc::TField &)> &check);
+    void EnviaPzoPgtItmCol();
+    void EditaItemPelaParcela();
+    void AjustaSpin(ngc::TSpinEdit *spin, int maximo);
+    void GravaChavesItem(ngc::TClientDataSet &dataSet) const;
+
+    // The conditions page ("Dados Adicionais"): lookups, validity, discount and replication.
+    // Runs one of the page's checks; when it fails, the page comes to front with the focus on the
+    // control foco names at that moment, and the failure passes on.
+    void VerificaDados(QWidget *const &foco, const std::function<void()> &check);
+    // The item record is in edit or insert state.
+    bool ItemEditando() const;
+    // Brands are looked up among all registered brands (IDPROSEMMAR "S"), not the product's.
+    bool ProcuraSemMarca() const;
+    // The lookups of a code, or of every row with the marker "T".
+    void CarregaTipoCobr(const QString &codigo, const QString &todos);
+    void CarregaPesqMarca(const QString &codigo, const QString &todos);
+    void AbreQryMarca(const QString &codigo, const QString &todos);
+    // The discount amount of a percentage of the unit price, rounded to cents.
+    double ValorDoPercentual(double percentual) const;
+    // Shows in nedValorDesc the amount of the percentage dbeVrPerDesItm shows (nothing above 100).
+    void MostraValorDesconto();
+    // The replication dimensions, indexed product, brand, region, supplier.
+    void EscolhaReplicacao(int dimensao);
+    void PesquisaReplicacao(int dimensao);
+    void VerificaReplicacao(int dimensao);
 };
 
 } // namespace Cli_Ngc27451

@@ -1,5 +1,6 @@
 #include "Cli_Ngc27451/screen/TfrmInfoPlanNeg.h"
 
+#include <host/Routines.h>
 #include <widgets/SystemColor.h>
 #include <widgets/TBtnPesquisa.h>
 #include <widgets/TButtonFlat.h>
@@ -140,13 +141,13 @@ ngc::TDBDateEditPlus *dateEdit(QWidget *parent, const char *name, int left,
 }
 
 // The week-day name beside a date. Only the date's change handler writes it: enabling the charge
-// group for the commercial module must not open it to typing.
+// group for the commercial module, or the validity group, must not open it to typing.
 QLineEdit *weekDayDisplay(QWidget *parent, const char *name, int left)
 {
     QLineEdit *edit = plainEdit(parent, name, left, 16, 40, 21);
     edit->setReadOnly(true);
     ngc::SetColor(edit, SystemColor::BtnFace);
-    edit->setEnabled(false);
+    ngc::SetDisplayOnly(edit);
     return edit;
 }
 
@@ -161,9 +162,11 @@ ngc::TRadioGroup *replicationGroup(QWidget *parent, const char *name, const QStr
     return group;
 }
 
-ngc::TButtonFlat *searchButton(QWidget *parent, const char *name, int left)
+// The choice group beside it opens its list from the keyboard.
+ngc::TButtonFlat *searchButton(ngc::TRadioGroup *group, const char *name, int left)
 {
-    auto *button = control<ngc::TButtonFlat>(parent, name, left, 88, 21, 21);
+    auto *button = control<ngc::TButtonFlat>(group->parentWidget(), name, left, 88, 21, 21);
+    button->SetKeyControl(group);
     button->setToolTip(QStringLiteral("Pesquisar"));
     button->setText(QStringLiteral("..."));
     button->setFocusPolicy(Qt::NoFocus);
@@ -349,10 +352,10 @@ void TfrmInfoPlanNeg::createPageDados()
     rdgRegiao = replicationGroup(grbDesconto, "rdgRegiao", text(u"Região"), 250);
     rdgFornecedor =
         replicationGroup(grbDesconto, "rdgFornecedor", QStringLiteral("Fornecedor"), 369);
-    sbtPesqProduto = searchButton(grbDesconto, "sbtPesqProduto", 76);
-    sbtPesqMarca = searchButton(grbDesconto, "sbtPesqMarca", 189);
-    sbtPesqRegiao = searchButton(grbDesconto, "sbtPesqRegiao", 311);
-    sbtPesqFornecedor = searchButton(grbDesconto, "sbtPesqFornecedor", 430);
+    sbtPesqProduto = searchButton(rdgProduto, "sbtPesqProduto", 76);
+    sbtPesqMarca = searchButton(rdgMarca, "sbtPesqMarca", 189);
+    sbtPesqRegiao = searchButton(rdgRegiao, "sbtPesqRegiao", 311);
+    sbtPesqFornecedor = searchButton(rdgFornecedor, "sbtPesqFornecedor", 430);
     // The check box is the group's title, laid over its top edge.
     chkDesconto = named(new QCheckBox(QStringLiteral("Replicar Desconto"), content), "chkDesconto");
     chkDesconto->setGeometry(8, 194, 129, 17);
@@ -422,6 +425,8 @@ void TfrmInfoPlanNeg::createPageFormPgto()
     dbeNmFormPgto =
         boundEdit(panPesqFormPgto, "dbeNmFormPgto", 59, 30, 255, dtsPadrao, "NMFORMPGTO");
     nameDisplay(dbeNmFormPgto);
+    // The commercial module enables the panel with all it holds; the name is still no stop.
+    dbeNmFormPgto->setFocusPolicy(Qt::NoFocus);
 
     ngc::TColumn percent = column("VRPERCPGTCOL");
     percent.TitleAlignment = Qt::AlignRight | Qt::AlignVCenter;
@@ -501,8 +506,7 @@ void TfrmInfoPlanNeg::setTabOrders()
         speDiaFixo,
         speParcela,
         dckIdUtDiaPgCol,
-        dbeCdFormPgto,
-        dbeNmFormPgto, // panPesqFormPgto
+        dbeCdFormPgto, // panPesqFormPgto
         dbgPzoPgtItmCol,
         // tshImpostoItem.
         dbgFilialImp,

@@ -8,8 +8,6 @@
 #include <net/CheckResultServ.h>
 #include <net/TNetConnection.h>
 #include <widgets/TBtnPesquisa.h>
-#include <widgets/TDBEdit.h>
-#include <widgets/TNumberEdit.h>
 #include <widgets/TPageControl.h>
 #include <widgets/TTabSheet.h>
 
@@ -63,15 +61,7 @@ void TfrmInfoPlanNeg::FormActivate()
 
     // The value is derived from the percentage as the edit shows it (two decimals), so what the
     // buyer reads in both edits agrees. Above 100 the value is left alone; the save reports it.
-    const QString percentual = dbeVrPerDesItm->text();
-    if (!ngc::EmptyString(percentual)) {
-        const double p = ngc::StrToFloat(percentual);
-        if (p <= 100) {
-            const long double preco =
-                cdsItemCole.FieldByName(QStringLiteral("VRPRECUNIITM")).AsFloat();
-            nedValorDesc->SetNumber(ngc::RoundDec(static_cast<double>(preco * p / 100.0L), 2));
-        }
-    }
+    MostraValorDesconto();
 
     cdsPesqProd.FieldByName(QStringLiteral("CDARVPROD")).EditMask = ngc::DBPict(0);
 

@@ -98,14 +98,8 @@ void TfrmInfoPlanNeg::cdsItemColeBeforePost(ngc::TClientDataSet &dataSet)
 
     ngc::Seta_Campo_Null(dataSet);
 
-    if (dataSet.State() == DataSetState::Insert) {
-        dataSet.FieldByName(QStringLiteral("CDFILIAL")).SetAsString(stCdFilial);
-        dataSet.FieldByName(QStringLiteral("NRCOLEPRECO")).SetAsString(stNrColePreco);
-        dataSet.FieldByName(QStringLiteral("CDPRODUTO")).SetAsString(stCdProduto);
-        dataSet.FieldByName(QStringLiteral("CDMARCA")).SetAsString(stCdMarca);
-        dataSet.FieldByName(QStringLiteral("CDFORNECED")).SetAsString(stCdForneced);
-        dataSet.FieldByName(QStringLiteral("CDREGIAO")).SetAsString(stCdRegiao);
-    }
+    if (dataSet.State() == DataSetState::Insert)
+        GravaChavesItem(dataSet);
 
     Vd_PesqProd();
     Vd_PesqMarca();
@@ -177,25 +171,5 @@ void TfrmInfoPlanNeg::cdsItemColeAfterCancel(ngc::TClientDataSet &dataSet)
         dbeVrPerDesItm->setFocus(Qt::OtherFocusReason);
     dbeVrPerDesItmChange();
 }
-
-// The field checks of the second brand, validity, charge type, payment form, instalments and
-// replication lists come with their subsystems; until they are written every value passes.
-void TfrmInfoPlanNeg::Vd_Marca() {}
-
-void TfrmInfoPlanNeg::vd_Validade() {}
-
-void TfrmInfoPlanNeg::Vd_Cobranca() {}
-
-void TfrmInfoPlanNeg::Vd_CdFormPgto(bool) {}
-
-void TfrmInfoPlanNeg::Vd_PzoPgtItmCol() {}
-
-void TfrmInfoPlanNeg::Vd_PesqProd() {}
-
-void TfrmInfoPlanNeg::Vd_PesqMarca() {}
-
-void TfrmInfoPlanNeg::Vd_PesqRegiao() {}
-
-void TfrmInfoPlanNeg::Vd_PesqForn() {}
 
 } // namespace Cli_Ngc27451

@@ -153,10 +153,11 @@ void TfrmInfoPlanNeg::mnuFormaPagamentoClick()
     pgcPadraoChange();
 }
 
-// Brings the single tax list to front also when its tab is hidden.
+// Brings the tax page in use to front: the single list, or the taxes by branch when the first
+// activation chose those (the single list's page is then hidden and empty).
 void TfrmInfoPlanNeg::mnuImpostoClick()
 {
-    pgcPadrao->SetActivePage(tshPadrao);
+    pgcPadrao->SetActivePage(pgcPadrao->TabVisible(tshPadrao) ? tshPadrao : tshImpostoItem);
     pgcPadraoChange();
 }
 
@@ -199,11 +200,15 @@ void TfrmInfoPlanNeg::sbtProcurarClick()
         ngc::Procura(cdsImpColet);
 }
 
+// The unbound controls that mirror the item's fields show the values read, or the next save
+// would write the old ones back over another buyer's.
 void TfrmInfoPlanNeg::RelerItemCole()
 {
-    ngc::ProgressGuard progress(this, 1, msgPadrao->Msg(QStringLiteral("Atual_dados")));
-    cdsItemCole.SetData(ngc::packetOf(ngc::CheckResultServ(
-        netInfoPlanNeg->Call(QStringLiteral("GetItemCole"), ChavesItem()), true, 0)));
+    {
+        ngc::ProgressGuard progress(this, 1, msgPadrao->Msg(QStringLiteral("Atual_dados")));
+        AtualizaItemCole();
+    }
+    dbeVrPerDesItmChange();
 }
 
 void TfrmInfoPlanNeg::RelerPzoPgtItmCol()
@@ -214,7 +219,7 @@ void TfrmInfoPlanNeg::RelerPzoPgtItmCol()
 }
 
 // Re-reads from the server and never posts. Which dataset is re-read follows the focus; the
-// spin edits keep what they show and the taxes are not re-read.
+// taxes are not re-read.
 void TfrmInfoPlanNeg::sbtVerificarClick()
 {
     if (ActiveControl() == speDiaFixo || ActiveControl() == speParcela)

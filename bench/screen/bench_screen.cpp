@@ -2,135 +2,44 @@
 // measured in the same run:
 //   open     the entry call (IniProc) to the first paint of the loaded screen, against the
 //            screen's creation plus the four remote calls of the first activation;
-//   confirm  Confirmar of a discount change, against its three remote calls;
+//   confirm  Confirmar of a discount change, against its remote calls and shared-database
+//            queries (the collection check, the checks of the second brand, the charge type and
+//            the payment form with its schedule's sum, the save, the taxes);
 //   memory   the peak resident memory of ngc-host with the screen open (its screenshot run).
 // Bounded: a fixed number of rounds (default 100) after three untimed ones, each with a
 // time-out. Usage: bench_screen [rounds] [--qt-ui]
 //   --qt-ui  the host's real dialogs and progress window instead of the scripted ones, so the
 //            progress window's showing and painting count too
 
+#include "ScreenBench.h"
+
 #include <Cli_Ngc27451/entry/Cli_Ngc27451.h>
 #include <Cli_Ngc27451/screen/TfrmInfoPlanNeg.h>
-#include <data/DataPacket.h>
-#include <host/HostContext.h>
-#include <host/ScriptedHostUi.h>
-#include <net/CheckResultServ.h>
 #include <net/TNetConnection.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QFile>
-#include <QJsonArray>
-#include <QLocale>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 #include <QVariantList>
 
 #include <sys/resource.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <stdexcept>
 #include <vector>
 
 namespace {
 
+using namespace screenbench;
 using Clock = QElapsedTimer;
-
-const QStringList kKeys{QStringLiteral("0001"), QStringLiteral("2026000001"),
-                        QStringLiteral("1001"), QStringLiteral("1001"),
-                        QStringLiteral("CM01"), QStringLiteral("00001"),
-                        QStringLiteral("001"),  QStringLiteral("CC01")};
 
 QString program(const char *relative)
 {
     return QDir(QStringLiteral(NGC_BINARY_DIR)).filePath(QString::fromLatin1(relative));
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
-}
-
-class Server {
-public:
-    Server()
-    {
-        m_process.setStandardOutputFile(m_dir.filePath(QStringLiteral("out")));
-        m_process.setStandardErrorFile(m_dir.filePath(QStringLiteral("err")));
-        m_process.start(program("server/ngc-appserver"),
-                        {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
-                         QStringLiteral("--db"),
-                         QStringLiteral("sqlite:") + m_dir.filePath(QStringLiteral("bench.db")),
-                         QStringLiteral("--seed"), QStringLiteral("demo")});
-        Clock waited;
-        waited.start();
-        while (m_port == 0) {
-            QFile out(m_dir.filePath(QStringLiteral("out")));
-            if (out.open(QIODevice::ReadOnly)) {
-                const QByteArray line = out.readLine();
-                if (line.endsWith('\n'))
-                    m_port = line.mid(line.lastIndexOf(':') + 1).trimmed().toInt();
-            }
-            if (m_port == 0 &&
-                (m_process.state() == QProcess::NotRunning || waited.elapsed() > 60000))
-                throw std::runtime_error("the application server did not start");
-            QThread::msleep(10);
-        }
-    }
-    ~Server()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(10000))
-            m_process.kill();
-    }
-    int port() const { return m_port; }
-
-private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
-    int m_port = 0;
-};
-
-// The six item keys by reference, as the screen passes them.
-struct ItemKeys {
-    QString filial = kKeys[0], cole = kKeys[1], produto = kKeys[3], marca = kKeys[5],
-            forn = kKeys[2], regiao = kKeys[6], complementar = kKeys[7];
-    ngc::RemoteArgs six()
-    {
-        return {ngc::RemoteArg::stringRef(&filial),  ngc::RemoteArg::stringRef(&cole),
-                ngc::RemoteArg::stringRef(&produto), ngc::RemoteArg::stringRef(&marca),
-                ngc::RemoteArg::stringRef(&forn),    ngc::RemoteArg::stringRef(&regiao)};
-    }
-};
-
-ngc::TNetConnection *connection(const QString &object, int port, QObject *parent)
-{
-    auto *net = new ngc::TNetConnection(object, parent);
-    net->SetHost(QStringLiteral("127.0.0.1"));
-    net->setPort(port);
-    net->Open();
-    return net;
-}
-
-// Milliseconds a remote call takes, reply checked and its packets decoded as the screen does.
-double timedCall(ngc::TNetConnection &net, const QString &method, const ngc::RemoteArgs &args,
-                 int packets)
-{
-    Clock clock;
-    clock.start();
-    const ngc::RemoteData data = ngc::CheckResultServ(net.Call(method, args), false, 0);
-    if (packets == 1)
-        (void)ngc::packetOf(data);
-    for (int i = 0; i < packets && packets > 1; ++i)
-        (void)ngc::packetAt(data, i);
-    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
 }
 
 // Records the first paint of the screen once its item is loaded, then closes it.
@@ -205,26 +114,10 @@ void openBenchmark(int port, int rounds, bool report = true)
 
 void confirmBenchmark(int port, int rounds, bool report = true)
 {
-    std::vector<double> whole, verif, save, taxes;
+    std::vector<double> whole, verif, checks, save, taxes;
     for (int round = 0; round < rounds; ++round) {
         const double discount = 6.0 + round % 2;
-        auto *form = new Cli_Ngc27451::TfrmInfoPlanNeg();
-        form->stCdFilial = kKeys[0];
-        form->stNrColePreco = kKeys[1];
-        form->stCdForneced = kKeys[2];
-        form->stCdProduto = kKeys[3];
-        form->stChaveMarca = kKeys[4];
-        form->stCdMarca = kKeys[5];
-        form->stCdRegiao = kKeys[6];
-        form->stChaveComplementar = kKeys[7];
-        form->show();
-        form->activateWindow();
-        Clock waited;
-        waited.start();
-        while (form->cdsItemCole.IsEmpty() && waited.elapsed() < 10000)
-            QApplication::processEvents(QEventLoop::AllEvents, 10);
-        if (form->cdsItemCole.IsEmpty())
-            throw std::runtime_error("the screen did not load");
+        auto *form = openScreen();
         form->cdsItemCole.Edit();
         form->cdsItemCole.FieldByName(QStringLiteral("VRPERDESITM")).SetAsFloat(discount);
 
@@ -235,33 +128,16 @@ void confirmBenchmark(int port, int rounds, bool report = true)
         if (form->isVisible() || form->cdsItemCole.ChangeCount() != 0)
             throw std::runtime_error("Confirmar did not save");
 
-        // The parts: the same three calls with the same arguments, over the screen's kind of
-        // connection, saving the discount back and forth.
+        // The parts: the same calls and query with the same arguments, over the screen's kind
+        // of connection, saving the discount back and forth.
         QObject owner;
         ItemKeys keys;
         auto *info = connection(QStringLiteral("Ngc27451.rdmInfoPlanNeg"), port, &owner);
         verif.push_back(timedCall(
             *info, QStringLiteral("GetVerif_ColeApr"),
             {ngc::RemoteArg::stringRef(&keys.filial), ngc::RemoteArg::stringRef(&keys.cole)}, 1));
-        const ngc::DataPacket item = ngc::packetOf(
-            ngc::CheckResultServ(info->Call(QStringLiteral("GetItemCole"), keys.six()), false, 0));
-        ngc::Row changed = item.rows.first();
-        changed[11] = discount + 0.5;
-        const ngc::DeltaPacket delta{item.fields,
-                                     {{ngc::DeltaChange::Op::Update, item.rows.first(), changed}}};
-        QJsonValue nulls =
-            QJsonArray{QStringLiteral("NRPARCPGTCOL"), QStringLiteral("NRDIAPGFXCOL"),
-                       QStringLiteral("IDUTDIAPGCOL"), QStringLiteral("IDTIPFREITM")};
-        QString p, r, f, m;
-        save.push_back(timedCall(
-            *info, QStringLiteral("SetItemCole"),
-            {ngc::RemoteArg::variant(ngc::encodeDelta(delta)), ngc::RemoteArg::variantRef(&nulls),
-             ngc::RemoteArg::boolean(false), ngc::RemoteArg::stringRef(&keys.complementar),
-             ngc::RemoteArg::integer(0), ngc::RemoteArg::integer(0), ngc::RemoteArg::integer(0),
-             ngc::RemoteArg::integer(0), ngc::RemoteArg::stringRef(&p),
-             ngc::RemoteArg::stringRef(&r), ngc::RemoteArg::stringRef(&f),
-             ngc::RemoteArg::stringRef(&m)},
-            0));
+        checks.push_back(timeChecks(*info, keys).sum());
+        save.push_back(timedSave(*info, keys, discount + 0.5, false, {}));
         taxes.push_back(timedCall(
             *info, QStringLiteral("GetImpFilial"),
             {ngc::RemoteArg::stringRef(&keys.filial), ngc::RemoteArg::stringRef(&keys.complementar),
@@ -272,12 +148,12 @@ void confirmBenchmark(int port, int rounds, bool report = true)
     }
     if (!report)
         return;
-    const double parts = median(verif) + median(save) + median(taxes);
+    const double parts = median(verif) + median(checks) + median(save) + median(taxes);
     std::printf("confirm: Confirmar of a discount change %.2f ms (median of %d)\n", median(whole),
                 rounds);
-    std::printf("  parts: GetVerif_ColeApr %.2f, SetItemCole %.2f, GetImpFilial %.2f; "
-                "sum %.2f ms\n",
-                median(verif), median(save), median(taxes), parts);
+    std::printf("  parts: GetVerif_ColeApr %.2f, second brand, charge type and payment checks "
+                "%.2f, SetItemCole %.2f, GetImpFilial %.2f; sum %.2f ms\n",
+                median(verif), median(checks), median(save), median(taxes), parts);
     std::printf("  whole / sum of parts: %.2f (target at most 1.30)\n", median(whole) / parts);
 }
 
@@ -305,37 +181,12 @@ void memoryBenchmark(int port)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QLocale::setDefault(QLocale::c());
-    int rounds = 100;
-    bool qtUi = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--qt-ui") == 0)
-            qtUi = true;
-        else
-            rounds = std::max(1, std::atoi(argv[i]));
-    }
-    try {
-        Server server;
-        auto &context = ngc::HostContext::instance();
-        context.serverHost = QStringLiteral("127.0.0.1");
-        context.serverPort = server.port();
-        context.moduleCode = 34;
-        ngc::ScriptedHostUi ui(true);
-        if (!qtUi)
-            ngc::setHostUi(&ui);
+    return run(argc, argv, "bench_screen", [](Server &server, const Options &options) {
         // Untimed rounds first: the server's caches and the process's first-use costs.
         openBenchmark(server.port(), 3, false);
         confirmBenchmark(server.port(), 3, false);
-        openBenchmark(server.port(), rounds);
-        confirmBenchmark(server.port(), rounds);
+        openBenchmark(server.port(), options.rounds);
+        confirmBenchmark(server.port(), options.rounds);
         memoryBenchmark(server.port());
-        ngc::setHostUi(nullptr);
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "bench_screen: %s\n", e.what());
-        return 1;
-    }
-    return 0;
+    });
 }

@@ -3,8 +3,8 @@
 #include <data/TClientDataSet.h>
 #include <data/TField.h>
 
+#include <QApplication>
 #include <QHeaderView>
-#include <QTableView>
 
 namespace ngc {
 
@@ -101,6 +101,32 @@ void DataSetModel::toggle(int row)
 {
     if (row >= 0 && row < m_rows)
         setChecked(row, !m_checked.at(row));
+}
+
+void ListTableView::keyboardSearch(const QString &search)
+{
+    const bool extending =
+        m_typed.isValid() && m_typed.elapsed() < QApplication::keyboardInputInterval();
+    // The same key again after a pause goes on to the next row that matches.
+    const bool again = !extending && search == m_sought;
+    m_sought = extending ? m_sought + search : search;
+    m_typed.start();
+    QAbstractItemModel *rows = model();
+    if (!rows || rows->rowCount() == 0 || m_sought.isEmpty())
+        return;
+    const QModelIndex current = currentIndex();
+    const int from = current.isValid() ? current.row() + (again ? 1 : 0) : 0;
+    const int count = rows->rowCount();
+    for (int step = 0; step < count; ++step) {
+        const int row = (from + step) % count;
+        for (int column = 0; column < rows->columnCount(); ++column) {
+            const QString shown = rows->index(row, column).data().toString();
+            if (shown.startsWith(m_sought, Qt::CaseInsensitive)) {
+                setCurrentIndex(rows->index(row, current.isValid() ? current.column() : 0));
+                return;
+            }
+        }
+    }
 }
 
 void setUpListTable(QTableView *table, DataSetModel *model)

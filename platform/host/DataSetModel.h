@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QList>
-
-class QTableView;
+#include <QTableView>
 
 namespace ngc {
 
@@ -41,6 +41,20 @@ private:
     int m_rows = 0;
     QList<int> m_fields;
     QList<bool> m_checked;
+};
+
+// The table of the host's lists. Typing finds the first row, from the current one on, with a
+// shown text of any column starting with what was typed (case ignored); keys typed in quick
+// succession make one text, so "00003" finds that code and "bet" the name "Beta"; the same key
+// again after a pause goes on to the next match.
+class ListTableView final : public QTableView {
+public:
+    using QTableView::QTableView;
+    void keyboardSearch(const QString &search) override;
+
+private:
+    QString m_sought;
+    QElapsedTimer m_typed;
 };
 
 // Sets up a dialog's list over the model: whole rows selected one at a time, not editable, Tab

@@ -15,7 +15,8 @@ namespace ngc {
 
 MarkRowsDialog::MarkRowsDialog(TClientDataSet *dataSet, const QString &keyField,
                                const QString &title, const QStringList &marked, QWidget *parent)
-    : QDialog(parent), m_model(new DataSetModel(dataSet, true, this)), m_table(new QTableView(this))
+    : QDialog(parent), m_model(new DataSetModel(dataSet, true, this)),
+      m_table(new ListTableView(this))
 {
     setObjectName(QStringLiteral("MarkRowsDialog"));
     setWindowTitle(title);

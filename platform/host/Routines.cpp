@@ -155,6 +155,12 @@ void Seta_Campo_Null(TClientDataSet &dataSet)
     }
 }
 
+namespace {
+
+const char *const displayOnly = "ngcDisplayOnly";
+
+} // namespace
+
 void SetChildEnabled(QWidget *container, bool enabled)
 {
     if (!container)
@@ -162,7 +168,13 @@ void SetChildEnabled(QWidget *container, bool enabled)
     container->setEnabled(enabled);
     const auto children = container->findChildren<QWidget *>();
     for (QWidget *child : children)
-        child->setEnabled(enabled);
+        child->setEnabled(enabled && !child->property(displayOnly).toBool());
+}
+
+void SetDisplayOnly(QWidget *control)
+{
+    control->setProperty(displayOnly, true);
+    control->setEnabled(false);
 }
 
 QString DBPict(int kind)
@@ -172,7 +184,8 @@ QString DBPict(int kind)
 
 QString WebURL()
 {
-    return HostContext::instance().serverHost;
+    const HostContext &context = HostContext::instance();
+    return context.serverTls ? QStringLiteral("https://") + context.serverHost : context.serverHost;
 }
 
 int WebPort()

@@ -48,14 +48,19 @@ QString PictPess(const QString &personType);
 // field has to change.
 void Seta_Campo_Null(TClientDataSet &dataSet);
 
-// Enables or disables a container and every control inside it.
+// Enables or disables a container and every control inside it, except the display-only ones,
+// which stay disabled.
 void SetChildEnabled(QWidget *container, bool enabled);
+// Marks a control as display-only (a name or a week day shown beside a code or a date): disabled
+// now, and left disabled when its container is enabled.
+void SetDisplayOnly(QWidget *control);
 
 // The host's edit mask for a kind of picture; kind 0 is the product code. Empty: no mask.
 QString DBPict(int kind);
 
 // Where the application server is reached and which module the user works in, asked anew at every
-// call (the host may change them).
+// call (the host may change them). WebURL is the server's host name, "https://name" when it is
+// reached over TLS.
 QString WebURL();
 int WebPort();
 int ModuloAtiv();

@@ -15,7 +15,7 @@ namespace ngc {
 RowChooserDialog::RowChooserDialog(TClientDataSet *dataSet, const QString &title,
                                    const QString &emptyText, QWidget *parent)
     : QDialog(parent), m_model(new DataSetModel(dataSet, false, this)),
-      m_table(new QTableView(this))
+      m_table(new ListTableView(this))
 {
     setObjectName(QStringLiteral("RowChooserDialog"));
     setWindowTitle(title);

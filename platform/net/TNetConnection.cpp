@@ -7,7 +7,11 @@
 #include <host/HostContext.h>
 
 #include <httplib.h>
+#include <openssl/x509.h>
 
+#include <arpa/inet.h>
+
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -49,6 +53,29 @@ std::pair<time_t, time_t> secUsec(std::chrono::milliseconds timeout)
     return {time_t(ms / 1000), time_t((ms % 1000) * 1000)};
 }
 
+// Whether a host name or address is this machine, where a token cannot be read on the way.
+bool isLoopback(const QString &host)
+{
+    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
+        host.endsWith(QLatin1String(".localhost"), Qt::CaseInsensitive))
+        return true;
+    in_addr v4{};
+    if (inet_pton(AF_INET, host.toLatin1().constData(), &v4) == 1)
+        return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    return inet_pton(AF_INET6, host.toLatin1().constData(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
+}
+
+// Why OpenSSL refused the server's certificate.
+QString certificateProblem(const httplib::Client &client)
+{
+    const long result = client.get_openssl_verify_result();
+    if (result == X509_V_OK)
+        return QStringLiteral("ele não foi emitido para este nome de servidor");
+    return QString::fromUtf8(X509_verify_cert_error_string(result)) +
+           QStringLiteral(" (verifique NGC_CA_FILE)");
+}
+
 QString bodySnippet(const std::string &body)
 {
     QString text = QString::fromUtf8(body.data(), qsizetype(std::min<size_t>(body.size(), 200)));
@@ -58,7 +85,11 @@ QString bodySnippet(const std::string &body)
 } // namespace
 
 struct TNetConnection::Transport {
-    explicit Transport(const std::string &host, int port) : client(host, port) {}
+    Transport(const std::string &host, int port, bool tls)
+        : client(tls ? httplib::Client("https://" + host + ":" + std::to_string(port))
+                     : httplib::Client(host, port))
+    {
+    }
     httplib::Client client;
 };
 
@@ -74,7 +105,10 @@ TNetConnection::~TNetConnection() = default;
 void TNetConnection::SetHost(const QString &host)
 {
     QString name = host.trimmed();
-    if (name.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive))
+    m_tls = name.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive);
+    if (m_tls)
+        name = name.mid(8);
+    else if (name.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive))
         name = name.mid(7);
     while (name.endsWith(QLatin1Char('/')))
         name.chop(1);
@@ -121,12 +155,29 @@ void TNetConnection::Open()
                            .arg(m_serverName)
                            .toStdString());
 
-    const QString token = HostContext::instance().token();
+    const HostContext &context = HostContext::instance();
+    const QString token = context.token();
     // A line break in the token would end the header and start another one.
     if (std::any_of(token.begin(), token.end(), [](QChar c) { return c.unicode() < 0x20; }))
         throw NetError(QStringLiteral("Token de acesso inválido para o servidor de aplicação (%1)")
                            .arg(m_serverName)
                            .toStdString());
+    if (!token.isEmpty() && !m_tls && !context.allowPlainToken && !isLoopback(m_host))
+        throw NetError(QStringLiteral("O token de acesso não é enviado sem criptografia ao "
+                                      "servidor de aplicação %1:%2 (%3): use https:// no endereço "
+                                      "do servidor ou, numa rede confiável, "
+                                      "NGC_ALLOW_PLAIN_TOKEN=1")
+                           .arg(m_host)
+                           .arg(m_port)
+                           .arg(m_serverName)
+                           .toStdString());
+    if (m_tls && !context.caFile.isEmpty() && !QFileInfo(context.caFile).isReadable())
+        throw NetError(
+            QStringLiteral("O arquivo de certificados %1 (NGC_CA_FILE) não pode ser lido "
+                           "(%2)")
+                .arg(context.caFile, m_serverName)
+                .toStdString());
+    m_caFile = m_tls ? context.caFile : QString();
     m_token = token;
     m_transport = makeTransport();
     applyTimeouts();
@@ -135,8 +186,13 @@ void TNetConnection::Open()
 
 std::unique_ptr<TNetConnection::Transport> TNetConnection::makeTransport() const
 {
-    auto transport = std::make_unique<Transport>(m_host.toStdString(), m_port);
+    auto transport = std::make_unique<Transport>(m_host.toStdString(), m_port, m_tls);
     httplib::Client &client = transport->client;
+    if (m_tls) {
+        client.enable_server_certificate_verification(true);
+        if (!m_caFile.isEmpty())
+            client.set_ca_cert_path(m_caFile.toStdString());
+    }
     client.set_keep_alive(true);
     client.set_tcp_nodelay(true);
     if (!m_token.isEmpty())
@@ -256,6 +312,19 @@ RemoteReply TNetConnection::callOpen(const QString &method, const RemoteArgs &ar
                      QStringLiteral(" não respondeu em ") + seconds(m_readTimeout));
             fail(method, QStringLiteral("O servidor de aplicação "),
                  QStringLiteral(" fechou a conexão sem responder"));
+        case httplib::Error::Write:
+            // Closed while the request was still being written: a server that speaks TLS does
+            // that to a plain request.
+            fail(method, QStringLiteral("O servidor de aplicação "),
+                 QStringLiteral(" fechou a conexão sem responder"));
+        case httplib::Error::SSLConnection:
+            fail(method,
+                 QStringLiteral("Não foi possível estabelecer uma conexão segura (TLS) com o "
+                                "servidor de aplicação "),
+                 QStringLiteral(": ele não respondeu em TLS ou recusou a conexão"));
+        case httplib::Error::SSLServerVerification:
+            fail(method, QStringLiteral("O certificado do servidor de aplicação "),
+                 QStringLiteral(" foi recusado: ") + certificateProblem(m_transport->client));
         default:
             fail(method, QStringLiteral("Falha na comunicação com o servidor de aplicação "),
                  QStringLiteral(": ") + QString::fromStdString(httplib::to_string(result.error())));

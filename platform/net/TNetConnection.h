@@ -46,9 +46,12 @@ public:
     QString serverName() const { return m_serverName; }
     void setServerName(const QString &name) { m_serverName = name; }
 
-    // Host name or address of the application server; "http://name" is taken as "name". Host and
-    // port take effect at the next opening.
+    // Host name or address of the application server; "http://name" is taken as "name", and
+    // "https://name" as "name" reached over TLS, its certificate verified against the host
+    // context's CA file or else the system's authorities. Host and port take effect at the next
+    // opening.
     QString host() const { return m_host; }
+    bool usesTls() const { return m_tls; }
     void SetHost(const QString &host);
     int port() const { return m_port; }
     void setPort(int port) { m_port = port; }
@@ -70,7 +73,9 @@ public:
 
     // Opening an open connection and closing a closed one do nothing. Opening checks the
     // settings (NetError when host, port or server name are unusable) but does not touch the
-    // network; the bearer token is read from the host context here.
+    // network; the bearer token is read from the host context here. A token is sent over plain
+    // HTTP only to this machine, unless the host context allows it to any server: otherwise
+    // opening fails with a NetError that says so.
     void Open();
     void Close();
     void SetConnected(bool connected);
@@ -99,6 +104,8 @@ private:
     QString m_serverName;
     QString m_host = QStringLiteral("127.0.0.1");
     int m_port = 8080;
+    bool m_tls = false;
+    QString m_caFile;
     BeforeConnectHandler m_beforeConnect;
     bool m_throwException = false;
     std::chrono::milliseconds m_connectTimeout{5000};

@@ -4,6 +4,7 @@
 #include <host/HostContext.h>
 
 #include <QDateTime>
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlField>
@@ -230,6 +231,54 @@ TParam &TADOIBQuery::ParamByName(const QString &name)
         QStringLiteral("%1: parâmetro '%2' não encontrado.").arg(m_name, name).toStdString());
 }
 
+namespace {
+
+// A statement prepared on a shared-database connection, with the parameter of each placeholder.
+struct Statement {
+    explicit Statement(const QSqlDatabase &db) : query(db) {}
+    QSqlQuery query;
+    QStringList placeholders;
+};
+
+// The statements prepared on this thread's connections, by connection and SQL text: compiling a
+// statement costs several times running it, and every opening of a screen builds its queries
+// anew with the same few texts. Past kMaxStatements the kept ones are dropped and the cache
+// starts over.
+constexpr int kMaxStatements = 32;
+thread_local QHash<QString, std::shared_ptr<Statement>> preparedStatements;
+
+QString statementKey(const QSqlDatabase &db, const QString &text)
+{
+    return db.connectionName() + QLatin1Char('\n') + text;
+}
+
+std::shared_ptr<Statement> preparedStatement(const QSqlDatabase &db, const QString &text,
+                                             const QString &queryName)
+{
+    const QString key = statementKey(db, text);
+    if (const auto found = preparedStatements.constFind(key); found != preparedStatements.cend())
+        return found.value();
+    const ParsedSql parsed = parseSql(text);
+    auto statement = std::make_shared<Statement>(db);
+    statement->query.setForwardOnly(true);
+    if (!statement->query.prepare(parsed.text))
+        throw QueryError(QStringLiteral("%1: %2")
+                             .arg(queryName, statement->query.lastError().text())
+                             .toStdString());
+    statement->placeholders = parsed.names;
+    if (preparedStatements.size() >= kMaxStatements)
+        preparedStatements.clear();
+    preparedStatements.insert(key, statement);
+    return statement;
+}
+
+void forgetStatement(const QSqlDatabase &db, const QString &text)
+{
+    preparedStatements.remove(statementKey(db, text));
+}
+
+} // namespace
+
 QSqlDatabase TADOIBQuery::sharedDatabase()
 {
     const QString url = HostContext::instance().sharedDb;
@@ -242,14 +291,22 @@ void TADOIBQuery::Open()
 {
     if (Active())
         return;
-    const ParsedSql parsed = parseSql(m_sql.join(QLatin1Char('\n')));
-    QSqlQuery query(sharedDatabase());
-    query.setForwardOnly(true);
-    if (!query.prepare(parsed.text))
-        throw QueryError(
-            QStringLiteral("%1: %2").arg(m_name, query.lastError().text()).toStdString());
-    for (int i = 0; i < parsed.names.size(); ++i)
-        query.bindValue(i, ParamByName(parsed.names.at(i)).Value());
+    const QSqlDatabase db = sharedDatabase();
+    const QString text = m_sql.join(QLatin1Char('\n'));
+    const std::shared_ptr<Statement> statement = preparedStatement(db, text, m_name);
+    try {
+        load(statement->query, statement->placeholders);
+    } catch (...) {
+        // A statement that failed is prepared again next time (the connection may have broken).
+        forgetStatement(db, text);
+        throw;
+    }
+}
+
+void TADOIBQuery::load(QSqlQuery &query, const QStringList &placeholders)
+{
+    for (int i = 0; i < placeholders.size(); ++i)
+        query.bindValue(i, ParamByName(placeholders.at(i)).Value());
     if (!query.exec())
         throw QueryError(
             QStringLiteral("%1: %2").arg(m_name, query.lastError().text()).toStdString());
@@ -285,6 +342,8 @@ void TADOIBQuery::Open()
     if (query.lastError().isValid())
         throw QueryError(
             QStringLiteral("%1: %2").arg(m_name, query.lastError().text()).toStdString());
+    // Kept for the next opening; meanwhile it holds no read lock.
+    query.finish();
     // A taken string column is as wide as its widest value.
     if (!declared) {
         for (int i = 0; i < packet.fields.size(); ++i) {

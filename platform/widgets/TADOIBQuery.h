@@ -12,6 +12,7 @@
 #include <utility>
 
 class QSqlDatabase;
+class QSqlQuery;
 
 namespace ngc {
 
@@ -40,7 +41,8 @@ private:
 };
 
 // A read-only query on the host's shared database (HostContext::sharedDb: "sqlite:PATH" or a
-// PostgreSQL URL), one connection per thread, opened on first use.
+// PostgreSQL URL), one connection per thread, opened on first use. Each SQL text is prepared once
+// per connection and kept for every query that runs it.
 //
 // The SQL is a list of lines with ":NAME" parameters; a name may occur several times and every
 // occurrence takes the parameter's value. Values are always bound, never spliced into the text.
@@ -80,6 +82,10 @@ public:
     static QSqlDatabase sharedDatabase();
 
 private:
+    // Runs a prepared statement with the values of the parameters of its placeholders, in
+    // order, and loads its rows.
+    void load(QSqlQuery &query, const QStringList &placeholders);
+
     QString m_name;
     QStringList m_sql;
     QList<TParam> m_params;

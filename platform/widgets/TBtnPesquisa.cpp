@@ -21,6 +21,12 @@ TBtnPesquisa::TBtnPesquisa(QWidget *parent, const QString &name) : TButtonFlat(p
 
 TBtnPesquisa::~TBtnPesquisa() = default;
 
+void TBtnPesquisa::SetAssociate(QLineEdit *edit)
+{
+    m_associate = edit;
+    SetKeyControl(edit);
+}
+
 bool TBtnPesquisa::Execute()
 {
     if (!m_source)

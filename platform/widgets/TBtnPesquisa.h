@@ -25,7 +25,8 @@ public:
     QString Title() const { return m_title; }
     void SetTitle(const QString &title) { m_title = title; }
     QLineEdit *Associate() const { return m_associate; }
-    void SetAssociate(QLineEdit *edit) { m_associate = edit; }
+    // The edit the chosen code goes into; F4 or Alt+Down in it opens the list.
+    void SetAssociate(QLineEdit *edit);
     TDataSource *DataSource() const { return m_source; }
     void SetDataSource(TDataSource *source) { m_source = source; }
     QString EmptyText() const { return m_emptyText; }

@@ -2,6 +2,8 @@
 
 #include <host/HostServices.h>
 
+#include <QKeyEvent>
+
 namespace ngc {
 
 TButtonFlat::TButtonFlat(QWidget *parent, const QString &name) : QToolButton(parent)
@@ -21,6 +23,30 @@ void TButtonFlat::Click()
 {
     if (isEnabled())
         clicked();
+}
+
+void TButtonFlat::SetKeyControl(QWidget *control)
+{
+    if (m_keyControl)
+        m_keyControl->removeEventFilter(this);
+    m_keyControl = control;
+    if (control)
+        control->installEventFilter(this);
+}
+
+// Keys the control's own parts leave unused reach it too (a radio group's buttons pass them on).
+bool TButtonFlat::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_keyControl && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<const QKeyEvent *>(event);
+        const bool opens = (key->key() == Qt::Key_F4 && key->modifiers() == Qt::NoModifier) ||
+                           (key->key() == Qt::Key_Down && key->modifiers() == Qt::AltModifier);
+        if (opens && isEnabled()) {
+            guarded([this] { clicked(); });
+            return true;
+        }
+    }
+    return QToolButton::eventFilter(watched, event);
 }
 
 void TButtonFlat::clicked()

@@ -2,6 +2,7 @@
 
 #include <widgets/WidgetEvents.h>
 
+#include <QPointer>
 #include <QToolButton>
 
 namespace ngc {
@@ -17,11 +18,19 @@ public:
     // handler's errors reach the caller.
     void Click();
 
+    // The control from which F4 or Alt+Down presses the button, as they open a drop-down: the
+    // button takes no focus, so this is how the keyboard reaches it. Null: none.
+    void SetKeyControl(QWidget *control);
+
     NotifyEvent OnClick;
 
 protected:
     // What a click does; the base runs OnClick.
     virtual void clicked();
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QPointer<QWidget> m_keyControl;
 };
 
 } // namespace ngc

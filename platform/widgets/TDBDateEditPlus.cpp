@@ -169,16 +169,18 @@ QString TDBDateEditPlus::fieldText(TField &field, bool) const
     return value.isValid() ? value.date().toString(kDateFormat) : QString();
 }
 
-void TDBDateEditPlus::writeFieldText(TField &field, const QString &)
+bool TDBDateEditPlus::writeFieldText(TField &field, const QString &)
 {
     if (IsBlank()) {
         field.Clear();
-        return;
+        return true;
     }
     const QDate date = GetDate();
     // A half-typed or impossible date keeps the field as it was; CheckValidDate reports it.
-    if (date.isValid())
-        field.SetAsDateTime(QDateTime(date, QTime(0, 0)));
+    if (!date.isValid())
+        return false;
+    field.SetAsDateTime(QDateTime(date, QTime(0, 0)));
+    return true;
 }
 
 bool TDBDateEditPlus::acceptsChar(QChar ch) const

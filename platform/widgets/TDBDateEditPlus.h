@@ -16,7 +16,8 @@ namespace ngc {
 
 // A bound date edit: "dd/MM/yyyy" or blank, with a calendar button that opens a month calendar.
 // The date is stored without a time; a blank text stores null. A text that is neither blank nor
-// a date is not written into the field (the field keeps its value); CheckValidDate reports it.
+// a date is not written into the field (the field keeps its value) and stays shown as typed;
+// CheckValidDate reports it.
 class TDBDateEditPlus : public TDBEdit {
     Q_OBJECT
 public:
@@ -50,7 +51,7 @@ public:
 
 protected:
     QString fieldText(TField &field, bool forEditing) const override;
-    void writeFieldText(TField &field, const QString &text) override;
+    bool writeFieldText(TField &field, const QString &text) override;
     bool acceptsChar(QChar ch) const override;
     void textWasChanged() override;
     void keyPressEvent(QKeyEvent *event) override;

@@ -59,9 +59,10 @@ QString TDBEdit::fieldText(TField &field, bool forEditing) const
     return forEditing ? field.Text() : field.DisplayText();
 }
 
-void TDBEdit::writeFieldText(TField &field, const QString &text)
+bool TDBEdit::writeFieldText(TField &field, const QString &text)
 {
     field.SetText(text);
+    return true;
 }
 
 bool TDBEdit::acceptsChar(QChar ch) const
@@ -130,16 +131,17 @@ void TDBEdit::onTextChanged()
 
 void TDBEdit::UpdateRecord()
 {
-    if (!m_modified)
+    if (!m_modified || m_readOnly)
         return;
     TField *field = Field();
     if (!field || !m_link.Editing())
         return;
+    bool taken = false;
     {
         FieldLink::WriteScope writing(m_link);
-        writeFieldText(*field, text());
+        taken = writeFieldText(*field, text());
     }
-    m_modified = false;
+    m_modified = !taken;
 }
 
 void TDBEdit::EnterText(const QString &text)
@@ -176,15 +178,20 @@ void TDBEdit::keyPressEvent(QKeyEvent *event)
                 return;
             if (m_link.DataSource() && !m_link.Editing()) {
                 // Starting the edit shows the edit form of the value; what the user had
-                // selected in the display form stays selected so that the key replaces it.
-                const bool allSelected = hasSelectedText() && selectedText() == text();
-                const bool atEnd = cursorPosition() == text().size();
+                // selected in the display form stays selected so that the key replaces it, and
+                // the caret stays where it was. Selection and caret count in the text as shown,
+                // which with an input mask holds the mask's blanks ("  /  /    ").
+                const QString shown = displayText();
+                const bool allSelected = hasSelectedText() && selectedText() == shown;
+                const int caret = cursorPosition();
                 if (!m_link.Edit())
                     return; // nothing to edit: no field on an active dataset
                 if (allSelected)
                     selectAll();
-                else if (atEnd)
+                else if (caret == shown.size())
                     end(false);
+                else
+                    setCursorPosition(qMin(caret, static_cast<int>(displayText().size())));
             }
         }
         if (printable && QString(typed) != event->text()) {

@@ -55,8 +55,9 @@ public:
 protected:
     // The text shown for the field: display form, or edit form while editing with the focus.
     virtual QString fieldText(TField &field, bool forEditing) const;
-    // Writes text into the field (the field's SetText by default).
-    virtual void writeFieldText(TField &field, const QString &text);
+    // Writes text into the field (the field's SetText by default). False: the text was not
+    // taken and stays shown as typed, for the control's own check to report.
+    virtual bool writeFieldText(TField &field, const QString &text);
     // Whether a typed character may go into the text at all.
     virtual bool acceptsChar(QChar ch) const;
     // Called after the text shown has changed, typed or from the field.

@@ -494,6 +494,18 @@ bool TDBGrid::handleKey(QKeyEvent *event, bool fromEditor)
     return consumed;
 }
 
+bool TDBGrid::event(QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride && !m_readOnly) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Delete && (key->modifiers() & Qt::ControlModifier)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QTableView::event(event);
+}
+
 void TDBGrid::keyPressEvent(QKeyEvent *event)
 {
     if (!handleKey(event, false))

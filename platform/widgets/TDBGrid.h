@@ -23,7 +23,9 @@ class TField;
 //   swallows the key) and opens the cell's editor; the cell's text is written into the field
 //   (SetText) when the cell is left;
 // - Down on the last row appends a record, Escape cancels the edit or insert, Ctrl+Delete asks
-//   "Excluir registro?" and deletes the record on yes, Tab and Backtab move between cells;
+//   "Excluir registro?" and deletes the record on yes (an editable grid keeps Ctrl+Delete from a
+//   window shortcut on the same keys, as an edit keeps its editing keys), Tab and Backtab move
+//   between cells;
 // - OnColExit runs when the user leaves a column, before the move; a failure keeps the cell.
 // OnKeyDown sees every key first (also while a cell's editor is open) and may swallow it;
 // OnKeyPress sees every character typed.
@@ -72,6 +74,7 @@ public:
     KeyPressEvent OnKeyPress;
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;

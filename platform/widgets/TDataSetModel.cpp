@@ -129,8 +129,19 @@ void TDataSetModel::dataChanged(TField *field)
     }
     if (m_state == DataSetState::Edit || m_state == DataSetState::Insert)
         m_rowModified = true;
+    // A field no column shows (a hidden key written before a post) changes no cell, unless a
+    // column's text handler may read it.
+    if (!m_fieldIndex.contains(field->Index())) {
+        bool readByHandler = false;
+        for (int column = 0; column < m_shown.size(); ++column) {
+            const TField *shown = FieldAt(column);
+            readByHandler = readByHandler || (shown && shown->OnGetText);
+        }
+        if (!readByHandler)
+            return;
+    }
     const int row = CurrentRow();
-    if (row >= 0 && row < m_rows && !m_shown.isEmpty())
+    if (row >= 0 && row < m_rows)
         emit QAbstractTableModel::dataChanged(index(row, 0), index(row, int(m_shown.size()) - 1));
 }
 

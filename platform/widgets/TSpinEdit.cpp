@@ -51,7 +51,15 @@ QString TSpinEdit::Text() const
 
 void TSpinEdit::SetText(const QString &text)
 {
+    setText(text, true);
+}
+
+void TSpinEdit::setText(const QString &text, bool byProgram)
+{
+    const bool was = m_byProgram;
+    m_byProgram = byProgram;
     lineEdit()->setText(text);
+    m_byProgram = was;
 }
 
 int TSpinEdit::Value() const
@@ -71,7 +79,7 @@ void TSpinEdit::stepBy(int steps)
     if (isReadOnly())
         return;
     const int from = Value();
-    SetValue(from + steps);
+    setText(QString::number(qBound(m_min, from + steps, m_max)), false);
     lineEdit()->selectAll();
 }
 

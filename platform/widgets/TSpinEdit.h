@@ -31,8 +31,11 @@ public:
     // Shows the value brought into MinValue..MaxValue.
     void SetValue(int value);
 
-    // OnChange runs on every change of the text, typed, stepped or set.
+    // OnChange runs on every change of the text, typed, stepped or set; while it runs,
+    // ChangedByProgram says whether the program made the change (SetText, SetValue, the
+    // correction on leaving) rather than the user (typing, editing, stepping).
     NotifyEvent OnChange;
+    bool ChangedByProgram() const { return m_byProgram; }
     NotifyEvent OnEnter;
     NotifyEvent OnExit;
     KeyDownEvent OnKeyDown;
@@ -50,8 +53,12 @@ private:
     void onTextChanged();
     void onExitControl();
 
+    // Writes the text, as the user or as the program.
+    void setText(const QString &text, bool byProgram);
+
     int m_min = 0;
     int m_max = 100;
+    bool m_byProgram = false;
     FocusTracker m_focus;
 };
 

@@ -63,6 +63,9 @@ TEST_F(ScreenTest, BuyerChangesTheDiscountThroughTheEntryAndTheServerHasIt)
 {
     const behaviour::LaunchKeys keys = behaviour::demoItem();
     ngc::HostContext::instance().serverPort = server().port();
+    // The second brand and the payment form are checked on the host's shared database, which
+    // the server's file holds.
+    ngc::HostContext::instance().sharedDb = QStringLiteral("sqlite:") + server().dbPath();
     const double taxesBefore = sumOf(server().taxesByBranch(keys), QStringLiteral("VRIMPOSTO"));
 
     whenScreenIsUp([this](Cli_Ngc27451::TfrmInfoPlanNeg &form) {
@@ -82,14 +85,18 @@ TEST_F(ScreenTest, BuyerChangesTheDiscountThroughTheEntryAndTheServerHasIt)
     EXPECT_EQ(recorder.methods(),
               QStringList({QStringLiteral("GetParaSupri"), QStringLiteral("GetItemCole"),
                            QStringLiteral("GetPzoPgtItmCol"), QStringLiteral("GetImpFilial"),
-                           QStringLiteral("GetVerif_ColeApr"), QStringLiteral("SetItemCole"),
+                           QStringLiteral("GetVerif_ColeApr"), QStringLiteral("GetPesqMarca"),
+                           QStringLiteral("GetMarcaAutoriz"), QStringLiteral("GetTipoCobr"),
+                           QStringLiteral("GetSomaPerc"), QStringLiteral("SetItemCole"),
                            QStringLiteral("GetImpFilial")}));
 
     // Element 1 of the entry's list is the only argument of the parameters' read; the brand key
-    // (element 5) goes to no call of an opening and a save.
+    // (element 5) goes only to the check of the second brand.
     EXPECT_EQ(recorder.calls().first().args, QJsonArray({QStringLiteral("0001")}));
     for (const ngc::CallTrace &call : recorder.calls())
-        EXPECT_FALSE(call.args.contains(QStringLiteral("CM01"))) << call.method.toStdString();
+        EXPECT_EQ(call.args.contains(QStringLiteral("CM01")),
+                  call.method == QLatin1String("GetPesqMarca"))
+            << call.method.toStdString();
 
     const ngc::DataPacket item = server().item(keys);
     EXPECT_EQ(behaviour::valueOf(item, QStringLiteral("VRPERDESITM")).toDouble(), 12.5);

@@ -48,7 +48,7 @@ constexpr bool Off = false;
 
 // Every control of the three pages that the screen adds, as the screen shows it once created in
 // the commercial module (which enables the charge group, the payment-form group and its panel
-// with everything in them).
+// with everything in them but the week days shown beside the dates).
 const ControlRow controls[] = {
     // A null parent: the page's scroll box, whose tab stops are the page's.
     {"grbCobranca", "QGroupBox", nullptr, 4, 1, 501, 190, "", true, 0},
@@ -56,10 +56,10 @@ const ControlRow controls[] = {
     {"Label3", "QLabel", "grbCobranca", any, any, any, 13, "Validade"},
     {"Label1", "QLabel", "grbValidade", 8, 19, any, 13, "Data Inicial"},
     {"dbdIniVal", "ngc::TDBDateEditPlus", "grbValidade", 78, 16, 100, 21, nullptr, true, 2},
-    {"edtNmSem_Ini", "QLineEdit", "grbValidade", 186, 16, 40, 21, nullptr, true, 0},
+    {"edtNmSem_Ini", "QLineEdit", "grbValidade", 186, 16, 40, 21, nullptr, Off, 0},
     {"Label2", "QLabel", "grbValidade", 242, 19, any, 13, "Data Final"},
     {"dbdFimVal", "ngc::TDBDateEditPlus", "grbValidade", 307, 16, 100, 21, nullptr, true, 3},
-    {"edtNmSem_Fin", "QLineEdit", "grbValidade", 414, 16, 40, 21, nullptr, true, 1},
+    {"edtNmSem_Fin", "QLineEdit", "grbValidade", 414, 16, 40, 21, nullptr, Off, 1},
     {"lblSegMarca", "QLabel", "grbCobranca", 6, 61, 102, 13, "2ª Marca"},
     {"dbeCdSegMarca", "ngc::TDBEdit", "grbCobranca", 118, 58, 55, 21, nullptr, true, 0},
     {"btpPesqMarca", "ngc::TBtnPesquisa", "grbCobranca", 178, 58, 21, 21},
@@ -102,7 +102,7 @@ const ControlRow controls[] = {
      true, 2},
     {"dbeCdFormPgto", "ngc::TDBEdit", "panPesqFormPgto", 4, 30, 25, 21, nullptr, true, 3},
     {"btpPesqFormPgto", "ngc::TBtnPesquisa", "panPesqFormPgto", 33, 30, 21, 21},
-    {"dbeNmFormPgto", "ngc::TDBEdit", "panPesqFormPgto", 59, 30, 255, 21, nullptr, true, 4},
+    {"dbeNmFormPgto", "ngc::TDBEdit", "panPesqFormPgto", 59, 30, 255, 21, nullptr, true},
     {"dbgPzoPgtItmCol", "ngc::TDBGrid", nullptr, any, any, any, any, nullptr, true, 1},
 
     {"dbgFilialImp", "ngc::TDBGrid", nullptr, any, any, any, any, nullptr, true, 0},

@@ -20,17 +20,7 @@
 
 using behaviour::ScreenTest;
 
-namespace {
-
-QJsonArray strings(std::initializer_list<const char *> texts)
-{
-    QJsonArray array;
-    for (const char *text : texts)
-        array.append(QString::fromUtf8(text));
-    return array;
-}
-
-} // namespace
+using behaviour::strings;
 
 // The first activation reads the parameters with the branch only, then the item, its
 // instalments and its taxes, each with its own key order.

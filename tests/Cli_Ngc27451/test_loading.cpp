@@ -1,5 +1,6 @@
 #include "support/behaviour_screen.h"
 
+#include <host/SilentAbort.h>
 #include <widgets/TNumberEdit.h>
 #include <widgets/TPageControl.h>
 #include <widgets/TSpinEdit.h>
@@ -45,8 +46,11 @@ TEST_F(ScreenTest, FailedReloadsKeepWhatWasLoaded)
 TEST_F(ScreenTest, ReloadingDropsUnsentInstalmentChanges)
 {
     auto &form = open();
-    form.cdsPzoPgtItmCol.Delete();
+    // A deletion is sent at once; on a closed collection the server refuses it, so it stays.
+    server().exec(QStringLiteral("UPDATE COLEPRECO SET IDSITCOLE = 'E'"));
+    EXPECT_THROW(form.cdsPzoPgtItmCol.Delete(), ngc::SilentAbort);
     ASSERT_EQ(form.cdsPzoPgtItmCol.RecordCount(), 1);
+    ASSERT_EQ(form.cdsPzoPgtItmCol.ChangeCount(), 1);
     form.AtualizaPzoPgtItmCol();
     EXPECT_EQ(form.cdsPzoPgtItmCol.RecordCount(), 2);
     EXPECT_EQ(form.cdsPzoPgtItmCol.ChangeCount(), 0);

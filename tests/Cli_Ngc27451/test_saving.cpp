@@ -22,17 +22,13 @@ using ngc::DataSetState;
 
 namespace {
 
-const QString demoWhere =
-    QStringLiteral(" WHERE CDFILIAL = '0001' AND NRCOLEPRECO = '2026000001' AND CDPRODUTO = '1001' "
-                   "AND CDMARCA = '00001' AND CDFORNECED = '1001' AND CDREGIAO = '001'");
-
-QJsonArray names(std::initializer_list<const char *> texts)
-{
-    QJsonArray array;
-    for (const char *text : texts)
-        array.append(QString::fromLatin1(text));
-    return array;
-}
+// The checks a save of the demo item runs on the server before sending it: its second brand
+// (allowed for its brand key, then not rejected) and its charge type.
+const QStringList demoChecks = {QStringLiteral("GetPesqMarca"), QStringLiteral("GetMarcaAutoriz"),
+                                QStringLiteral("GetTipoCobr")};
+// Then, for its registered payment form, the server's sum of the instalments (no progress
+// window).
+const QStringList scheduleSum = {QStringLiteral("GetSomaPerc")};
 
 // The value of a field in the new row of the first change of an encoded delta.
 QJsonValue newValue(const QJsonValue &delta, const QString &field)
@@ -97,16 +93,17 @@ TEST_F(SavingTest, ConfirmSendsTheChangeAndClosesTheScreen)
     settle();
 
     EXPECT_EQ(recorder.methods(),
-              QStringList({QStringLiteral("GetVerif_ColeApr"), QStringLiteral("SetItemCole"),
-                           QStringLiteral("GetImpFilial")}));
-    EXPECT_EQ(recorder.calls().at(0).args, names({"0001", "2026000001"}));
+              QStringList{QStringLiteral("GetVerif_ColeApr")} + demoChecks + scheduleSum +
+                  QStringList({QStringLiteral("SetItemCole"), QStringLiteral("GetImpFilial")}));
+    EXPECT_EQ(recorder.calls().at(0).args, behaviour::strings({"0001", "2026000001"}));
     const QJsonArray args = recorder.last(QStringLiteral("SetItemCole")).args;
     ASSERT_EQ(args.size(), 12);
     EXPECT_EQ(args[0][QLatin1String("changes")].toArray().size(), 1);
     EXPECT_EQ(args[0][QLatin1String("changes")][0][QLatin1String("op")].toString(),
               QStringLiteral("update"));
     EXPECT_EQ(newValue(args[0], QStringLiteral("VRPERDESITM")).toDouble(), 7.0);
-    EXPECT_EQ(args[1], names({"NRPARCPGTCOL", "NRDIAPGFXCOL", "IDUTDIAPGCOL", "IDTIPFREITM"}));
+    EXPECT_EQ(args[1],
+              behaviour::strings({"NRPARCPGTCOL", "NRDIAPGFXCOL", "IDUTDIAPGCOL", "IDTIPFREITM"}));
     EXPECT_EQ(args[2], QJsonValue(false));
     EXPECT_EQ(args[3], QJsonValue(QStringLiteral("CC01")));
     for (int i = 4; i < 8; ++i)
@@ -114,11 +111,15 @@ TEST_F(SavingTest, ConfirmSendsTheChangeAndClosesTheScreen)
     for (int i = 8; i < 12; ++i)
         EXPECT_EQ(args[i], QJsonValue(QString())) << i;
 
-    ASSERT_EQ(ui.progress().size(), 4);
-    EXPECT_EQ(ui.progress().at(0).kind, 6);
-    EXPECT_EQ(ui.progress().at(0).text, QStringLiteral("Verificando dados no servidor..."));
-    EXPECT_EQ(ui.progress().at(2).kind, 1);
-    EXPECT_EQ(ui.progress().at(2).text, QStringLiteral("Atualizando dados no servidor..."));
+    // One window per call that shows one: the collection check, each of the checks, the save.
+    ASSERT_EQ(ui.progress().size(), 2 * (2 + demoChecks.size()));
+    EXPECT_EQ(ui.progress().first().kind, 6);
+    EXPECT_EQ(ui.progress().first().text, QStringLiteral("Verificando dados no servidor..."));
+    EXPECT_EQ(ui.progress().at(2).kind, 6);
+    EXPECT_EQ(ui.progress().at(2).text, QString());
+    EXPECT_EQ(ui.progress().at(ui.progress().size() - 2).kind, 1);
+    EXPECT_EQ(ui.progress().at(ui.progress().size() - 2).text,
+              QStringLiteral("Atualizando dados no servidor..."));
     expectProgressBalanced();
 
     EXPECT_FALSE(form.isVisible());
@@ -135,9 +136,9 @@ TEST_F(SavingTest, NullFieldListNamesTheEmptyFieldsInFieldOrder)
         QTest::keyClick(form.dbeCdSegMarca, Qt::Key_Backspace);
         ASSERT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
         click(form.sbtConfirmar);
-        EXPECT_EQ(
-            recorder.last(QStringLiteral("SetItemCole")).args[1],
-            names({"NRPARCPGTCOL", "NRDIAPGFXCOL", "IDUTDIAPGCOL", "IDTIPFREITM", "CDSEGMARCCOL"}));
+        EXPECT_EQ(recorder.last(QStringLiteral("SetItemCole")).args[1],
+                  behaviour::strings({"NRPARCPGTCOL", "NRDIAPGFXCOL", "IDUTDIAPGCOL", "IDTIPFREITM",
+                                      "CDSEGMARCCOL", "NMMARCA"}));
         EXPECT_TRUE(
             behaviour::valueOf(server().item(behaviour::demoItem()), QStringLiteral("CDSEGMARCCOL"))
                 .isNull());
@@ -147,7 +148,7 @@ TEST_F(SavingTest, NullFieldListNamesTheEmptyFieldsInFieldOrder)
     server().exec(QStringLiteral("UPDATE ITEMCOLE SET IDTPFOPGTCOL = 'F', NRPARCPGTCOL = 2, "
                                  "NRDIAPGFXCOL = 5, IDUTDIAPGCOL = 'E', IDTIPFREITM = 'C', "
                                  "CDSEGMARCCOL = '00003'") +
-                  demoWhere);
+                  behaviour::demoWhere());
     recorder.clear();
     auto &form = open();
     type(form.dbeVrPerDesItm, QStringLiteral("6"));
@@ -157,8 +158,9 @@ TEST_F(SavingTest, NullFieldListNamesTheEmptyFieldsInFieldOrder)
     EXPECT_TRUE(save.ok) << save.error.toStdString();
 }
 
-// Nothing changed: nothing is sent and the taxes are not read; the instalments on the server
-// are deleted only when the payment page is in front and no registered form is chosen.
+// Nothing changed: nothing is sent and the taxes are not read, though a registered form's
+// schedule is still checked with the server's sum; the instalments on the server are deleted
+// only when the payment page is in front and no registered form is chosen.
 TEST_F(SavingTest, ConfirmWithoutChangeSendsNothing)
 {
     struct Row {
@@ -166,15 +168,14 @@ TEST_F(SavingTest, ConfirmWithoutChangeSendsNothing)
         int paymentForm; // drgFormPgto item the buyer picks; -1 keeps the stored one
         QStringList calls;
     };
+    const QStringList checked = QStringList{QStringLiteral("GetVerif_ColeApr")} + demoChecks;
     const Row rows[] = {
-        {false, -1, {QStringLiteral("GetVerif_ColeApr")}},
-        {true, -1, {QStringLiteral("GetVerif_ColeApr")}},
-        {false, 0, {QStringLiteral("GetVerif_ColeApr"), QStringLiteral("SetItemCole")}},
+        {false, -1, checked + scheduleSum},
+        {true, -1, checked + scheduleSum},
+        {false, 0, checked + QStringList{QStringLiteral("SetItemCole")}},
         // Last: it deletes the stored instalments the rows above start from.
-        {true,
-         1,
-         {QStringLiteral("GetVerif_ColeApr"), QStringLiteral("SetItemCole"),
-          QStringLiteral("DeletaPrazoPg")}},
+        {true, 1,
+         checked + QStringList{QStringLiteral("SetItemCole"), QStringLiteral("DeletaPrazoPg")}},
     };
     for (const Row &row : rows) {
         auto &form = open();
@@ -244,8 +245,8 @@ TEST_F(SavingTest, LostUpdateKeepsTheBuyersValuesAndVerificarRereads)
     click(form.sbtConfirmar);
     settle();
 
-    EXPECT_EQ(recorder.methods(),
-              QStringList({QStringLiteral("GetVerif_ColeApr"), QStringLiteral("SetItemCole")}));
+    EXPECT_EQ(recorder.methods(), QStringList{QStringLiteral("GetVerif_ColeApr")} + demoChecks +
+                                      scheduleSum + QStringList{QStringLiteral("SetItemCole")});
     ASSERT_EQ(ui.messages().size(), 1);
     EXPECT_EQ(ui.messages().first().text,
               QStringLiteral("O item foi alterado por outro usuário. Verifique os dados e tente "
@@ -303,8 +304,8 @@ TEST_F(SavingTest, ResentDiscountChangeRereadsTheTaxes)
     click(form.sbtConfirmar);
     settle();
     EXPECT_EQ(recorder.methods(),
-              QStringList({QStringLiteral("GetVerif_ColeApr"), QStringLiteral("SetItemCole"),
-                           QStringLiteral("GetImpFilial")}));
+              QStringList{QStringLiteral("GetVerif_ColeApr")} + demoChecks + scheduleSum +
+                  QStringList({QStringLiteral("SetItemCole"), QStringLiteral("GetImpFilial")}));
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(storedDiscount(), 8.0);
 }

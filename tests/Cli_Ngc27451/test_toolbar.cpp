@@ -6,6 +6,7 @@
 #include <widgets/TDBEdit.h>
 #include <widgets/TDBGrid.h>
 #include <widgets/TDBRadioGroup.h>
+#include <widgets/TNumberEdit.h>
 #include <widgets/TPageControl.h>
 #include <widgets/TSpinEdit.h>
 #include <widgets/TTabSheet.h>
@@ -92,9 +93,11 @@ QString enabledCommands(Cli_Ngc27451::TfrmInfoPlanNeg &form)
 class ToolbarTest : public ScreenTest {
 protected:
     // Brings the screen into a situation the way a buyer would: page, focus, then the states.
-    Cli_Ngc27451::TfrmInfoPlanNeg &situation(Page page, Focus focusOn, State item, State instalment)
+    Cli_Ngc27451::TfrmInfoPlanNeg &
+    situation(Page page, Focus focusOn, State item, State instalment,
+              const behaviour::LaunchKeys &keys = behaviour::demoItem())
     {
-        auto &form = open();
+        auto &form = open(keys);
         form.pgcPadrao->SetActivePage(pageOf(form, page));
         if (QWidget *control = controlOf(form, focusOn))
             focus(control);
@@ -121,7 +124,8 @@ TEST_F(ToolbarTest, EnablingFollowsStatesPageAndFocus)
         {Page::Dados, Focus::Percent, State::Browse, State::Browse, "AV"},
         {Page::Dados, Focus::Percent, State::Edit, State::Browse, "CO"},
         {Page::Dados, Focus::None, State::Empty, State::Browse, "A"},
-        {Page::Dados, Focus::Percent, State::Browse, State::Edit, "AV"},
+        // Editing an instalment of a registered form puts the item into edit.
+        {Page::Dados, Focus::Percent, State::Browse, State::Edit, "CO"},
         {Page::FormPgto, Focus::Grid, State::Browse, State::Browse, "IAEPV"},
         {Page::FormPgto, Focus::Grid, State::Browse, State::Edit, "CO"},
         {Page::FormPgto, Focus::Grid, State::Browse, State::Empty, "I"},
@@ -167,11 +171,17 @@ TEST_F(ToolbarTest, InstalmentGridVisibilityFollowsThePaymentForm)
     form.pgcPadrao->SetActivePage(form.tshFormPgto);
     EXPECT_TRUE(form.dbgPzoPgtItmCol->isVisibleTo(&form));
 
+    // While the item is edited the payment form's own rules show and hide it.
     form.cdsItemCole.Edit();
-    form.cdsItemCole.FieldByName(QStringLiteral("CDFORMPGTO")).SetAsString(QString());
+    form.dbgPzoPgtItmCol->setVisible(false);
     form.BarraFerramenta();
+    EXPECT_FALSE(form.dbgPzoPgtItmCol->isVisibleTo(&form));
+    form.cdsItemCole.Cancel();
     EXPECT_TRUE(form.dbgPzoPgtItmCol->isVisibleTo(&form));
-    form.cdsItemCole.Post();
+
+    server().exec(QStringLiteral("UPDATE ITEMCOLE SET CDFORMPGTO = NULL") + behaviour::demoWhere());
+    form.AtualizaItemCole();
+    form.BarraFerramenta();
     EXPECT_FALSE(form.dbgPzoPgtItmCol->isVisibleTo(&form));
 }
 
@@ -196,7 +206,10 @@ TEST_F(ToolbarTest, VerificarRereadsWhatTheFocusPointsAt)
         {Page::FormPgto, Focus::DayOfMonth, State::Browse, "GetItemCole"},
     };
     for (const Row &row : rows) {
-        auto &form = situation(row.page, row.focus, State::Browse, row.instalment);
+        // The day spin edit is open to a fixed-day item only.
+        auto &form = situation(row.page, row.focus, State::Browse, row.instalment,
+                               row.focus == Focus::DayOfMonth ? behaviour::fixedDayItem()
+                                                              : behaviour::demoItem());
         recorder.clear();
         ui.clear();
         form.sbtVerificarClick();
@@ -217,13 +230,15 @@ TEST_F(ToolbarTest, VerificarRereadsWhatTheFocusPointsAt)
     }
 }
 
-// Re-reading replaces the record with the server's copy; the spin edits keep their text and
-// the taxes are not re-read.
-TEST_F(ToolbarTest, VerificarReplacesTheItemButNotTheSpinEdits)
+// Re-reading replaces the record with the server's copy, and every unbound control that mirrors
+// one of its fields shows the value read, so the next save cannot write the old ones back; the
+// taxes are not re-read.
+TEST_F(ToolbarTest, VerificarShowsTheRereadValuesInTheUnboundControls)
 {
     auto &form = open();
     form.spePrEntr->SetText(QStringLiteral("42"));
-    server().exec(QStringLiteral("UPDATE ITEMCOLE SET VRPERDESITM = 8 WHERE CDFILIAL = '0001' "
+    server().exec(QStringLiteral("UPDATE ITEMCOLE SET VRPERDESITM = 8, NRPZOENTCOL = '20', "
+                                 "NRDIAPGFXCOL = 12, NRPARCPGTCOL = 4 WHERE CDFILIAL = '0001' "
                                  "AND NRCOLEPRECO = '2026000001' AND CDPRODUTO = '1001' "
                                  "AND CDMARCA = '00001' AND CDFORNECED = '1001' "
                                  "AND CDREGIAO = '001'"));
@@ -234,7 +249,10 @@ TEST_F(ToolbarTest, VerificarReplacesTheItemButNotTheSpinEdits)
     EXPECT_EQ(recorder.methods(), QStringList({QStringLiteral("GetItemCole")}));
     EXPECT_EQ(form.cdsItemCole.FieldByName(QStringLiteral("VRPERDESITM")).AsFloat(), 8.0);
     EXPECT_EQ(form.dbeVrPerDesItm->text(), QStringLiteral("8.00"));
-    EXPECT_EQ(form.spePrEntr->Text(), QStringLiteral("42"));
+    EXPECT_EQ(form.nedValorDesc->text(), QStringLiteral("1.60"));
+    EXPECT_EQ(form.spePrEntr->Text(), QStringLiteral("20"));
+    EXPECT_EQ(form.speDiaFixo->Text(), QStringLiteral("12"));
+    EXPECT_EQ(form.speParcela->Text(), QStringLiteral("4"));
 }
 
 TEST_F(ToolbarTest, VerificarFailureHidesTheProgressWindowAndKeepsTheData)
@@ -284,7 +302,7 @@ TEST_F(ToolbarTest, TaxListIsNeverEdited)
 // instalments; while the item is edited none does. Check marks follow the page in front.
 TEST_F(ToolbarTest, PageChangesRereadInstalmentsAndMoveTheCheckMarks)
 {
-    auto &form = open();
+    auto &form = open(behaviour::demoItem(), true); // the taxes as one list
     recorder.clear();
     form.mnuFormaPagamento->trigger();
     EXPECT_EQ(form.pgcPadrao->ActivePage(), form.tshFormPgto);
@@ -371,6 +389,9 @@ TEST_F(ToolbarTest, ProcurarSearchesTheInstalmentsOrTheTaxList)
 // In the grid, Confirmar posts the instalment row being edited and closes the screen.
 TEST_F(ToolbarTest, ConfirmarPostsThePendingInstalmentRow)
 {
+    // The other instalment makes up the rest, so the schedule totals 100 % once posted.
+    server().exec(
+        QStringLiteral("UPDATE PZOPGTITMCOL SET VRPERCPGTCOL = 60 WHERE NRDIASPGTCOL = 60"));
     auto &form = open();
     form.mnuFormaPagamento->trigger();
     ASSERT_EQ(form.ActiveControl(), form.dbgPzoPgtItmCol);

@@ -91,6 +91,17 @@ TEST_F(HostOptionsTest, CommandLineWinsOverIniFileOverEnvironment)
     EXPECT_EQ(v6.context.serverHost, QStringLiteral("::1"));
     EXPECT_EQ(v6.context.serverPort, 9001);
 
+    const HostOptions tls = HostOptions::parse(
+        QStringList{QStringLiteral("--server"), QStringLiteral("https://secure:9443"),
+                    QStringLiteral("--ca-file"), QStringLiteral("/ca.pem"),
+                    QStringLiteral("--allow-plain-token"), QStringLiteral("yes")} +
+            kKeys,
+        env);
+    EXPECT_EQ(tls.context.serverHost, QStringLiteral("secure"));
+    EXPECT_TRUE(tls.context.serverTls);
+    EXPECT_EQ(tls.context.caFile, QStringLiteral("/ca.pem"));
+    EXPECT_TRUE(tls.context.allowPlainToken);
+
     const HostOptions defaults = HostOptions::parse(kKeys, QProcessEnvironment());
     EXPECT_EQ(defaults.context.serverHost, QStringLiteral("127.0.0.1"));
     EXPECT_EQ(defaults.context.serverPort, 8080);
@@ -127,6 +138,8 @@ TEST_F(HostOptionsTest, UnusableCommandLinesAreRefusedWithAReason)
         {QStringList{QStringLiteral("--config"), QStringLiteral("/no/such.ini")} + kKeys,
          "no such file"},
         {QStringList{QStringLiteral("--bogus")} + kKeys, "bogus"},
+        {QStringList{QStringLiteral("--allow-plain-token"), QStringLiteral("maybe")} + kKeys,
+         "neither 1 nor 0"},
     };
     for (const auto &[arguments, reason] : cases) {
         SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());

@@ -171,4 +171,24 @@ QVariant valueOf(const ngc::DataPacket &packet, const QString &field)
     return {};
 }
 
+QString str(const char *utf8)
+{
+    return utf8 ? QString::fromUtf8(utf8) : QString();
+}
+
+QString demoWhere()
+{
+    return QStringLiteral(
+        " WHERE CDFILIAL = '0001' AND NRCOLEPRECO = '2026000001' AND CDPRODUTO = '1001' "
+        "AND CDMARCA = '00001' AND CDFORNECED = '1001' AND CDREGIAO = '001'");
+}
+
+QJsonArray strings(std::initializer_list<const char *> texts)
+{
+    QJsonArray array;
+    for (const char *text : texts)
+        array.append(QString::fromUtf8(text));
+    return array;
+}
+
 } // namespace behaviour

@@ -4,12 +4,14 @@
 #include <net/TNetConnection.h>
 #include <support/AppServerProcess.h>
 
+#include <QJsonArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariantList>
 
+#include <initializer_list>
 #include <memory>
 
 namespace behaviour {
@@ -88,5 +90,14 @@ private:
 
 // A field of a packet's first row, null when the packet has no rows.
 QVariant valueOf(const ngc::DataPacket &packet, const QString &field);
+
+// The SQL condition (" WHERE ...") that selects the demo item's row, for AppServer::exec.
+QString demoWhere();
+
+// A JSON array of texts, as remote calls carry arguments and field lists.
+QJsonArray strings(std::initializer_list<const char *> texts);
+
+// A text of a table of cases (UTF-8), nullptr read as empty.
+QString str(const char *utf8);
 
 } // namespace behaviour

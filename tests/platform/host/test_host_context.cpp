@@ -26,8 +26,9 @@ public:
     }
 
 private:
-    static constexpr const char *names[] = {"NGC_SERVER", "NGC_TOKEN_FILE", "NGC_SHARED_DB",
-                                            "NGC_MODULE_CODE"};
+    static constexpr const char *names[] = {"NGC_SERVER",    "NGC_TOKEN_FILE",
+                                            "NGC_SHARED_DB", "NGC_MODULE_CODE",
+                                            "NGC_CA_FILE",   "NGC_ALLOW_PLAIN_TOKEN"};
 };
 
 } // namespace
@@ -51,6 +52,7 @@ TEST(HostContext, ServerAddressForms)
         const char *server;
         const char *host;
         int port;
+        bool tls = false;
     };
     const Case cases[] = {
         {"appserver:9000", "appserver", 9000},
@@ -63,6 +65,10 @@ TEST(HostContext, ServerAddressForms)
         {"appserver:70000", "appserver", 8080},
         {":9000", "127.0.0.1", 9000},
         {"", "127.0.0.1", 8080},
+        {"https://appserver:9443", "appserver", 9443, true},
+        {"HTTPS://appserver/", "appserver", 8080, true},
+        {"http://appserver:81", "appserver", 81},
+        {"https://[::1]:9443", "::1", 9443, true},
     };
     for (const Case &c : cases) {
         Environment env;
@@ -70,6 +76,7 @@ TEST(HostContext, ServerAddressForms)
         const HostContext context = HostContext::fromEnvironment();
         EXPECT_EQ(context.serverHost, QString::fromUtf8(c.host)) << c.server;
         EXPECT_EQ(context.serverPort, c.port) << c.server;
+        EXPECT_EQ(context.serverTls, c.tls) << c.server;
     }
 }
 
@@ -94,6 +101,18 @@ TEST(HostContext, ReadsModuleCodeDatabaseAndToken)
 
     qputenv("NGC_MODULE_CODE", "abc");
     EXPECT_EQ(HostContext::fromEnvironment().moduleCode, 34);
+
+    EXPECT_FALSE(HostContext::fromEnvironment().allowPlainToken);
+    for (const char *value : {"1", "yes", "TRUE"}) {
+        qputenv("NGC_ALLOW_PLAIN_TOKEN", value);
+        EXPECT_TRUE(HostContext::fromEnvironment().allowPlainToken) << value;
+    }
+    for (const char *value : {"0", "no", "maybe"}) {
+        qputenv("NGC_ALLOW_PLAIN_TOKEN", value);
+        EXPECT_FALSE(HostContext::fromEnvironment().allowPlainToken) << value;
+    }
+    qputenv("NGC_CA_FILE", "/etc/ngc/ca.pem");
+    EXPECT_EQ(HostContext::fromEnvironment().caFile, QStringLiteral("/etc/ngc/ca.pem"));
 
     HostContext missing;
     missing.tokenFile = dir.filePath(QStringLiteral("absent"));

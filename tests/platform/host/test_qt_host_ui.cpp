@@ -199,6 +199,38 @@ TEST_F(QtHostUiTest, ChooseRowMovesToTheChosenRecord)
     EXPECT_EQ(shown, QStringLiteral("Não há marca cadastrada."));
 }
 
+// Typing in either list finds a row by any text it shows, codes as stored ("00002") and names
+// alike, whatever column the cursor is in; Enter chooses, Space marks, Escape leaves.
+TEST_F(QtHostUiTest, ListsFindARowByTypingAnyOfItsTexts)
+{
+    const struct {
+        const char *typed;
+        int row; // 0-based row found, from the first
+    } cases[] = {{"00002", 1}, {"gama", 2}, {"BET", 1}, {"zeta", 0}, {"0", 0}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed);
+        ds.First();
+        whenModal([&](QWidget *w) {
+            auto *table = child<QTableView>(w, "tblLista");
+            QTest::keyClicks(table, QString::fromLatin1(c.typed));
+            QTest::keyClick(table, Qt::Key_Return);
+        });
+        EXPECT_TRUE(ui.chooseRow(source, QStringLiteral("Marcas"), QString()));
+        EXPECT_EQ(ds.RecNo(), c.row + 1);
+    }
+
+    QString selection;
+    whenModal([](QWidget *w) {
+        auto *table = child<QTableView>(w, "tblLista");
+        QTest::keyClick(table, Qt::Key_Right); // the cursor on the names
+        QTest::keyClicks(table, QStringLiteral("gama"));
+        QTest::keyClick(table, Qt::Key_Space);
+        QTest::keyClick(w, Qt::Key_Return);
+    });
+    EXPECT_TRUE(ui.markRows(source, QStringLiteral("CDMARCA"), QString(), false, selection));
+    EXPECT_EQ(selection, QStringLiteral(R"(["00003"])"));
+}
+
 TEST_F(QtHostUiTest, SearchFindsTheFirstMatchingRowOfTheChosenColumn)
 {
     ds.First();

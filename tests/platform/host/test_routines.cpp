@@ -223,12 +223,16 @@ TEST(Routines, SetChildEnabledReachesNestedControls)
     auto *edit = new QLineEdit(inner);
     auto *check = new QCheckBox(group);
     auto *outside = new QLineEdit(&window);
+    auto *shown = new QLineEdit(inner);
     inner->setEnabled(false); // a control disabled on its own is enabled with its container
+    SetDisplayOnly(shown);
+    EXPECT_FALSE(shown->isEnabled());
 
     SetChildEnabled(group, true);
     EXPECT_TRUE(group->isEnabled());
     EXPECT_TRUE(inner->isEnabled());
     EXPECT_TRUE(edit->isEnabled());
+    EXPECT_FALSE(shown->isEnabled()); // display-only stays out of reach
 
     SetChildEnabled(group, false);
     for (QWidget *w : {static_cast<QWidget *>(group), inner, static_cast<QWidget *>(edit),
@@ -254,8 +258,10 @@ TEST(Routines, HostRoutinesReadTheContextAtEveryCall)
 
     context.moduleCode = 4;
     context.serverPort = 8081;
+    context.serverTls = true;
     EXPECT_EQ(ModuloAtiv(), 4);
     EXPECT_EQ(WebPort(), 8081);
+    EXPECT_EQ(WebURL(), QStringLiteral("https://appserver.local"));
     context = saved;
 }
 

@@ -149,6 +149,12 @@ TEST_P(QueryTest, AParameterUsedTwiceSelectsEveryRowOrOne)
     query.ParamByName(QStringLiteral("P_CDMARCA")).SetAsString(QStringLiteral("x' OR '1'='1"));
     query.Open();
     EXPECT_TRUE(query.IsEmpty()) << "a value is bound, never spliced into the SQL";
+
+    // Another text is run as it now stands, its parameter keeping its value.
+    query.SetSQL({QStringLiteral("SELECT CDMARCA, NMMARCA FROM MARCA WHERE CDMARCA > :P_CDMARCA")});
+    query.ParamByName(QStringLiteral("P_CDMARCA")).SetAsString(QStringLiteral("00001"));
+    query.Open();
+    EXPECT_EQ(query.DataSet().RecordCount(), 2);
 }
 
 TEST_P(QueryTest, DeclaredFieldsKeepTheirPresentationAndTheRowsCanOnlyBeListed)

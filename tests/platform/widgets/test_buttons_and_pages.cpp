@@ -165,6 +165,37 @@ TEST_F(LookupTest, StoppedCancelledOrRefusedSearchesChangeNothing)
     EXPECT_EQ(item.State(), DataSetState::Browse);
 }
 
+// The button takes no focus; F4 or Alt+Down in its edit (or any control given it) opens the list
+// as a drop-down would, and other keys stay the control's.
+TEST_F(LookupTest, TheKeyboardOpensTheListFromTheAssociatedEdit)
+{
+    window.activate();
+    edit->setFocus();
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool enabled;
+        int lists;
+    } keys[] = {{Qt::Key_F4, Qt::NoModifier, true, 1},
+                {Qt::Key_Down, Qt::AltModifier, true, 2},
+                {Qt::Key_Down, Qt::NoModifier, true, 2},
+                {Qt::Key_F4, Qt::ShiftModifier, true, 2},
+                {Qt::Key_F4, Qt::NoModifier, false, 2}};
+    for (const auto &k : keys) {
+        button->setEnabled(k.enabled);
+        host.ui.answerCancel();
+        QTest::keyClick(edit, k.key, k.modifiers);
+        EXPECT_EQ(host.ui.lists().size(), k.lists) << k.key << " " << k.modifiers;
+    }
+
+    QLineEdit other(&window);
+    button->setEnabled(true);
+    button->SetKeyControl(&other);
+    QTest::keyClick(edit, Qt::Key_F4);
+    QTest::keyClick(&other, Qt::Key_F4);
+    EXPECT_EQ(host.ui.lists().size(), 3) << "only the last control given opens it";
+}
+
 TEST_F(LookupTest, AnUnboundEditIsSimplyFilled)
 {
     QLineEdit plain(&window);

@@ -203,13 +203,20 @@ TEST_F(DBEditTest, EscapeTakesBackWhatWasTyped)
     EXPECT_FALSE(again.isAccepted()) << "nothing typed: the window may use the key";
 }
 
-TEST_F(DBEditTest, AReadOnlyEditNeverStartsAnEdit)
+TEST_F(DBEditTest, AReadOnlyEditNeverStartsAnEditNorWritesItsField)
 {
     edit->SetReadOnly(true);
     QTest::keyClicks(edit, QStringLiteral("ab"));
     EXPECT_EQ(guard.asked, 0);
     EXPECT_EQ(ds.State(), DataSetState::Browse);
     EXPECT_EQ(edit->text(), QString());
+
+    // A program emptying the text it shows does not empty the field.
+    ds.Edit();
+    field("NMTIPOCOBR").SetAsString(QStringLiteral("Boleto"));
+    edit->clear();
+    ds.Post();
+    EXPECT_EQ(field("NMTIPOCOBR").AsString(), QStringLiteral("Boleto"));
 }
 
 TEST_F(DBEditTest, EnterTextStartsTheEditAndWritesTheField)

@@ -3,9 +3,11 @@
 #include "WidgetTestSupport.h"
 
 #include <QAbstractItemModelTester>
+#include <QAction>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QVBoxLayout>
 
 using namespace ngc;
@@ -85,7 +87,12 @@ TEST(DataSetModel, FollowsEveryChangeOfTheDataSetConsistently)
 
     ds.Append();
     EXPECT_EQ(model.rowCount(), 4);
+    // Only a field a column shows changes cells.
+    QSignalSpy cellsChanged(&model, &QAbstractItemModel::dataChanged);
+    ds.FieldByName(QStringLiteral("CDFILIAL")).SetAsString(QStringLiteral("0001"));
+    EXPECT_EQ(cellsChanged.count(), 0);
     ds.FieldByName(QStringLiteral("NRDIASPGTCOL")).SetAsFloat(120);
+    EXPECT_EQ(cellsChanged.count(), 1);
     ds.Post();
     EXPECT_EQ(model.data(model.index(3, 0)).toString(), QStringLiteral("120"));
     ds.First();
@@ -249,6 +256,13 @@ TEST_F(GridTest, LeavingANewRowNothingWasTypedIntoDropsIt)
 
 TEST_F(GridTest, CtrlDeleteAsksAndDeletesOnlyOnYes)
 {
+    // The window's shortcut on the same keys waits until the grid is read-only.
+    QAction windowDelete(QStringLiteral("Excluir"));
+    windowDelete.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    window.addAction(&windowDelete);
+    int windowDeletes = 0;
+    QObject::connect(&windowDelete, &QAction::triggered, [&] { ++windowDeletes; });
+
     host.ui.answerButton(MsgButton::No);
     key(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(ds.RecordCount(), 3);
@@ -267,6 +281,11 @@ TEST_F(GridTest, CtrlDeleteAsksAndDeletesOnlyOnYes)
     key(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(host.ui.messages().size(), 2);
     EXPECT_EQ(ds.RecordCount(), 2);
+    EXPECT_EQ(windowDeletes, 0);
+
+    grid->SetReadOnly(true);
+    key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(windowDeletes, 1);
 }
 
 TEST_F(GridTest, TabMovesBetweenCellsAndAFailedColumnExitKeepsTheCell)

@@ -113,6 +113,23 @@ TEST(SpinEdit, TypingTakesDigitsUpToTheMaximumLength)
     EXPECT_EQ(spin->Text(), QString()) << "the text may be emptied";
 }
 
+TEST(SpinEdit, TellsTheProgramsChangesFromTheUsers)
+{
+    Window window;
+    auto *spin = new TSpinEdit(&window);
+    spin->SetMinValue(1);
+    spin->SetMaxValue(31);
+    QList<bool> byProgram;
+    spin->OnChange = [&] { byProgram.append(spin->ChangedByProgram()); };
+    window.activate();
+    spin->setFocus();
+    spin->SetText(QStringLiteral("5"));
+    spin->SetValue(7);
+    QTest::keyClick(spin, Qt::Key_Up);
+    QTest::keyClick(spin, Qt::Key_2);
+    EXPECT_EQ(byProgram, QList<bool>({true, true, false, false}));
+}
+
 TEST(SpinEdit, StepsStayWithinTheLimits)
 {
     Window window;
@@ -212,6 +229,31 @@ TEST_F(DateEditTest, ShowsTheDateAndStoresATypedOneWithoutTime)
     EXPECT_EQ(field().AsDateTime(), QDateTime(QDate(2027, 2, 1), QTime(0, 0)));
 }
 
+// An empty date edit of a browsing record takes a typed date however the focus came in: with its
+// whole text selected (Tab) or the caret at the start (a click); the key that starts the edit
+// is not lost.
+TEST_F(DateEditTest, ADateTypedIntoAnEmptyEditFromBrowseStateIsKept)
+{
+    const struct {
+        const char *name;
+        Qt::FocusReason reason;
+    } arrivals[] = {{"tab", Qt::TabFocusReason}, {"click", Qt::MouseFocusReason}};
+    for (const auto &arrival : arrivals) {
+        SCOPED_TRACE(arrival.name);
+        loadRows(ds, {Row{QStringLiteral("01"), QVariant(), 0.0, QVariant()}});
+        other->setFocus(Qt::TabFocusReason);
+        date->setFocus(arrival.reason);
+        if (arrival.reason == Qt::MouseFocusReason)
+            date->home(false);
+        ASSERT_EQ(ds.State(), DataSetState::Browse);
+        QTest::keyClicks(date, QStringLiteral("05122026"));
+        EXPECT_EQ(date->text(), QStringLiteral("05/12/2026"));
+        other->setFocus(Qt::TabFocusReason);
+        EXPECT_EQ(field().AsDateTime(), QDateTime(QDate(2026, 12, 5), QTime(0, 0)));
+        ds.Cancel();
+    }
+}
+
 TEST_F(DateEditTest, ABlankTextStoresNull)
 {
     date->selectAll();
@@ -236,6 +278,8 @@ TEST_F(DateEditTest, CheckValidDateNamesATextThatIsNoDate)
     }
     other->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(field().AsDateTime().date(), QDate(2026, 12, 8)) << "no date, no write";
+    EXPECT_EQ(date->text(), QStringLiteral("31/02/2026")) << "the typed text stays to be mended";
+    EXPECT_THROW(date->CheckValidDate(), std::runtime_error);
 }
 
 // Complete texts are read without Qt's parser; the dates must be the parser's all the same.

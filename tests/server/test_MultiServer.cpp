@@ -1,0 +1,219 @@
+#include "HttpTestClient.h"
+
+#include <support/AppServerProcess.h>
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <thread>
+
+// Several ngc-appserver processes on one PostgreSQL database, as behind a load balancer: each
+// request may go to either, and they share nothing but the database.
+namespace {
+
+const std::string kPath = "/rpc/Ngc27451.rdmInfoPlanNeg";
+const QString kLostUpdate =
+    QStringLiteral("O item foi alterado por outro usuário. Verifique os dados e tente novamente.");
+
+// Six-key order: branch, collection, product, brand, supplier, region.
+QJsonArray itemKeys(const char *product, const char *brand, const char *supplier,
+                    const char *region)
+{
+    return {"0001", "2026000001", product, brand, supplier, region};
+}
+
+QJsonObject call(int port, const QString &method, const QJsonArray &params)
+{
+    RawConnection connection(port, 30);
+    QByteArray body;
+    const int status = connection.post(kPath, rpcBody(method, params), &body);
+    if (status != 200)
+        return {
+            {"transport", QStringLiteral("HTTP %1 %2").arg(status).arg(QString::fromUtf8(body))}};
+    return QJsonDocument::fromJson(body).object();
+}
+
+struct Item {
+    QJsonArray fields;
+    QJsonArray row;
+    int index(const char *name) const
+    {
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            if (fields[i]["name"].toString() == QLatin1String(name))
+                return static_cast<int>(i);
+        }
+        return -1;
+    }
+    double number(const char *name) const { return row[index(name)].toDouble(); }
+};
+
+Item read(int port, const QJsonArray &keys)
+{
+    const QJsonObject response = call(port, "GetItemCole", keys);
+    const QJsonObject packet = response["result"]["reply"]["data"].toObject();
+    return {packet["fields"].toArray(), packet["rows"][0].toArray()};
+}
+
+// Saves the item with one more unit bought and the given discount, replicating the discount to
+// the whole collection when asked. Returns "" when saved, else the refusal or the error.
+QString save(int port, const Item &item, double discount, bool replicate)
+{
+    QJsonArray row = item.row;
+    row[item.index("QTACMPITMCOL")] = item.number("QTACMPITMCOL") + 1;
+    row[item.index("VRPERDESITM")] = discount;
+    const QJsonObject delta{
+        {"fields", item.fields},
+        {"changes", QJsonArray{QJsonObject{{"op", "update"}, {"old", item.row}, {"new", row}}}}};
+    const int choice = replicate ? 1 : 0;
+    const QJsonObject response =
+        call(port, "SetItemCole",
+             {delta, QJsonValue(), false, "CC01", choice, choice, choice, choice, "", "", "", ""});
+    const QJsonObject reply = response["result"]["reply"].toObject();
+    if (reply["ok"].toBool())
+        return {};
+    if (reply.contains("message"))
+        return reply["message"].toString();
+    return QString::fromUtf8(QJsonDocument(response).toJson(QJsonDocument::Compact));
+}
+
+class MultiServer : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        const QString base = qEnvironmentVariable("NGC_TEST_PG_URL");
+        if (base.isEmpty())
+            GTEST_SKIP() << "NGC_TEST_PG_URL is not set";
+        m_schema = QStringLiteral("ms_%1").arg(QCoreApplication::applicationPid());
+        const QString url = base + (base.contains(QLatin1Char('?')) ? "&" : "?") +
+                            QStringLiteral("schema=") + m_schema;
+        dropSchema(base);
+        const QStringList args{QStringLiteral("--db"), url, QStringLiteral("--seed"),
+                               QStringLiteral("demo")};
+        first = std::make_unique<AppServerProcess>(QStringLiteral(NGC_APPSERVER_PATH), args);
+        second = std::make_unique<AppServerProcess>(QStringLiteral(NGC_APPSERVER_PATH), args);
+        m_base = base;
+    }
+    void TearDown() override
+    {
+        first.reset();
+        second.reset();
+        if (!m_base.isEmpty())
+            dropSchema(m_base);
+    }
+
+    std::unique_ptr<AppServerProcess> first;
+    std::unique_ptr<AppServerProcess> second;
+
+private:
+    void dropSchema(const QString &base)
+    {
+        const QUrl url(base);
+        {
+            QSqlDatabase db =
+                QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("multi-server"));
+            db.setHostName(url.host());
+            db.setPort(url.port(5432));
+            db.setUserName(url.userName());
+            db.setPassword(url.password());
+            db.setDatabaseName(url.path().mid(1));
+            ASSERT_TRUE(db.open());
+            QSqlQuery(db).exec(QStringLiteral("SET client_min_messages TO WARNING"));
+            QSqlQuery(db).exec(QStringLiteral("DROP SCHEMA IF EXISTS ") + m_schema +
+                               QStringLiteral(" CASCADE"));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("multi-server"));
+    }
+
+    QString m_schema;
+    QString m_base;
+};
+
+TEST_F(MultiServer, TheSecondOfTwoSavesFromTheSameReadingIsRefusedWithNothingWritten)
+{
+    const QJsonArray keys = itemKeys("1001", "00001", "1001", "001");
+    const Item throughFirst = read(first->port(), keys);
+    const Item throughSecond = read(second->port(), keys);
+    EXPECT_EQ(save(first->port(), throughFirst, 7.5, false), QString());
+    EXPECT_EQ(save(second->port(), throughSecond, 9.5, false), kLostUpdate);
+    const Item after = read(second->port(), keys);
+    EXPECT_EQ(after.number("VRPERDESITM"), 7.5);
+    EXPECT_EQ(after.number("QTACMPITMCOL"), throughFirst.number("QTACMPITMCOL") + 1);
+}
+
+// Writers of two items through both servers, and on each server a replication of another item's
+// discount to the whole collection, which also changes the writers' items. Every save adds one
+// unit to its item's quantity and sets a discount no other save uses: the final quantities count
+// the saves that were acknowledged, and each final discount must be one an acknowledged save
+// wrote.
+TEST_F(MultiServer, ConcurrentSavesAndReplicationsThroughTwoServersLoseNothing)
+{
+    const std::vector<QJsonArray> contended{itemKeys("1001", "00001", "1001", "001"),
+                                            itemKeys("1002", "00001", "1001", "001")};
+    const std::vector<QJsonArray> replicating{itemKeys("1003", "00002", "1003", "002"),
+                                              itemKeys("1003", "00002", "1002", "002")};
+    const int ports[] = {first->port(), second->port()};
+    std::map<QString, double> initial;
+    for (const auto &keys : {contended[0], contended[1], replicating[0], replicating[1]})
+        initial[keys[2].toString() + keys[4].toString()] =
+            read(ports[0], keys).number("QTACMPITMCOL");
+
+    std::mutex mutex;
+    std::map<QString, int> acknowledged;     // by item
+    std::map<QString, QSet<double>> written; // discounts acknowledged, by item ("*": replicated)
+    std::map<QString, int> refusals;         // by message
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+
+    const auto worker = [&](int id, int port, std::vector<QJsonArray> items, bool replicate,
+                            int saves) {
+        for (int i = 0; i < saves && std::chrono::steady_clock::now() < deadline; ++i) {
+            const QJsonArray &keys = items[std::size_t(i) % items.size()];
+            const QString item = keys[2].toString() + keys[4].toString();
+            const double discount = (id * 100 + i) / 100.0;
+            const QString outcome = save(port, read(port, keys), discount, replicate);
+            std::lock_guard lock(mutex);
+            if (outcome.isEmpty()) {
+                ++acknowledged[item];
+                written[replicate ? QStringLiteral("*") : item].insert(discount);
+            } else {
+                ++refusals[outcome];
+            }
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int w = 0; w < 4; ++w)
+        threads.emplace_back(worker, w + 1, ports[w % 2], contended, false, 25);
+    for (int r = 0; r < 2; ++r)
+        threads.emplace_back(worker, r + 5, ports[r], std::vector{replicating[r]}, true, 8);
+    for (std::thread &thread : threads)
+        thread.join();
+
+    // The only refusal a buyer may see here is a lost update: a deadlock between the two
+    // replications is the servers' business.
+    for (const auto &[message, count] : refusals)
+        EXPECT_EQ(message.toStdString(), kLostUpdate.toStdString()) << count << " times";
+    for (const auto &keys : {contended[0], contended[1], replicating[0], replicating[1]}) {
+        const QString item = keys[2].toString() + keys[4].toString();
+        const Item now = read(ports[1], keys);
+        EXPECT_EQ(now.number("QTACMPITMCOL"), initial[item] + acknowledged[item])
+            << "item " << item.toStdString();
+        const double discount = now.number("VRPERDESITM");
+        EXPECT_TRUE(written[item].contains(discount) ||
+                    written[QStringLiteral("*")].contains(discount))
+            << "item " << item.toStdString()
+            << " has a discount no acknowledged save wrote: " << discount;
+    }
+    EXPECT_GT(acknowledged[contended[0][2].toString() + contended[0][4].toString()], 0);
+    EXPECT_FALSE(written[QStringLiteral("*")].isEmpty()) << "no replication was saved";
+}
+
+} // namespace
