@@ -7,7 +7,7 @@ NGC_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 NGC_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libqt6sql6-psql fonts-dejavu-core fonts-dejavu-extra
-    libcpp-httplib-dev libssl-dev zlib1g-dev libbrotli-dev openssl ca-certificates
+    libcpp-httplib-dev libssl-dev zlib1g-dev libbrotli-dev openssl ca-certificates libboost1.81-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     postgresql
     # dpkg-shlibdeps computes the packages' dependencies; systemd-analyze checks the service unit

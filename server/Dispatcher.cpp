@@ -147,45 +147,77 @@ QByteArray Dispatcher::errorResponse(int code, const QString &message)
 
 QByteArray Dispatcher::handle(const QString &object, const QByteArray &request) const
 {
+    QJsonParseError parseError{};
+    const QJsonDocument document = QJsonDocument::fromJson(request, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        RequestLog entry{object, {}, 0, QStringLiteral("error %1").arg(ParseError)};
+        if (m_log)
+            m_log(entry);
+        return errorResponse(ParseError,
+                             QStringLiteral("Parse error: ") + parseError.errorString());
+    }
+    if (!document.isArray())
+        return answer(object, document.isObject() ? QJsonValue(document.object()) : QJsonValue());
+    const QJsonArray batch = document.array();
+    if (batch.isEmpty())
+        return answer(object, QJsonValue());
+    // The replies in the order of the requests; notifications leave no trace in the array, and a
+    // batch of nothing else is answered with nothing.
+    QByteArray replies;
+    for (const QJsonValue &element : batch) {
+        const QByteArray reply = answer(object, element);
+        if (reply.isEmpty())
+            continue;
+        replies.append(replies.isEmpty() ? '[' : ',');
+        replies.append(reply);
+    }
+    if (!replies.isEmpty())
+        replies.append(']');
+    return replies;
+}
+
+QByteArray Dispatcher::answer(const QString &object, const QJsonValue &request) const
+{
     QElapsedTimer timer;
     timer.start();
     RequestLog entry{object, {}, 0, {}};
+    // A request without an id is a notification: it runs, and nothing is sent back, not even an
+    // error about its method or arguments. A request too malformed to tell is answered anyway.
+    bool notification = false;
     auto finish = [&](QByteArray response, const QString &outcome) {
         entry.milliseconds = static_cast<double>(timer.nsecsElapsed()) / 1e6;
         entry.outcome = outcome;
         if (m_log)
             m_log(entry);
-        return response;
+        return notification ? QByteArray() : response;
     };
     auto fail = [&](const QJsonValue &id, int code, const QString &message) {
         return finish(serialise(error(id, code, message)), QStringLiteral("error %1").arg(code));
     };
+    auto invalid = [&](const QJsonValue &id, const QString &message) {
+        notification = false;
+        return fail(id.isUndefined() ? QJsonValue(QJsonValue::Null) : id, InvalidRequest,
+                    QStringLiteral("Invalid Request: ") + message);
+    };
 
-    QJsonParseError parseError{};
-    const QJsonDocument document = QJsonDocument::fromJson(request, &parseError);
-    if (parseError.error != QJsonParseError::NoError)
-        return fail(QJsonValue::Null, ParseError,
-                    QStringLiteral("Parse error: ") + parseError.errorString());
-    if (!document.isObject())
-        return fail(QJsonValue::Null, InvalidRequest,
-                    QStringLiteral("Invalid Request: a single request object is expected"));
-    const QJsonObject body = document.object();
+    if (!request.isObject())
+        return invalid(QJsonValue::Null,
+                       QStringLiteral("a request object or a non-empty array of them is expected"));
+    const QJsonObject body = request.toObject();
     const QJsonValue id = body.value(QStringLiteral("id"));
-    if (!(id.isDouble() || id.isString()))
-        return fail(QJsonValue::Null, InvalidRequest,
-                    QStringLiteral("Invalid Request: \"id\" must be a number or a string"));
+    notification = id.isUndefined();
+    if (!(id.isDouble() || id.isString() || id.isNull() || notification))
+        return invalid(QJsonValue::Null,
+                       QStringLiteral("\"id\" must be a number, a string or null"));
     if (body.value(QStringLiteral("jsonrpc")).toString() != QLatin1String("2.0"))
-        return fail(id, InvalidRequest,
-                    QStringLiteral("Invalid Request: \"jsonrpc\" must be \"2.0\""));
+        return invalid(id, QStringLiteral("\"jsonrpc\" must be \"2.0\""));
     const QJsonValue method = body.value(QStringLiteral("method"));
     if (!method.isString())
-        return fail(id, InvalidRequest,
-                    QStringLiteral("Invalid Request: \"method\" must be a string"));
+        return invalid(id, QStringLiteral("\"method\" must be a string"));
     entry.method = method.toString();
     const QJsonValue params = body.value(QStringLiteral("params"));
-    if (!params.isUndefined() && !params.isArray())
-        return fail(id, InvalidRequest,
-                    QStringLiteral("Invalid Request: \"params\" must be an array"));
+    if (!params.isUndefined() && !params.isArray() && !params.isObject())
+        return invalid(id, QStringLiteral("\"params\" must be an array"));
 
     if (!Methods::hasObject(object))
         return fail(id, MethodNotFound,
@@ -195,6 +227,12 @@ QByteArray Dispatcher::handle(const QString &object, const QByteArray &request) 
         return fail(
             id, MethodNotFound,
             QStringLiteral("Method not found: %1 has no method \"%2\"").arg(object, entry.method));
+    // Every method takes its arguments in order, several of them by reference.
+    if (params.isObject())
+        return fail(id, InvalidParamsCode,
+                    QStringLiteral("Invalid params: %1 takes its arguments by position, as an "
+                                   "array, not by name")
+                        .arg(entry.method));
     try {
         checkArguments(*spec, params.toArray());
         Call call(m_database, params.toArray());

@@ -19,7 +19,9 @@ struct RequestLog {
 
 // JSON-RPC 2.0 over the remote objects: takes a request document and the object it was sent to
 // and returns the response document. It knows nothing of the transport, so it is the same behind
-// HTTP, in tests and in benchmarks.
+// HTTP, in tests and in benchmarks. A batch (an array of requests) runs its requests in order and
+// is answered with the array of their replies; notifications (requests without an id) run and
+// are not answered.
 class Dispatcher final {
 public:
     enum ErrorCode {
@@ -32,12 +34,16 @@ public:
 
     explicit Dispatcher(Database &database, std::function<void(const RequestLog &)> log = {});
 
+    // Empty when there is nothing to answer: a notification, or a batch of nothing else.
     QByteArray handle(const QString &object, const QByteArray &request) const;
 
     // A complete error response, for faults found before a request reaches the dispatcher.
     static QByteArray errorResponse(int code, const QString &message);
 
 private:
+    // One request of a document, which may be anything a batch can hold.
+    QByteArray answer(const QString &object, const QJsonValue &request) const;
+
     Database &m_database;
     std::function<void(const RequestLog &)> m_log;
 };

@@ -1,25 +1,40 @@
 #include "HttpServer.h"
 
-#include "ElasticTaskQueue.h"
+#include "HttpSession.h"
 
-#include <httplib.h>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/steady_timer.hpp>
 
-#include <sys/socket.h>
+#include <QtGlobal>
 
-#include <atomic>
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <mutex>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
 namespace ngc {
 
-namespace {
+using tcp = asio::ip::tcp;
 
-const char *const kJson = "application/json";
+beast::http::response<beast::http::string_body>
+httpRefusal(beast::http::status status, const QString &message, unsigned version)
+{
+    beast::http::response<beast::http::string_body> response(status, version);
+    response.set(beast::http::field::content_type, "application/json");
+    if (status == beast::http::status::unauthorized)
+        response.set(beast::http::field::www_authenticate, "Bearer");
+    if (status == beast::http::status::method_not_allowed)
+        response.set(beast::http::field::allow, "POST");
+    response.body() = Dispatcher::errorResponse(Dispatcher::InvalidRequest, message).toStdString();
+    response.keep_alive(false);
+    response.prepare_payload();
+    return response;
+}
 
-// Compares without stopping at the first difference, so the time taken tells nothing about how
-// much of a guessed token was right.
-bool sameSecret(const std::string &given, const std::string &expected)
+bool sameSecret(std::string_view given, std::string_view expected)
 {
     unsigned char difference = given.size() == expected.size() ? 0 : 1;
     for (std::size_t i = 0; i < given.size(); ++i)
@@ -27,92 +42,137 @@ bool sameSecret(const std::string &given, const std::string &expected)
     return difference == 0;
 }
 
-std::string toStd(const QByteArray &bytes)
-{
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
+namespace {
 
-// A log entry for a request the HTTP layer answers itself; the method is unknown then.
-RequestLog refused(const httplib::Request &request, int status)
+// Each connection takes a descriptor; a few are kept for the listening socket, the database
+// files and the log.
+int descriptorBound(int wanted)
 {
-    const std::string prefix = "/rpc/";
-    QString object = QString::fromStdString(request.path);
-    if (request.path.rfind(prefix, 0) == 0)
-        object = QString::fromStdString(request.path.substr(prefix.size()));
-    return {object, {}, 0, QStringLiteral("http %1").arg(status)};
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return wanted;
+    const rlim_t spare = 64;
+    const rlim_t usable = limit.rlim_cur > 2 * spare ? limit.rlim_cur - spare : limit.rlim_cur / 2;
+    return static_cast<int>(std::min<rlim_t>(static_cast<rlim_t>(wanted), usable));
 }
 
 } // namespace
 
 struct HttpServer::Impl {
-    Impl(const Dispatcher &d, HttpSettings s) : dispatcher(d), settings(std::move(s)) {}
-    const Dispatcher &dispatcher;
+    Impl(const Dispatcher &dispatcher, HttpSettings s, std::function<void(const RequestLog &)> log)
+        : settings(std::move(s)), shared{dispatcher, settings, workers, io, std::move(log),
+                                         {},         false,    false,   {}, {},
+                                         {}},
+          workers(static_cast<std::size_t>(std::max(1, settings.threads)))
+    {
+        if (!settings.token.isEmpty())
+            shared.expectedAuthorization = "Bearer " + settings.token.toStdString();
+        shared.lastClosed = [this] { deadline.cancel(); };
+    }
+
+    void accept();
+    void admit(tcp::socket socket);
+    void beginStop();
+
     HttpSettings settings;
-    httplib::Server server;
+    // Declared before the event loop, so that connections still held by its handlers when it is
+    // destroyed find it.
+    HttpShared shared;
+    asio::io_context io{1};
+    WorkerPool workers;
+    tcp::acceptor acceptor{io};
+    asio::steady_timer retry{io};    // accepting again after a shortage of descriptors
+    asio::steady_timer deadline{io}; // the end of a stop
+    int maxConnections = 0;
     std::thread thread;
     std::mutex mutex;
-    // The socket bound last; cpp-httplib listens on it with a queue too short for a burst of
-    // clients connecting at once, so start() listens again with the system's maximum.
-    std::atomic<int> listening{-1};
 };
+
+void HttpServer::Impl::accept()
+{
+    acceptor.async_accept([this](beast::error_code ec, tcp::socket socket) {
+        if (ec == asio::error::operation_aborted || shared.stopping)
+            return;
+        if (ec == asio::error::no_descriptors || ec == asio::error::no_buffer_space ||
+            ec == asio::error::no_memory) {
+            // The pending connection stays queued; try again once some have closed.
+            retry.expires_after(std::chrono::milliseconds(100));
+            retry.async_wait([this](beast::error_code error) {
+                if (!error)
+                    accept();
+            });
+            return;
+        }
+        if (!ec)
+            admit(std::move(socket));
+        accept();
+    });
+}
+
+// A connection over a cap is answered 503 at once and closed, rather than left queued behind the
+// others: its client learns now that it must come back later.
+void HttpServer::Impl::admit(tcp::socket socket)
+{
+    beast::error_code ec;
+    const tcp::endpoint peer = socket.remote_endpoint(ec);
+    if (ec)
+        return;
+    const auto count = shared.perClient.find(peer.address());
+    const int fromClient = count == shared.perClient.end() ? 0 : count->second;
+    if (static_cast<int>(shared.connections.size()) >= maxConnections ||
+        fromClient >= settings.maxConnectionsPerClient) {
+        shared.logRefusal(QStringLiteral("-"), 503);
+        static const std::string busy = [] {
+            std::ostringstream text;
+            text << httpRefusal(beast::http::status::service_unavailable,
+                                QStringLiteral("Service Unavailable: too many connections; "
+                                               "try again later"));
+            return text.str();
+        }();
+        socket.non_blocking(true, ec);
+        socket.write_some(asio::buffer(busy), ec);
+        socket.shutdown(tcp::socket::shutdown_both, ec);
+        socket.close(ec);
+        return;
+    }
+    socket.set_option(tcp::no_delay(true), ec);
+    std::make_shared<HttpSession<beast::tcp_stream>>(beast::tcp_stream(std::move(socket)), shared,
+                                                     peer.address())
+        ->start();
+}
+
+void HttpServer::Impl::beginStop()
+{
+    if (shared.stopping)
+        return;
+    shared.stopping = true;
+    beast::error_code ignored;
+    acceptor.close(ignored);
+    retry.cancel();
+    if (shared.connections.empty())
+        return;
+    deadline.expires_after(std::chrono::seconds(settings.stopSeconds));
+    deadline.async_wait([this](beast::error_code ec) {
+        if (ec)
+            return;
+        // Answers not written by now are given up; requests still on a worker finish there
+        // and go unanswered.
+        const std::vector<HttpConnection *> left(shared.connections.begin(),
+                                                 shared.connections.end());
+        for (HttpConnection *connection : left)
+            connection->abort();
+        io.stop();
+    });
+    // Copied: a connection closed here leaves the set.
+    const std::vector<HttpConnection *> open(shared.connections.begin(), shared.connections.end());
+    for (HttpConnection *connection : open)
+        connection->stop();
+}
 
 HttpServer::HttpServer(const Dispatcher &dispatcher, HttpSettings settings,
                        std::function<void(const RequestLog &)> log)
-    : m_impl(std::make_unique<Impl>(dispatcher, std::move(settings)))
+    : m_impl(std::make_unique<Impl>(dispatcher, std::move(settings), std::move(log)))
 {
-    Impl &impl = *m_impl;
-    httplib::Server &server = impl.server;
-    const std::size_t threads = static_cast<std::size_t>(std::max(1, impl.settings.threads));
-    server.new_task_queue = [threads] { return new ElasticTaskQueue(threads); };
-    server.set_tcp_nodelay(true);
-    // SO_REUSEADDR lets a restarted server bind while old connections linger in TIME_WAIT.
-    // SO_REUSEPORT (cpp-httplib's default) is left off: it would let a second server bind the
-    // same port and silently take half of the connections instead of failing to start.
-    server.set_socket_options([&impl](socket_t socket) {
-        const int yes = 1;
-        ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
-        impl.listening = socket;
-    });
-    server.set_keep_alive_max_count(std::numeric_limits<int>::max());
-    server.set_keep_alive_timeout(impl.settings.keepAliveSeconds);
-    server.set_payload_max_length(static_cast<std::size_t>(impl.settings.maxBodyBytes));
-
-    const std::string expected = "Bearer " + impl.settings.token.toStdString();
-    const bool needsToken = !impl.settings.token.isEmpty();
-    server.set_pre_routing_handler([needsToken, expected, log](const httplib::Request &request,
-                                                               httplib::Response &response) {
-        if (!needsToken || sameSecret(request.get_header_value("Authorization"), expected))
-            return httplib::Server::HandlerResponse::Unhandled;
-        if (log)
-            log(refused(request, 401));
-        response.status = 401;
-        response.set_header("WWW-Authenticate", "Bearer");
-        response.set_content(toStd(Dispatcher::errorResponse(
-                                 Dispatcher::InvalidRequest,
-                                 QStringLiteral("Unauthorized: missing or wrong bearer token"))),
-                             kJson);
-        return httplib::Server::HandlerResponse::Handled;
-    });
-    const qint64 limit = impl.settings.maxBodyBytes;
-    server.set_error_handler(httplib::Server::HandlerWithResponse(
-        [limit, log](const httplib::Request &request, httplib::Response &response) {
-            if (response.status != 413)
-                return httplib::Server::HandlerResponse::Unhandled;
-            if (log)
-                log(refused(request, 413));
-            response.set_content(
-                toStd(Dispatcher::errorResponse(
-                    Dispatcher::InvalidRequest,
-                    QStringLiteral("Invalid Request: the body exceeds %1 bytes").arg(limit))),
-                kJson);
-            return httplib::Server::HandlerResponse::Handled;
-        }));
-    server.Post(
-        R"(/rpc/([^/]+))", [this](const httplib::Request &request, httplib::Response &response) {
-            const QString object = QString::fromStdString(request.matches[1].str());
-            const QByteArray body(request.body.data(), static_cast<qsizetype>(request.body.size()));
-            response.set_content(toStd(m_impl->dispatcher.handle(object, body)), kJson);
-        });
 }
 
 HttpServer::~HttpServer()
@@ -124,31 +184,62 @@ HttpServer::~HttpServer()
 int HttpServer::start()
 {
     Impl &impl = *m_impl;
-    const std::string host = impl.settings.host.toStdString();
-    int port = impl.settings.port;
-    if (port == 0) {
-        port = impl.server.bind_to_any_port(host);
-    } else if (!impl.server.bind_to_port(host, port)) {
-        port = -1;
-    }
-    if (port < 0 || ::listen(impl.listening, SOMAXCONN) != 0)
-        throw std::runtime_error("cannot listen on " + host + ":" +
-                                 std::to_string(impl.settings.port));
+    std::string host = impl.settings.host.toStdString();
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
+    const std::string where = host + ":" + std::to_string(impl.settings.port);
+    beast::error_code ec;
+    tcp::resolver resolver(impl.io);
+    const auto found =
+        resolver.resolve(host, std::to_string(impl.settings.port),
+                         tcp::resolver::passive | tcp::resolver::numeric_service, ec);
+    if (ec || found.empty())
+        throw std::runtime_error("cannot resolve " + where);
+    const tcp::endpoint endpoint = found.begin()->endpoint();
+    // SO_REUSEADDR lets a restarted server bind while old connections linger in TIME_WAIT.
+    // SO_REUSEPORT stays off: it would let a second server bind the same port and silently take
+    // part of the connections instead of failing to start.
+    impl.acceptor.open(endpoint.protocol(), ec);
+    if (!ec)
+        impl.acceptor.set_option(tcp::acceptor::reuse_address(true), ec);
+    if (!ec)
+        impl.acceptor.bind(endpoint, ec);
+    // The system's longest queue, for screens opened at the same moment.
+    if (!ec)
+        impl.acceptor.listen(asio::socket_base::max_listen_connections, ec);
+    if (ec)
+        throw std::runtime_error("cannot listen on " + where + ": " + ec.message());
+    impl.maxConnections = descriptorBound(impl.settings.maxConnections);
+    const int port = impl.acceptor.local_endpoint().port();
+    impl.accept();
     std::lock_guard<std::mutex> lock(impl.mutex);
-    impl.thread = std::thread([&impl] { impl.server.listen_after_bind(); });
+    impl.thread = std::thread([&impl] {
+        for (;;) {
+            try {
+                impl.io.run();
+                return;
+            } catch (const std::exception &e) {
+                qWarning("HTTP event loop: %s", e.what());
+            }
+        }
+    });
     return port;
 }
 
 void HttpServer::stop()
 {
-    m_impl->server.stop();
+    asio::post(m_impl->io, [impl = m_impl.get()] { impl->beginStop(); });
 }
 
 void HttpServer::wait()
 {
     std::lock_guard<std::mutex> lock(m_impl->mutex);
-    if (m_impl->thread.joinable())
-        m_impl->thread.join();
+    if (!m_impl->thread.joinable())
+        return;
+    m_impl->thread.join();
+    // Requests still running finish; none of their answers is written any more.
+    m_impl->workers.shutdown();
+    m_impl->shared.loopEnded = true;
 }
 
 } // namespace ngc

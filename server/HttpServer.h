@@ -9,22 +9,35 @@
 
 namespace ngc {
 
+// Limits and deadlines of the HTTP shell; ngc-appserver sets each from its command line.
 struct HttpSettings {
     QString host = QStringLiteral("127.0.0.1");
-    int port = 8080;   // 0: any free port
-    QString token;     // empty: no bearer token needed
-    int threads = 256; // most connections served at once
-    qint64 maxBodyBytes = qint64{8} * 1024 * 1024;
-    // An idle connection is closed after this long. It also bounds how long a stop waits for
-    // connections that sit idle between requests.
-    int keepAliveSeconds = 5;
+    int port = 8080;  // 0: any free port
+    QString token;    // empty: no bearer token needed
+    int threads = 16; // requests run at once (the dispatcher's blocking database work)
+    qint64 maxBodyBytes = qint64{8} * 1024 * 1024; // over it: 413, whatever the encoding
+    int maxHeaderBytes = 16 * 1024;                // request line and headers; over it: 431
+    int maxConnections = 10000;        // open at once, lowered to what the descriptors allow
+    int maxConnectionsPerClient = 256; // open at once from one address
+    // A connection that sends nothing between requests is closed after idleSeconds; a request's
+    // headers must arrive within headerSeconds of its first byte, its body within bodySeconds of
+    // the headers; an answer the client does not read is given up after bodySeconds.
+    int idleSeconds = 60;
+    int headerSeconds = 10;
+    int bodySeconds = 30;
+    // The most a stop waits for answers in progress before it closes what is left.
+    int stopSeconds = 4;
 };
 
-// The HTTP shell around the dispatcher: POST /rpc/<object>, a bearer token when configured, a
-// body size limit, keep-alive and TCP_NODELAY. Requests in flight finish when it stops.
+// The HTTP shell around the dispatcher: POST /rpc/<object> with a bearer token when configured,
+// on an event loop in which a connection waiting for bytes costs its socket and a small buffer;
+// the dispatcher runs on a pool of `threads` workers. Requests answered in order on each
+// connection (pipelining), keep-alive, TCP_NODELAY, limits and deadlines as set above; the
+// connections over the caps are refused at once with 503.
 class HttpServer final {
 public:
-    // `log` also records the requests refused before they reach the dispatcher (token, size).
+    // `log` also records the requests the shell answers itself (status 400, 401, 404, 405, 413,
+    // 431, 503), with the method as "-".
     HttpServer(const Dispatcher &dispatcher, HttpSettings settings,
                std::function<void(const RequestLog &)> log = {});
     ~HttpServer();
@@ -34,8 +47,10 @@ public:
     // Binds and starts serving on a thread of its own; returns the port. Throws
     // std::runtime_error when the address cannot be bound.
     int start();
+    // Stops accepting and closes the connections waiting for a request, idle or part-way through
+    // one; the requests already read are answered (with Connection: close), and whatever is left
+    // after stopSeconds is closed. Returns at once; wait() returns when it is over.
     void stop();
-    // Blocks until the server has stopped.
     void wait();
 
 private:

@@ -9,8 +9,11 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <functional>
+#include <limits>
 #include <mutex>
 #include <pthread.h>
+#include <sys/resource.h>
 #include <thread>
 
 namespace {
@@ -19,6 +22,17 @@ int fail(const QString &message)
 {
     std::fprintf(stderr, "ngc-appserver: %s\n", qPrintable(message));
     return 2;
+}
+
+// Every open connection takes a descriptor, and idle ones are cheap enough to keep thousands:
+// the soft limit (often 1024) is raised to what the system allows this process.
+void raiseDescriptorLimit()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
 }
 
 } // namespace
@@ -33,6 +47,7 @@ int main(int argc, char **argv)
     sigaddset(&stopSignals, SIGINT);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     ngc::Database::configureSqlite();
+    raiseDescriptorLimit();
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("ngc-appserver"));
@@ -55,11 +70,41 @@ int main(int argc, char **argv)
         QStringLiteral("token-file"),
         QStringLiteral("File holding the bearer token every request must carry."),
         QStringLiteral("FILE"));
-    const QCommandLineOption threads(
-        QStringLiteral("threads"),
-        QStringLiteral("Most connections served at once; each open keep-alive connection holds "
-                       "one (default 256)."),
-        QStringLiteral("N"), QStringLiteral("256"));
+    const ngc::HttpSettings defaults;
+    auto number = [](const char *name, const char *text, const char *valueName, qint64 value) {
+        return QCommandLineOption(QString::fromLatin1(name),
+                                  QString::fromLatin1(text) +
+                                      QStringLiteral(" (default %1).").arg(value),
+                                  QString::fromLatin1(valueName), QString::number(value));
+    };
+    const QCommandLineOption threads = number(
+        "threads", "Requests run at once, each on a worker thread with its own database connection",
+        "N", defaults.threads);
+    const QCommandLineOption maxBody =
+        number("max-body", "Largest request body in bytes, any transfer encoding; larger: HTTP 413",
+               "BYTES", defaults.maxBodyBytes);
+    const QCommandLineOption maxHeader =
+        number("max-header", "Largest request line and headers in bytes; larger: HTTP 431", "BYTES",
+               defaults.maxHeaderBytes);
+    const QCommandLineOption maxConnections =
+        number("max-connections",
+               "Connections open at once; more are answered 503 and closed (also kept under the "
+               "process's descriptor limit)",
+               "N", defaults.maxConnections);
+    const QCommandLineOption maxPerClient =
+        number("max-per-client", "Connections open at once from one client address; more: HTTP 503",
+               "N", defaults.maxConnectionsPerClient);
+    const QCommandLineOption idleTimeout =
+        number("idle-timeout", "Seconds a connection may wait between requests before it is closed",
+               "S", defaults.idleSeconds);
+    const QCommandLineOption headerTimeout =
+        number("header-timeout",
+               "Seconds from a request's first byte to the end of its headers; slower "
+               "clients are cut off",
+               "S", defaults.headerSeconds);
+    const QCommandLineOption bodyTimeout =
+        number("body-timeout", "Seconds to receive a request's body, and to send an answer", "S",
+               defaults.bodySeconds);
     const QCommandLineOption seed(QStringLiteral("seed"),
                                   QStringLiteral("Load a data set at start: demo."),
                                   QStringLiteral("NAME"));
@@ -67,7 +112,8 @@ int main(int argc, char **argv)
         QStringLiteral("log"),
         QStringLiteral("Write one line per request to stderr: object, method, milliseconds, "
                        "outcome."));
-    parser.addOptions({listen, db, tokenFile, threads, seed, log});
+    parser.addOptions({listen, db, tokenFile, threads, maxBody, maxHeader, maxConnections,
+                       maxPerClient, idleTimeout, headerTimeout, bodyTimeout, seed, log});
     // Every option above can also come from a file; the command line wins over it.
     const QCommandLineOption configFile(
         QStringLiteral("config"),
@@ -93,10 +139,31 @@ int main(int argc, char **argv)
     config.http.host = address.left(colon);
     config.http.port = port;
     config.databaseUrl = parser.value(db);
-    bool threadsOk = false;
-    config.http.threads = parser.value(threads).toInt(&threadsOk);
-    if (!threadsOk || config.http.threads < 1)
-        return fail(QStringLiteral("--threads wants a positive number"));
+    struct Setting {
+        const QCommandLineOption &option;
+        std::function<void(qint64)> set;
+        qint64 most;
+    };
+    const qint64 intMax = std::numeric_limits<int>::max();
+    const Setting settings[] = {
+        {threads, [&](qint64 v) { config.http.threads = int(v); }, 4096},
+        {maxBody, [&](qint64 v) { config.http.maxBodyBytes = v; }, qint64{1} << 40},
+        {maxHeader, [&](qint64 v) { config.http.maxHeaderBytes = int(v); }, intMax},
+        {maxConnections, [&](qint64 v) { config.http.maxConnections = int(v); }, intMax},
+        {maxPerClient, [&](qint64 v) { config.http.maxConnectionsPerClient = int(v); }, intMax},
+        {idleTimeout, [&](qint64 v) { config.http.idleSeconds = int(v); }, 86400},
+        {headerTimeout, [&](qint64 v) { config.http.headerSeconds = int(v); }, 86400},
+        {bodyTimeout, [&](qint64 v) { config.http.bodySeconds = int(v); }, 86400},
+    };
+    for (const Setting &setting : settings) {
+        bool ok = false;
+        const qint64 value = parser.value(setting.option).toLongLong(&ok);
+        if (!ok || value < 1 || value > setting.most)
+            return fail(QStringLiteral("--%1 wants a whole number from 1 to %2")
+                            .arg(setting.option.names().constFirst())
+                            .arg(setting.most));
+        setting.set(value);
+    }
     if (parser.isSet(seed)) {
         if (parser.value(seed) != QLatin1String("demo"))
             return fail(

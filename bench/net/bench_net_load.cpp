@@ -3,16 +3,24 @@
 // idle keep-alive connections and the server's memory over a sustained load. Every phase runs
 // for a fixed time and stops by itself.
 //
-//   bench_net_load [--seconds N] [--idle-seconds N] [--phase throughput|idle|all] [--port N]
-//                  [--method Ping|GetParaSupri|GetItemCole|SetItemCole]
+//   bench_net_load [--seconds N] [--idle-seconds N] [--phase throughput|idle|crowd|all]
+//                  [--port N] [--method Ping|GetParaSupri|GetItemCole|SetItemCole]
+//                  [--compare PATH]
 //
 // --port drives a server that is already running (throughput only) instead of starting one.
+// --compare PATH runs every phase against a second server program too (another build of
+// ngc-appserver, "before"), side by side in the same run: the throughput rows alternate between
+// the two servers, so both see the same load from the rest of the machine.
 // NGC_TEST_PG_URL, when set, repeats the throughput phase on PostgreSQL.
+//
+// The crowd phase holds 2,000 idle connections, then 300 that send their headers a byte a
+// second, and measures a normal client's calls beside each crowd.
 //
 // The throughput phase drives each server twice: through TNetConnection, reading the packets as
 // the screen does, and with a bare HTTP client that sends a ready request and only looks for
 // "ok":true in the answer. Client and server share the machine's cores, so only the second shows
 // the server's own throughput; the first adds what the screen's side of a call costs.
+#include <server/HttpTestClient.h>
 #include <support/AppServerProcess.h>
 
 #include <net/CheckResultServ.h>
@@ -21,17 +29,20 @@
 #include <httplib.h>
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -162,10 +173,13 @@ const char *name(Method method)
 // over: it costs the same little for every method, so the server's work is what differs.
 class BareClient {
 public:
-    BareClient(int port, Method method) : m_client("127.0.0.1", port)
+    BareClient(int port, Method method, int timeoutSeconds = 300) : m_client("127.0.0.1", port)
     {
         m_client.set_keep_alive(true);
         m_client.set_tcp_nodelay(true);
+        m_client.set_connection_timeout(timeoutSeconds);
+        m_client.set_read_timeout(timeoutSeconds);
+        m_client.set_write_timeout(timeoutSeconds);
         QJsonArray params;
         QString object = kPlan;
         const Keys keys;
@@ -289,30 +303,45 @@ LoadResult runLoad(int port, Method method, int connections, double seconds,
     return summarize(latencies, seconds, refused, errors);
 }
 
-long rssKiB(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return 0;
-}
-
 // Empty: every method.
 QString g_onlyMethod;
 
-void throughputTable(const QString &label, int port, double seconds, Driver driver)
+// The server programs driven: this build's, then the one given with --compare.
+struct ServerProgram {
+    QString label;
+    QString path;
+};
+std::vector<ServerProgram> g_programs{{QStringLiteral("after"), QStringLiteral(NGC_APPSERVER)}};
+
+// One running server of each program, each on a database of its own.
+struct Running {
+    QString label;
+    std::unique_ptr<AppServerProcess> process;
+};
+std::vector<Running> startAll(const std::function<QStringList(const QString &)> &argsFor)
 {
-    std::printf("\n### %s, %s\n\n", qPrintable(label),
+    std::vector<Running> running;
+    for (const ServerProgram &program : g_programs)
+        running.push_back({program.label, std::make_unique<AppServerProcess>(
+                                              program.path, argsFor(program.label))});
+    return running;
+}
+
+struct Target {
+    QString label;
+    int port;
+};
+
+void throughputTable(const QString &title, const std::vector<Target> &targets, double seconds,
+                     Driver driver)
+{
+    std::printf("\n### %s, %s\n\n", qPrintable(title),
                 driver == Driver::Bare ? "bare HTTP client" : "through TNetConnection");
-    std::printf(
-        "| method | connections | calls/s | p50 ms | p99 ms | calls | refused | errors |\n");
-    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("| method | connections | server | calls/s | p50 ms | p99 ms | calls | refused | "
+                "errors |\n");
+    std::printf("|---|---:|---|---:|---:|---:|---:|---:|---:|\n");
     for (int connections : {1, 8, 32}) {
-        double noOp = 0;
+        std::vector<double> noOp(targets.size());
         for (Method method :
              {Method::NoOp, Method::CheapRead, Method::GetItemCole, Method::SetItemCole}) {
             if (!g_onlyMethod.isEmpty() && g_onlyMethod != QString::fromLatin1(name(method)))
@@ -320,30 +349,100 @@ void throughputTable(const QString &label, int port, double seconds, Driver driv
             // A save needs the item's last values, which only the connection keeps.
             if (driver == Driver::Bare && method == Method::SetItemCole)
                 continue;
-            const LoadResult r = runLoad(port, method, connections, seconds, driver);
-            if (method == Method::NoOp)
-                noOp = r.callsPerSecond;
-            std::printf("| %s | %d | %.0f | %.3f | %.3f | %ld | %ld | %ld |\n", name(method),
-                        connections, r.callsPerSecond, r.p50, r.p99, r.calls, r.refused, r.errors);
-            if (method == Method::GetItemCole && noOp > 0)
-                std::printf("| GetItemCole / Ping | %d | %.2f | | | | | |\n", connections,
-                            r.callsPerSecond / noOp);
-            std::fflush(stdout);
+            for (std::size_t t = 0; t < targets.size(); ++t) {
+                const LoadResult r = runLoad(targets[t].port, method, connections, seconds, driver);
+                if (method == Method::NoOp)
+                    noOp[t] = r.callsPerSecond;
+                std::printf("| %s | %d | %s | %.0f | %.3f | %.3f | %ld | %ld | %ld |\n",
+                            name(method), connections, qPrintable(targets[t].label),
+                            r.callsPerSecond, r.p50, r.p99, r.calls, r.refused, r.errors);
+                if (method == Method::GetItemCole && noOp[t] > 0)
+                    std::printf("| GetItemCole / Ping | %d | %s | %.2f | | | | | |\n", connections,
+                                qPrintable(targets[t].label), r.callsPerSecond / noOp[t]);
+                std::fflush(stdout);
+            }
         }
     }
 }
 
-void throughputPhase(const QString &label, const QStringList &serverArgs, double seconds)
+void throughputPhase(const QString &title,
+                     const std::function<QStringList(const QString &)> &argsFor, double seconds)
 {
-    AppServerProcess server(QStringLiteral(NGC_APPSERVER), serverArgs);
-    throughputTable(label, server.port(), seconds, Driver::Bare);
-    throughputTable(label, server.port(), seconds, Driver::Connection);
+    const std::vector<Running> servers = startAll(argsFor);
+    std::vector<Target> targets;
+    for (const Running &server : servers)
+        targets.push_back({server.label, server.process->port()});
+    throughputTable(title, targets, seconds, Driver::Bare);
+    throughputTable(title, targets, seconds, Driver::Connection);
 }
 
-void idlePhase(const QStringList &serverArgs, double seconds)
+// A normal client's calls beside a crowd: each call waits at most `timeout`, and the client
+// stops after 200 calls or `budget`, whichever comes first.
+void normalClient(const char *beside, const QString &label, int port,
+                  std::chrono::seconds timeout, std::chrono::seconds budget)
 {
-    AppServerProcess server(QStringLiteral(NGC_APPSERVER), serverArgs);
-    std::printf("\n### Idle connections and memory (SQLite file)\n\n");
+    std::vector<std::vector<double>> samples(1);
+    long failed = 0;
+    const auto end = Clock::now() + budget;
+    BareClient client(port, Method::GetItemCole, static_cast<int>(timeout.count()));
+    for (int i = 0; i < 200 && Clock::now() < end; ++i) {
+        const auto started = Clock::now();
+        try {
+            if (client.call())
+                samples[0].push_back(
+                    std::chrono::duration<double, std::milli>(Clock::now() - started).count());
+            else
+                ++failed;
+        } catch (const std::exception &) {
+            ++failed;
+        }
+    }
+    const LoadResult r = summarize(samples, 1, 0, failed);
+    std::printf("| %s | %s | %ld | %ld | %.3f | %.3f |\n", beside, qPrintable(label), r.calls,
+                r.errors, r.p50, r.p99);
+    std::fflush(stdout);
+}
+
+// 2,000 idle connections (every other one after a call of its own), then 300 sending their
+// headers a byte a second; the connections come from several loopback addresses, as many
+// clients' would, each under the server's per-client cap.
+void crowdPhase(const std::function<QStringList(const QString &)> &argsFor)
+{
+    std::printf("\n### A normal client beside a crowd (SQLite file, GetItemCole, bare client, "
+                "200 calls, each given up after 10 s, at most 30 s in all)\n\n");
+    std::printf("| beside | server | calls answered | calls failed | p50 ms | p99 ms |\n");
+    std::printf("|---|---|---:|---:|---:|---:|\n");
+    for (const ServerProgram &program : g_programs) {
+        AppServerProcess server(program.path, argsFor(program.label));
+        const QByteArray ping = QByteArrayLiteral(R"({"jsonrpc":"2.0","id":1,"method":"Ping"})");
+        const std::string path = "/rpc/" + kPlan.toStdString();
+        {
+            std::vector<std::unique_ptr<RawConnection>> idle;
+            // A server that serves a connection per thread stops answering once its threads
+            // are taken; the rest then stay idle without a call.
+            bool answering = true;
+            for (int i = 0; i < 2000; ++i) {
+                const std::string from = "127.0.1." + std::to_string(1 + i % 16);
+                idle.push_back(std::make_unique<RawConnection>(server.port(), 1, from.c_str()));
+                if (answering && i % 2 == 0)
+                    answering = idle.back()->post(path, ping) == 200;
+            }
+            normalClient("2,000 idle connections", program.label, server.port(),
+                         std::chrono::seconds(10), std::chrono::seconds(30));
+        }
+        Tricklers tricklers(server.port(), path, 300, std::chrono::seconds(1),
+                            {"127.0.2.1", "127.0.2.2", "127.0.2.3", "127.0.2.4"});
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        normalClient("300 trickling connections", program.label, server.port(),
+                     std::chrono::seconds(10), std::chrono::seconds(30));
+    }
+}
+
+void idlePhase(const ServerProgram &program, const QStringList &serverArgs, double seconds)
+{
+    AppServerProcess server(program.path, serverArgs);
+    std::printf("\n### Idle connections and memory (SQLite file), %s\n\n",
+                qPrintable(program.label));
 
     // 64 screens open and idle: each has called once, so each holds a live keep-alive socket.
     std::vector<std::unique_ptr<Client>> idle;
@@ -378,7 +477,7 @@ void idlePhase(const QStringList &serverArgs, double seconds)
     std::vector<long> rss;
     std::thread sampler([&] {
         while (running) {
-            rss.push_back(rssKiB(server.pid()));
+            rss.push_back(server.rssKiB());
             std::this_thread::sleep_for(std::chrono::seconds(1));
         }
     });
@@ -405,6 +504,12 @@ void idlePhase(const QStringList &serverArgs, double seconds)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    // Two thousand connections are two thousand descriptors here, and as many in the server.
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
     double seconds = 5;
     double idleSeconds = 60;
     QString phase = QStringLiteral("all");
@@ -421,30 +526,49 @@ int main(int argc, char **argv)
             g_onlyMethod = args[i + 1];
         else if (args[i] == QStringLiteral("--port"))
             port = args[i + 1].toInt();
+        else if (args[i] == QStringLiteral("--compare"))
+            g_programs.push_back({QStringLiteral("before"), args[i + 1]});
     }
 
     QTemporaryDir dir;
-    const QStringList sqliteFile{QStringLiteral("--db"),
-                                 QStringLiteral("sqlite:") +
-                                     dir.filePath(QStringLiteral("bench.db"))};
+    // Each server has a database of its own.
+    auto sqliteFile = [&dir](const QString &name) {
+        return [&dir, name](const QString &label) {
+            return QStringList{QStringLiteral("--db"), QStringLiteral("sqlite:") +
+                                                           dir.filePath(name + label +
+                                                                        QStringLiteral(".db"))};
+        };
+    };
+    const auto all = [&phase](const char *name) {
+        return phase == QStringLiteral("all") || phase == QLatin1String(name);
+    };
     try {
         if (port != 0) {
             const QString label = QStringLiteral("Server on port %1").arg(port);
-            throughputTable(label, port, seconds, Driver::Bare);
-            throughputTable(label, port, seconds, Driver::Connection);
+            throughputTable(label, {{QStringLiteral("-"), port}}, seconds, Driver::Bare);
+            throughputTable(label, {{QStringLiteral("-"), port}}, seconds, Driver::Connection);
             return 0;
         }
-        if (phase != QStringLiteral("idle")) {
-            throughputPhase(QStringLiteral("SQLite file (WAL)"), sqliteFile, seconds);
+        if (all("throughput")) {
+            throughputPhase(QStringLiteral("SQLite file (WAL)"), sqliteFile(QStringLiteral("bench-")),
+                            seconds);
             const QString pg = qEnvironmentVariable("NGC_TEST_PG_URL");
             if (!pg.isEmpty())
-                throughputPhase(QStringLiteral("PostgreSQL"), {QStringLiteral("--db"), pg},
-                                seconds);
+                throughputPhase(
+                    QStringLiteral("PostgreSQL"),
+                    [&pg](const QString &label) {
+                        return QStringList{QStringLiteral("--db"),
+                                           pg + (pg.contains(QLatin1Char('?')) ? u'&' : u'?') +
+                                               QStringLiteral("schema=bench_") + label};
+                    },
+                    seconds);
         }
-        if (phase != QStringLiteral("throughput"))
-            idlePhase({QStringLiteral("--db"),
-                       QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("idle.db"))},
-                      idleSeconds);
+        if (all("idle")) {
+            for (const ServerProgram &program : g_programs)
+                idlePhase(program, sqliteFile(QStringLiteral("idle-"))(program.label), idleSeconds);
+        }
+        if (all("crowd"))
+            crowdPhase(sqliteFile(QStringLiteral("crowd-")));
     } catch (const std::exception &error) {
         std::fprintf(stderr, "bench_net_load: %s\n", error.what());
         return 1;

@@ -1,6 +1,7 @@
 // One blocking remote call against a bare HTTP POST on the same loopback endpoint, so the ratio
 // shows what the connection adds (request building, JSON encoding and decoding, reply checks);
-// then the same cheap call against the real application server.
+// then the same cheap call against the real application server (and, with --compare PATH,
+// against a second build of it, side by side in the same run).
 #include <support/AppServerProcess.h>
 
 #include <net/TNetConnection.h>
@@ -13,7 +14,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+#include <map>
 #include <memory>
+#include <string_view>
 #include <thread>
 
 namespace {
@@ -91,11 +95,15 @@ void BM_ConnectionCall(benchmark::State &state)
     }
 }
 
-void BM_AppServerCall(benchmark::State &state)
+// One server per program, started on first use and kept for the repetitions.
+void appServerCall(benchmark::State &state, const QString &program)
 {
-    static AppServerProcess appServer(QStringLiteral(NGC_APPSERVER));
+    static std::map<QString, std::unique_ptr<AppServerProcess>> servers;
+    auto &appServer = servers[program];
+    if (!appServer)
+        appServer = std::make_unique<AppServerProcess>(program);
     ngc::TNetConnection connection(QStringLiteral("Ngc.rdmSuprimentos"));
-    connection.setPort(appServer.port());
+    connection.setPort(appServer->port());
     connection.Open();
     QString filial = QString::fromLatin1(demo::cdFilial);
     for (auto _ : state) {
@@ -111,11 +119,27 @@ BENCHMARK(BM_BarePost)->Arg(1)->ArgName("nodelay")->MinTime(2.0)->UseRealTime();
 // With Nagle on, every small POST waits for the delayed acknowledgement; a few rounds show it.
 BENCHMARK(BM_BarePost)->Arg(0)->ArgName("nodelay")->Iterations(20)->UseRealTime();
 BENCHMARK(BM_ConnectionCall)->MinTime(2.0)->UseRealTime();
-BENCHMARK(BM_AppServerCall)->MinTime(2.0)->UseRealTime();
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    QStringList programs{QStringLiteral(NGC_APPSERVER)};
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::string_view(argv[i]) == "--compare") {
+            programs.append(QString::fromLocal8Bit(argv[i + 1]));
+            std::copy(argv + i + 2, argv + argc, argv + i);
+            argc -= 2;
+            break;
+        }
+    }
+    for (qsizetype i = 0; i < programs.size(); ++i) {
+        benchmark::RegisterBenchmark(i == 0 ? "BM_AppServerCall" : "BM_AppServerCall/before",
+                                     [program = programs[i]](benchmark::State &state) {
+                                         appServerCall(state, program);
+                                     })
+            ->MinTime(2.0)
+            ->UseRealTime();
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

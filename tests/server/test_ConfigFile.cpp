@@ -119,7 +119,7 @@ TEST(ConfigFileServer, TheServerReadsItsOptionsFromTheFile)
     EXPECT_GT(overridden.port(), 0);
 
     const std::pair<const char *, const char *> refused[] = {
-        {"threads = 0\n", "--threads wants a positive number"},
+        {"threads = 0\n", "--threads wants a whole number from 1 to 4096"},
         {"# settings\nport = 80\n", "server.conf:2: unknown option \"port\""},
     };
     for (const auto &[text, message] : refused) {

@@ -61,18 +61,16 @@ TEST(Dispatcher, ProtocolFaultsGetTheStandardErrorCodes)
     const QList<std::tuple<const char *, QString, QByteArray, int, QJsonValue>> cases{
         {"malformed JSON", own, R"({"jsonrpc":"2.0","id":1,"method":)", -32700, {}},
         {"empty body", own, "", -32700, {}},
-        {"a batch",
-         own,
-         R"([{"jsonrpc":"2.0","id":1,"method":"GetTipoCobr","params":["","T"]}])",
-         -32600,
-         {}},
-        {"no id", own, R"({"jsonrpc":"2.0","method":"GetTipoCobr","params":["","T"]})", -32600, {}},
         {"wrong version", own, R"({"jsonrpc":"1.0","id":3,"method":"GetTipoCobr","params":[]})",
          -32600, 3},
         {"method not a string", own, R"({"jsonrpc":"2.0","id":4,"method":5,"params":[]})", -32600,
          4},
-        {"params not an array", own,
-         R"({"jsonrpc":"2.0","id":5,"method":"GetTipoCobr","params":{"a":1}})", -32600, 5},
+        {"params a string", own,
+         R"({"jsonrpc":"2.0","id":5,"method":"GetTipoCobr","params":"a"})", -32600, 5},
+        {"params by name", own,
+         R"({"jsonrpc":"2.0","id":5,"method":"GetTipoCobr","params":{"a":1}})", -32602, 5},
+        {"id neither number, string nor null", own,
+         R"({"jsonrpc":"2.0","id":true,"method":"Ping"})", -32600, {}},
         {"unknown object", QStringLiteral("Ngc.rdmOutro"),
          R"({"jsonrpc":"2.0","id":6,"method":"GetTipoCobr","params":["","T"]})", -32601, 6},
         {"method of the other object", QStringLiteral("Ngc.rdmSuprimentos"),
@@ -104,6 +102,52 @@ TEST(Dispatcher, ProtocolFaultsGetTheStandardErrorCodes)
     ASSERT_EQ(logged.size(), cases.size());
     EXPECT_EQ(logged.last().method, "SetPzoPgtItmCol");
     EXPECT_EQ(logged.last().outcome, "error -32602");
+}
+
+// Batches and notifications as JSON-RPC 2.0 has them: the replies of a batch in order, none for
+// a notification (not even an error about its method), an answer to whatever is too malformed to
+// be either.
+TEST(Dispatcher, BatchesAndNotifications)
+{
+    ngc::Database database(QStringLiteral("sqlite::memory:"));
+    {
+        auto session = database.session();
+        ngc::Schema::migrate(session);
+    }
+    int logged = 0;
+    const ngc::Dispatcher dispatcher(database, [&](const ngc::RequestLog &) { ++logged; });
+    const QByteArray ping = R"({"jsonrpc":"2.0","id":1,"method":"Ping"})";
+    const QByteArray note = R"({"jsonrpc":"2.0","method":"Ping"})";
+    const QByteArray pingReply =
+        R"({"id":1,"jsonrpc":"2.0","result":{"refs":[],"reply":{"data":null,"ok":true}}})";
+    const QByteArray invalid =
+        R"({"error":{"code":-32600,"message":"Invalid Request: a request object or a non-empty )"
+        R"(array of them is expected"},"id":null,"jsonrpc":"2.0"})";
+    const QList<std::tuple<const char *, QByteArray, QByteArray, int>> cases{
+        {"notification", note, "", 1},
+        {"notification of an unknown method", R"({"jsonrpc":"2.0","method":"DropAll"})", "", 1},
+        {"notification with wrong arguments",
+         R"({"jsonrpc":"2.0","method":"Ping","params":[1]})", "", 1},
+        {"null id", R"({"jsonrpc":"2.0","id":null,"method":"Ping"})",
+         R"({"id":null,"jsonrpc":"2.0","result":{"refs":[],"reply":{"data":null,"ok":true}}})",
+         1},
+        {"batch", "[" + ping + "," + note + "," + ping + "]", "[" + pingReply + "," + pingReply + "]",
+         3},
+        {"batch of notifications", "[" + note + "," + note + "]", "", 2},
+        {"empty batch", "[]", invalid, 1},
+        {"batch of non-requests", "[1,\"x\"]", "[" + invalid + "," + invalid + "]", 2},
+        {"malformed notification",
+         R"({"method":"Ping"})",
+         R"({"error":{"code":-32600,"message":"Invalid Request: \"jsonrpc\" must be \"2.0\""},)"
+         R"("id":null,"jsonrpc":"2.0"})",
+         1},
+    };
+    for (const auto &[name, request, response, entries] : cases) {
+        SCOPED_TRACE(name);
+        logged = 0;
+        EXPECT_EQ(dispatcher.handle(kOwnObject, request).toStdString(), response.toStdString());
+        EXPECT_EQ(logged, entries);
+    }
 }
 
 TEST(Dispatcher, EmptyWritesSucceedWithNullDataAndEchoTheReferences)

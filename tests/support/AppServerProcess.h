@@ -72,6 +72,27 @@ public:
 
     int port() const { return m_port; }
     qint64 pid() const { return m_process.processId(); }
+    // The server's resident memory, from /proc; 0 when it cannot be read.
+    long rssKiB() const
+    {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid()));
+        if (!status.open(QIODevice::ReadOnly))
+            return 0;
+        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+            if (line.startsWith("VmRSS:"))
+                return line.mid(6).trimmed().split(' ').first().toLong();
+        }
+        return 0;
+    }
+    // Asks the server to stop (SIGTERM); its exit code, or -1 when it has not ended normally
+    // within `milliseconds`.
+    int terminate(int milliseconds)
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(milliseconds))
+            return -1;
+        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+    }
     // Stops the server at once, as a crash or a lost network would.
     void kill()
     {
