@@ -49,3 +49,48 @@ function(ngc_add_test name)
     endif()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
 endfunction()
+
+# Every dependency the build needs is found through these: a missing one stops the configuration
+# with the Debian packages to install (scripts/lib.sh installs them all), never a silent skip.
+function(ngc_missing_dependency what packages)
+    list(JOIN packages " " packages)
+    message(FATAL_ERROR "${what} was not found. Install it with: sudo apt-get install ${packages}\n"
+                        "(scripts/test and scripts/demo install every package the project needs)")
+endfunction()
+
+# ngc_find_package(<Name> [find_package arguments...] DEBIAN <packages>...)
+macro(ngc_find_package name)
+    cmake_parse_arguments(ngc_find "" "" "DEBIAN" ${ARGN})
+    find_package(${name} ${ngc_find_UNPARSED_ARGUMENTS} QUIET)
+    if(NOT ${name}_FOUND)
+        ngc_missing_dependency("${name} ${ngc_find_UNPARSED_ARGUMENTS}" "${ngc_find_DEBIAN}")
+    endif()
+endmacro()
+
+# ngc_pkg_check_module(<PREFIX> <module> DEBIAN <packages>...): a pkg-config module as the
+# imported target PkgConfig::<PREFIX>.
+macro(ngc_pkg_check_module prefix module)
+    cmake_parse_arguments(ngc_pkg "" "" "DEBIAN" ${ARGN})
+    pkg_check_modules(${prefix} QUIET IMPORTED_TARGET ${module})
+    if(NOT ${prefix}_FOUND)
+        ngc_missing_dependency("The pkg-config module ${module}" "${ngc_pkg_DEBIAN}")
+    endif()
+endmacro()
+
+# ngc_require_qt_plugin(<path below Qt's plugin folder> DEBIAN <packages>...): a plugin Qt loads
+# at run time (an SQL driver), which no link step would miss.
+function(ngc_require_qt_plugin path)
+    cmake_parse_arguments(ARG "" "" "DEBIAN" ${ARGN})
+    if(NOT EXISTS ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_PLUGINS}/${path})
+        ngc_missing_dependency("The Qt plugin ${path}" "${ARG_DEBIAN}")
+    endif()
+endfunction()
+
+# ngc_require_program(<program> DEBIAN <packages>...)
+function(ngc_require_program program)
+    cmake_parse_arguments(ARG "" "" "DEBIAN" ${ARGN})
+    find_program(NGC_PROGRAM_${program} ${program})
+    if(NOT NGC_PROGRAM_${program})
+        ngc_missing_dependency("The program ${program}" "${ARG_DEBIAN}")
+    endif()
+endfunction()

@@ -43,10 +43,8 @@ QString findModule(const QString &requested, QStringList &tried)
         QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).dir();
     QStringList candidates{QDir::cleanPath(
         programDir.filePath(QStringLiteral(NGC_MODULE_DIR_FROM_PROGRAM "/libNgc27451.so")))};
-#ifdef NGC_MODULE_BUILD_PATH
     if (programDir.canonicalPath() == QDir(QStringLiteral(NGC_HOST_BUILD_DIR)).canonicalPath())
         candidates << QStringLiteral(NGC_MODULE_BUILD_PATH);
-#endif
     for (const QString &candidate : candidates) {
         tried << candidate;
         if (QFileInfo(candidate).isFile())

@@ -20,10 +20,14 @@ namespace {
 // "Lista": the discount goes to the picked values of the dimension.
 constexpr int lista = 2;
 
+enum : int { produto, marca, regiao, fornecedor };
+
+} // namespace
+
 // One dimension of the replication: its choice group, search button, list, the list's key field
 // (what a pick holds, not always the code shown), the pick, the list's title key and the message
 // key of a "Lista" without a pick.
-struct Dimensao {
+struct TfrmInfoPlanNeg::Dimensao {
     ngc::TRadioGroup *TfrmInfoPlanNeg::*grupo;
     ngc::TButtonFlat *TfrmInfoPlanNeg::*botao;
     ngc::TDataSource TfrmInfoPlanNeg::*lista;
@@ -33,21 +37,21 @@ struct Dimensao {
     const char *mensagem;
 };
 
-enum : int { produto, marca, regiao, fornecedor };
-
-// In the screen's order: product, brand, region, supplier.
-const Dimensao dimensoes[] = {
-    {&TfrmInfoPlanNeg::rdgProduto, &TfrmInfoPlanNeg::sbtPesqProduto, &TfrmInfoPlanNeg::dtsPesqProd,
-     "CDPRODUTO", &stPesqProduto, "Pesq_Produto", "Prod_N_Info"},
-    {&TfrmInfoPlanNeg::rdgMarca, &TfrmInfoPlanNeg::sbtPesqMarca, &TfrmInfoPlanNeg::dtsPesqMarcaDesc,
-     "CDMARCA", &stPesqMarca, "Pesq_Marca", "Marca_N_Info"},
-    {&TfrmInfoPlanNeg::rdgRegiao, &TfrmInfoPlanNeg::sbtPesqRegiao, &TfrmInfoPlanNeg::dtsPesqReg,
-     "CDREGIAO", &stPesqRegiao, "Pesq_Regiao", "Reg_N_Info"},
-    {&TfrmInfoPlanNeg::rdgFornecedor, &TfrmInfoPlanNeg::sbtPesqFornecedor,
-     &TfrmInfoPlanNeg::dtsPesqForn, "CDFORNECED", &stPesqForn, "Pesq_Forn", "Forn_N_Info"},
-};
-
-} // namespace
+const TfrmInfoPlanNeg::Dimensao &TfrmInfoPlanNeg::DimensaoReplicacao(int dimensao)
+{
+    // In the screen's order: product, brand, region, supplier.
+    static const Dimensao dimensoes[] = {
+        {&TfrmInfoPlanNeg::rdgProduto, &TfrmInfoPlanNeg::sbtPesqProduto,
+         &TfrmInfoPlanNeg::dtsPesqProd, "CDPRODUTO", &stPesqProduto, "Pesq_Produto", "Prod_N_Info"},
+        {&TfrmInfoPlanNeg::rdgMarca, &TfrmInfoPlanNeg::sbtPesqMarca,
+         &TfrmInfoPlanNeg::dtsPesqMarcaDesc, "CDMARCA", &stPesqMarca, "Pesq_Marca", "Marca_N_Info"},
+        {&TfrmInfoPlanNeg::rdgRegiao, &TfrmInfoPlanNeg::sbtPesqRegiao, &TfrmInfoPlanNeg::dtsPesqReg,
+         "CDREGIAO", &stPesqRegiao, "Pesq_Regiao", "Reg_N_Info"},
+        {&TfrmInfoPlanNeg::rdgFornecedor, &TfrmInfoPlanNeg::sbtPesqFornecedor,
+         &TfrmInfoPlanNeg::dtsPesqForn, "CDFORNECED", &stPesqForn, "Pesq_Forn", "Forn_N_Info"},
+    };
+    return dimensoes[dimensao];
+}
 
 // The lists are read anew at every switch to on; a failed read leaves the box checked, the group
 // open and the lists as they were.
@@ -56,7 +60,7 @@ void TfrmInfoPlanNeg::chkDescontoClick()
     if (chkDesconto->isChecked()) {
         ngc::SetChildEnabled(grbDesconto, true);
         for (int dimensao : {produto, regiao, fornecedor, marca})
-            (this->*dimensoes[dimensao].botao)->setEnabled(false);
+            (this->*DimensaoReplicacao(dimensao).botao)->setEnabled(false);
         ngc::ProgressGuard progress(this, 6);
         const ngc::RemoteData listas =
             ngc::CheckResultServ(netInfoPlanNeg->Call(QStringLiteral("GetDescPesq"),
@@ -75,13 +79,13 @@ void TfrmInfoPlanNeg::chkDescontoClick()
     }
     ngc::SetChildEnabled(grbDesconto, false);
     for (int dimensao : {produto, regiao, fornecedor, marca})
-        (this->*dimensoes[dimensao].grupo)->SetItemIndex(0);
+        (this->*DimensaoReplicacao(dimensao).grupo)->SetItemIndex(0);
 }
 
 // A pick made earlier survives a return to "Lista" only if the group never left it.
 void TfrmInfoPlanNeg::EscolhaReplicacao(int dimensao)
 {
-    const Dimensao &d = dimensoes[dimensao];
+    const Dimensao &d = DimensaoReplicacao(dimensao);
     const bool naLista = (this->*d.grupo)->ItemIndex() == lista;
     (this->*d.botao)->setEnabled(naLista);
     if (!naLista)
@@ -90,7 +94,7 @@ void TfrmInfoPlanNeg::EscolhaReplicacao(int dimensao)
 
 void TfrmInfoPlanNeg::PesquisaReplicacao(int dimensao)
 {
-    const Dimensao &d = dimensoes[dimensao];
+    const Dimensao &d = DimensaoReplicacao(dimensao);
     ngc::PesquisaLista(this->*d.lista, QLatin1String(d.chave),
                        msgPadrao->Msg(QLatin1String(d.titulo)), false, *d.selecao);
 }
@@ -99,7 +103,7 @@ void TfrmInfoPlanNeg::VerificaReplicacao(int dimensao)
 {
     if (!chkDesconto->isChecked())
         return;
-    const Dimensao &d = dimensoes[dimensao];
+    const Dimensao &d = DimensaoReplicacao(dimensao);
     VerificaDados(this->*d.grupo, [this, &d] {
         if ((this->*d.grupo)->ItemIndex() == lista && ngc::EmptyString(*d.selecao))
             ngc::MensErro(msgPadrao->Msg(QLatin1String(d.mensagem)), true);

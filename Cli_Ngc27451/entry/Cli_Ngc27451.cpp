@@ -6,7 +6,6 @@
 #include <QCursor>
 #include <QVariantList>
 
-#include <memory>
 #include <stdexcept>
 
 namespace Cli_Ngc27451 {
@@ -60,9 +59,8 @@ void CriaInfoPlanilha(bool boValidade_, QString stCdFilial, QString stNrColePrec
     stPesqForn.clear();
 
     WaitCursor cursor;
-    auto form = std::make_unique<TfrmInfoPlanNeg>();
-    form->create();
-    frmInfoPlanNeg = form.release();
+    // The constructor runs the creation handler; a failing creation throws and leaves no screen.
+    frmInfoPlanNeg = new TfrmInfoPlanNeg();
     ownByApplication(frmInfoPlanNeg);
 
     boValidade = boValidade_;

@@ -21,6 +21,8 @@
 #include <QAction>
 #include <QCheckBox>
 
+#include <utility>
+
 namespace Cli_Ngc27451 {
 
 namespace {
@@ -70,10 +72,18 @@ ngc::TClientDataSet *TfrmInfoPlanNeg::findDataSet(const QString &name) const
         if (dataSet->Name() == name)
             return dataSet;
     }
-    if (name == qryMarca.Name())
-        return &self->qryMarca.DataSet();
-    if (name == qryPesqFormPgto.Name())
-        return &self->qryPesqFormPgto.DataSet();
+    if (ngc::TADOIBQuery *query = findQuery(name))
+        return &query->DataSet();
+    return nullptr;
+}
+
+ngc::TADOIBQuery *TfrmInfoPlanNeg::findQuery(const QString &name) const
+{
+    auto *self = const_cast<TfrmInfoPlanNeg *>(this);
+    for (ngc::TADOIBQuery *query : {&self->qryMarca, &self->qryPesqFormPgto}) {
+        if (query->Name() == name)
+            return query;
+    }
     return nullptr;
 }
 
@@ -112,108 +122,79 @@ void TfrmInfoPlanNeg::createConnections()
     netInfoPlanNeg = new ngc::TNetConnection(QStringLiteral("Ngc27451.rdmInfoPlanNeg"), this);
     netInfoPlanNeg->setObjectName(QStringLiteral("netInfoPlanNeg"));
     netInfoPlanNeg->setThrowException(false);
-    netInfoPlanNeg->setBeforeConnect(
-        [this](ngc::TNetConnection &sender) { netInfoPlanNegBeforeConnect(sender); });
 
     netSuprimentos = new ngc::TNetConnection(QStringLiteral("Ngc.rdmSuprimentos"), this);
     netSuprimentos->setObjectName(QStringLiteral("netSuprimentos"));
     netSuprimentos->setThrowException(false);
-    netSuprimentos->setBeforeConnect(
-        [this](ngc::TNetConnection &sender) { netSuprimentosBeforeConnect(sender); });
 }
 
 // Host and port are asked of the host at every opening: it may have moved the server.
-void TfrmInfoPlanNeg::netInfoPlanNegBeforeConnect(ngc::TNetConnection &sender)
+void TfrmInfoPlanNeg::netBeforeConnect(ngc::TNetConnection &sender)
 {
     sender.SetHost(ngc::WebURL());
     sender.setPort(ngc::WebPort());
 }
 
-void TfrmInfoPlanNeg::netSuprimentosBeforeConnect(ngc::TNetConnection &sender)
-{
-    sender.SetHost(ngc::WebURL());
-    sender.setPort(ngc::WebPort());
-}
-
-// Binds every event of the datasets and controls to its handler by name. Qt's own signals go
-// through the platform's guard; the platform's controls and datasets guard their callers.
+// Binds every event of the connections, datasets and controls to its handler by name. Qt's own
+// signals go through the platform's guard; the platform's controls and datasets guard their
+// callers.
 void TfrmInfoPlanNeg::wireEvents()
 {
     using DataSet = ngc::TClientDataSet;
     using Field = ngc::TField;
-    const auto on = [this](void (TfrmInfoPlanNeg::*handler)()) {
-        return [this, handler] { (this->*handler)(); };
-    };
-    const auto onDataSet = [this](void (TfrmInfoPlanNeg::*handler)(DataSet &)) {
-        return [this, handler](DataSet &dataSet) { (this->*handler)(dataSet); };
-    };
-    const auto onGetText = [this](void (TfrmInfoPlanNeg::*handler)(Field &, QString &, bool)) {
-        return [this, handler](Field &sender, QString &text, bool displayText) {
-            (this->*handler)(sender, text, displayText);
+    // A handler as the callback of an event, whatever the event's signature.
+    const auto on = [this](auto handler) {
+        return [this, handler](auto &&...args) {
+            return (this->*handler)(std::forward<decltype(args)>(args)...);
         };
     };
-    const auto onSetText = [this](void (TfrmInfoPlanNeg::*handler)(Field &, const QString &)) {
-        return
-            [this, handler](Field &sender, const QString &text) { (this->*handler)(sender, text); };
-    };
-    const auto onKeyPress = [this](void (TfrmInfoPlanNeg::*handler)(QChar &)) {
-        return [this, handler](QChar &key) { (this->*handler)(key); };
-    };
-    const auto onKeyDown = [this](void (TfrmInfoPlanNeg::*handler)(int &, Qt::KeyboardModifiers)) {
-        return [this, handler](int &key, Qt::KeyboardModifiers shift) {
-            (this->*handler)(key, shift);
-        };
-    };
-    const auto onBeforePesq = [this](void (TfrmInfoPlanNeg::*handler)(bool &)) {
-        return [this, handler](bool &proceed) { (this->*handler)(proceed); };
-    };
-    const auto onMenu = [this](QAction *item, void (TfrmInfoPlanNeg::*handler)()) {
-        connect(item, &QAction::triggered, this,
-                [this, handler] { ngc::guarded([this, handler] { (this->*handler)(); }); });
+    const auto guardedOn = [on](auto handler) {
+        return [call = on(handler)] { ngc::guarded(call); };
     };
 
-    cdsItemCole.BeforeEdit = onDataSet(&TfrmInfoPlanNeg::cdsItemColeBeforeEdit);
-    cdsItemCole.BeforePost = onDataSet(&TfrmInfoPlanNeg::cdsItemColeBeforePost);
-    cdsItemCole.AfterPost = onDataSet(&TfrmInfoPlanNeg::cdsItemColeAfterPost);
-    cdsItemCole.AfterCancel = onDataSet(&TfrmInfoPlanNeg::cdsItemColeAfterCancel);
+    netInfoPlanNeg->setBeforeConnect(on(&TfrmInfoPlanNeg::netBeforeConnect));
+    netSuprimentos->setBeforeConnect(on(&TfrmInfoPlanNeg::netBeforeConnect));
+
+    cdsItemCole.BeforeEdit = on(&TfrmInfoPlanNeg::cdsItemColeBeforeEdit);
+    cdsItemCole.BeforePost = on(&TfrmInfoPlanNeg::cdsItemColeBeforePost);
+    cdsItemCole.AfterPost = on(&TfrmInfoPlanNeg::cdsItemColeAfterPost);
+    cdsItemCole.AfterCancel = on(&TfrmInfoPlanNeg::cdsItemColeAfterCancel);
     Field &tipoFormPgto = cdsItemCole.FieldByName(QStringLiteral("IDTPFOPGTCOL"));
-    tipoFormPgto.OnGetText = onGetText(&TfrmInfoPlanNeg::cdsItemColeIDTPFOPGTCOLGetText);
-    tipoFormPgto.OnSetText = onSetText(&TfrmInfoPlanNeg::cdsItemColeIDTPFOPGTCOLSetText);
+    tipoFormPgto.OnGetText = on(&TfrmInfoPlanNeg::cdsItemColeIDTPFOPGTCOLGetText);
+    tipoFormPgto.OnSetText = on(&TfrmInfoPlanNeg::cdsItemColeIDTPFOPGTCOLSetText);
     Field &tipoFrete = cdsItemCole.FieldByName(QStringLiteral("IDTIPFREITM"));
-    tipoFrete.OnGetText = onGetText(&TfrmInfoPlanNeg::cdsItemColeIDTIPFREITMGetText);
-    tipoFrete.OnSetText = onSetText(&TfrmInfoPlanNeg::cdsItemColeIDTIPFREITMSetText);
+    tipoFrete.OnGetText = on(&TfrmInfoPlanNeg::cdsItemColeIDTIPFREITMGetText);
+    tipoFrete.OnSetText = on(&TfrmInfoPlanNeg::cdsItemColeIDTIPFREITMSetText);
 
-    cdsPzoPgtItmCol.BeforeInsert = onDataSet(&TfrmInfoPlanNeg::cdsPzoPgtItmColBeforeInsert);
-    cdsPzoPgtItmCol.AfterInsert = onDataSet(&TfrmInfoPlanNeg::cdsPzoPgtItmColAfterInsert);
-    cdsPzoPgtItmCol.BeforeEdit = onDataSet(&TfrmInfoPlanNeg::cdsPzoPgtItmColBeforeEdit);
-    cdsPzoPgtItmCol.AfterEdit = onDataSet(&TfrmInfoPlanNeg::cdsPzoPgtItmColAfterEdit);
-    cdsPzoPgtItmCol.BeforePost = onDataSet(&TfrmInfoPlanNeg::cdsPzoPgtItmColBeforePost);
-    cdsPzoPgtItmCol.AfterPost = onDataSet(&TfrmInfoPlanNeg::cdsPzoPgtItmColAfterPost);
-    cdsPzoPgtItmCol.AfterCancel = onDataSet(&TfrmInfoPlanNeg::cdsPzoPgtItmColAfterCancel);
-    cdsPzoPgtItmCol.BeforeDelete = onDataSet(&TfrmInfoPlanNeg::cdsPzoPgtItmColBeforeDelete);
-    cdsPzoPgtItmCol.AfterDelete = onDataSet(&TfrmInfoPlanNeg::cdsPzoPgtItmColAfterDelete);
-    dtsPzoPgtItmCol.OnStateChange = [this](ngc::TDataSource &sender) {
-        dtsPzoPgtItmColStateChange(sender);
-    };
+    cdsPzoPgtItmCol.BeforeInsert = on(&TfrmInfoPlanNeg::cdsPzoPgtItmColBeforeInsert);
+    cdsPzoPgtItmCol.AfterInsert = on(&TfrmInfoPlanNeg::cdsPzoPgtItmColAfterInsert);
+    cdsPzoPgtItmCol.BeforeEdit = on(&TfrmInfoPlanNeg::cdsPzoPgtItmColBeforeEdit);
+    cdsPzoPgtItmCol.AfterEdit = on(&TfrmInfoPlanNeg::cdsPzoPgtItmColAfterEdit);
+    cdsPzoPgtItmCol.BeforePost = on(&TfrmInfoPlanNeg::cdsPzoPgtItmColBeforePost);
+    cdsPzoPgtItmCol.AfterPost = on(&TfrmInfoPlanNeg::cdsPzoPgtItmColAfterPost);
+    cdsPzoPgtItmCol.AfterCancel = on(&TfrmInfoPlanNeg::cdsPzoPgtItmColAfterCancel);
+    cdsPzoPgtItmCol.BeforeDelete = on(&TfrmInfoPlanNeg::cdsPzoPgtItmColBeforeDelete);
+    cdsPzoPgtItmCol.AfterDelete = on(&TfrmInfoPlanNeg::cdsPzoPgtItmColAfterDelete);
+    dtsPzoPgtItmCol.OnStateChange = on(&TfrmInfoPlanNeg::dtsPzoPgtItmColStateChange);
 
-    cdsImpColet.BeforeInsert = onDataSet(&TfrmInfoPlanNeg::cdsImpColetBeforeInsert);
-    cdsImpColet.BeforeEdit = onDataSet(&TfrmInfoPlanNeg::cdsImpColetBeforeEdit);
-    cdsFilialImp.AfterScroll = onDataSet(&TfrmInfoPlanNeg::cdsFilialImpAfterScroll);
-    cdsDescImp.OnFilterRecord = [this](DataSet &dataSet) {
-        return cdsDescImpFilterRecord(dataSet);
-    };
+    cdsImpColet.BeforeInsert = on(&TfrmInfoPlanNeg::cdsImpColetBeforeInsert);
+    cdsImpColet.BeforeEdit = on(&TfrmInfoPlanNeg::cdsImpColetBeforeEdit);
+    cdsFilialImp.AfterScroll = on(&TfrmInfoPlanNeg::cdsFilialImpAfterScroll);
+    cdsDescImp.OnFilterRecord = on(&TfrmInfoPlanNeg::cdsDescImpFilterRecord);
     // The lookup lists are never edited: they share the instalments' guards.
     for (DataSet *lookup : {&cdsTipoCobr, &cdsPesqMarca, &cdsSomaPerc}) {
-        lookup->BeforeInsert = onDataSet(&TfrmInfoPlanNeg::cdsPzoPgtItmColBeforeInsert);
-        lookup->BeforeEdit = onDataSet(&TfrmInfoPlanNeg::cdsPzoPgtItmColBeforeEdit);
+        lookup->BeforeInsert = on(&TfrmInfoPlanNeg::cdsPzoPgtItmColBeforeInsert);
+        lookup->BeforeEdit = on(&TfrmInfoPlanNeg::cdsPzoPgtItmColBeforeEdit);
     }
     cdsPesqForn.FieldByName(QStringLiteral("NRINSJURFORN")).OnGetText =
-        onGetText(&TfrmInfoPlanNeg::cdsPesqFornNRINSJURFORNGetText);
+        on(&TfrmInfoPlanNeg::cdsPesqFornNRINSJURFORNGetText);
 
     pgcPadrao->OnChange = on(&TfrmInfoPlanNeg::pgcPadraoChange);
-    onMenu(mnuDadosAdicionais, &TfrmInfoPlanNeg::mnuDadosAdicionaisClick);
-    onMenu(mnuFormaPagamento, &TfrmInfoPlanNeg::mnuFormaPagamentoClick);
-    onMenu(mnuImposto, &TfrmInfoPlanNeg::mnuImpostoClick);
+    connect(mnuDadosAdicionais, &QAction::triggered, this,
+            guardedOn(&TfrmInfoPlanNeg::mnuDadosAdicionaisClick));
+    connect(mnuFormaPagamento, &QAction::triggered, this,
+            guardedOn(&TfrmInfoPlanNeg::mnuFormaPagamentoClick));
+    connect(mnuImposto, &QAction::triggered, this, guardedOn(&TfrmInfoPlanNeg::mnuImpostoClick));
 
     dbdIniVal->OnDateChange = on(&TfrmInfoPlanNeg::dbdIniValDateChange);
     dbdIniVal->OnExit = on(&TfrmInfoPlanNeg::dbdIniValExit);
@@ -221,23 +202,22 @@ void TfrmInfoPlanNeg::wireEvents()
     dbdFimVal->OnExit = on(&TfrmInfoPlanNeg::dbdFimValExit);
     dbeCdSegMarca->OnChange = on(&TfrmInfoPlanNeg::dbeCdSegMarcaChange);
     dbeCdSegMarca->OnExit = on(&TfrmInfoPlanNeg::dbeCdSegMarcaExit);
-    btpPesqMarca->OnBeforePesq = onBeforePesq(&TfrmInfoPlanNeg::btpPesqMarcaBeforePesq);
+    btpPesqMarca->OnBeforePesq = on(&TfrmInfoPlanNeg::btpPesqMarcaBeforePesq);
     btpPesqMarca->OnAfterPesq = on(&TfrmInfoPlanNeg::btpPesqMarcaAfterPesq);
     dbeCdTipCob->OnChange = on(&TfrmInfoPlanNeg::dbeCdTipCobChange);
     dbeCdTipCob->OnExit = on(&TfrmInfoPlanNeg::dbeCdTipCobExit);
-    btpTipoCobr->OnBeforePesq = onBeforePesq(&TfrmInfoPlanNeg::btpTipoCobrBeforePesq);
+    btpTipoCobr->OnBeforePesq = on(&TfrmInfoPlanNeg::btpTipoCobrBeforePesq);
     btpTipoCobr->OnAfterPesq = on(&TfrmInfoPlanNeg::btpTipoCobrAfterPesq);
     dbeVrPerDesItm->OnChange = on(&TfrmInfoPlanNeg::dbeVrPerDesItmChange);
     dbeVrPerDesItm->OnExit = on(&TfrmInfoPlanNeg::dbeVrPerDesItmExit);
-    dbeVrPerDesItm->OnKeyPress = onKeyPress(&TfrmInfoPlanNeg::dbeVrPerDesItmKeyPress);
+    dbeVrPerDesItm->OnKeyPress = on(&TfrmInfoPlanNeg::dbeVrPerDesItmKeyPress);
     nedValorDesc->OnChange = on(&TfrmInfoPlanNeg::nedValorDescChange);
     nedValorDesc->OnExit = on(&TfrmInfoPlanNeg::nedValorDescExit);
-    nedValorDesc->OnKeyPress = onKeyPress(&TfrmInfoPlanNeg::nedValorDescKeyPress);
+    nedValorDesc->OnKeyPress = on(&TfrmInfoPlanNeg::nedValorDescKeyPress);
     spePrEntr->OnChange = on(&TfrmInfoPlanNeg::spePrEntrChange);
     dcbFrete->OnChange = on(&TfrmInfoPlanNeg::dcbFreteChange);
 
-    connect(chkDesconto, &QCheckBox::toggled, this,
-            [this] { ngc::guarded([this] { chkDescontoClick(); }); });
+    connect(chkDesconto, &QCheckBox::toggled, this, guardedOn(&TfrmInfoPlanNeg::chkDescontoClick));
     rdgProduto->OnClick = on(&TfrmInfoPlanNeg::rdgProdutoClick);
     rdgMarca->OnClick = on(&TfrmInfoPlanNeg::rdgMarcaClick);
     rdgRegiao->OnClick = on(&TfrmInfoPlanNeg::rdgRegiaoClick);
@@ -253,13 +233,13 @@ void TfrmInfoPlanNeg::wireEvents()
     speParcela->OnChange = on(&TfrmInfoPlanNeg::speParcelaChange);
     dbeCdFormPgto->OnChange = on(&TfrmInfoPlanNeg::dbeCdFormPgtoChange);
     dbeCdFormPgto->OnExit = on(&TfrmInfoPlanNeg::dbeCdFormPgtoExit);
-    dbeCdFormPgto->OnKeyDown = onKeyDown(&TfrmInfoPlanNeg::dbeCdFormPgtoKeyDown);
-    btpPesqFormPgto->OnBeforePesq = onBeforePesq(&TfrmInfoPlanNeg::btpPesqFormPgtoBeforePesq);
+    dbeCdFormPgto->OnKeyDown = on(&TfrmInfoPlanNeg::dbeCdFormPgtoKeyDown);
+    btpPesqFormPgto->OnBeforePesq = on(&TfrmInfoPlanNeg::btpPesqFormPgtoBeforePesq);
     btpPesqFormPgto->OnAfterPesq = on(&TfrmInfoPlanNeg::btpPesqFormPgtoAfterPesq);
     dbgPzoPgtItmCol->OnColExit = on(&TfrmInfoPlanNeg::dbgPzoPgtItmColColExit);
     dbgPzoPgtItmCol->OnEnter = on(&TfrmInfoPlanNeg::dbgPzoPgtItmColEnter);
-    dbgPzoPgtItmCol->OnKeyDown = onKeyDown(&TfrmInfoPlanNeg::dbgPzoPgtItmColKeyDown);
-    dbgPzoPgtItmCol->OnKeyPress = onKeyPress(&TfrmInfoPlanNeg::dbgPzoPgtItmColKeyPress);
+    dbgPzoPgtItmCol->OnKeyDown = on(&TfrmInfoPlanNeg::dbgPzoPgtItmColKeyDown);
+    dbgPzoPgtItmCol->OnKeyPress = on(&TfrmInfoPlanNeg::dbgPzoPgtItmColKeyPress);
 }
 
 void TfrmInfoPlanNeg::FormCreate()
@@ -277,10 +257,8 @@ void TfrmInfoPlanNeg::FormCreate()
 void TfrmInfoPlanNeg::FormClose(ngc::CloseAction &action)
 {
     TfrmPadraoGrid::FormClose(action);
-    while (netInfoPlanNeg->Connected())
-        netInfoPlanNeg->Close();
-    while (netSuprimentos->Connected())
-        netSuprimentos->Close();
+    netInfoPlanNeg->Close();
+    netSuprimentos->Close();
 }
 
 } // namespace Cli_Ngc27451

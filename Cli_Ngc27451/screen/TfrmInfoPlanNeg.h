@@ -51,7 +51,8 @@ public:
     explicit TfrmInfoPlanNeg(QWidget *parent = nullptr);
     ~TfrmInfoPlanNeg() override;
 
-    // Launch keys, set by the module entry after creation and before the screen is shown.
+    // Launch keys, set by the module entry after creation and before the screen is shown; the
+    // module entry is why they are public.
     QString stCdFilial;
     QString stNrColePreco;
     QString stCdForneced;
@@ -61,13 +62,21 @@ public:
     QString stCdRegiao;
     QString stChaveComplementar;
 
-    // Datasets, data sources, connections and queries are reachable by their names, as the
-    // widgets are through findChild; a field by dataset name plus field name
-    // ("cdsItemColeVRPERDESITM").
+    // Every component is private to the screen; a host, a tool or a test reaches it by its name:
+    // controls, menu items and connections by objectName through findChild, datasets, data
+    // sources and queries here, a field by dataset name plus field name
+    // ("cdsItemColeVRPERDESITM"). A query's dataset is found under the query's name.
     ngc::TClientDataSet *findDataSet(const QString &name) const;
     ngc::TDataSource *findDataSource(const QString &name) const;
+    ngc::TADOIBQuery *findQuery(const QString &name) const;
     ngc::TField *findField(const QString &name) const;
 
+    // The control of this window that holds the input focus, also while a message box or the
+    // progress window is up; an inner part of a composite control (a spin box's line edit, a
+    // grid's cell editor) counts as the control itself. Null when no control has the focus.
+    QWidget *ActiveControl() const;
+
+private:
     ngc::TClientDataSet cdsItemCole{QStringLiteral("cdsItemCole")};
     ngc::TClientDataSet cdsPzoPgtItmCol{QStringLiteral("cdsPzoPgtItmCol")};
     ngc::TClientDataSet cdsImpColet{QStringLiteral("cdsImpColet")};
@@ -182,8 +191,8 @@ public:
     void FormCreate() override;
     void FormActivate() override;
     void FormClose(ngc::CloseAction &action) override;
-    void netInfoPlanNegBeforeConnect(ngc::TNetConnection &sender);
-    void netSuprimentosBeforeConnect(ngc::TNetConnection &sender);
+    // The before-connect handler of both connections, netInfoPlanNeg and netSuprimentos.
+    void netBeforeConnect(ngc::TNetConnection &sender);
 
     // Toolbar, menu and page navigation; saving.
     void BarraFerramenta();
@@ -291,12 +300,6 @@ public:
     void Vd_PesqRegiao();
     void Vd_PesqForn();
 
-    // The control of this window that holds the input focus, also while a message box or the
-    // progress window is up; an inner part of a composite control (a spin box's line edit, a
-    // grid's cell editor) counts as the control itself. Null when no control has the focus.
-    QWidget *ActiveControl() const;
-
-private:
     void createDataSets();
     void createConnections();
     void createPageDados();
@@ -348,6 +351,8 @@ private:
     // Shows in nedValorDesc the amount of the percentage dbeVrPerDesItm shows (nothing above 100).
     void MostraValorDesconto();
     // The replication dimensions, indexed product, brand, region, supplier.
+    struct Dimensao;
+    static const Dimensao &DimensaoReplicacao(int dimensao);
     void EscolhaReplicacao(int dimensao);
     void PesquisaReplicacao(int dimensao);
     void VerificaReplicacao(int dimensao);

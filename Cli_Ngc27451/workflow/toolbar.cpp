@@ -4,8 +4,6 @@
 #include <host/Routines.h>
 #include <host/SilentAbort.h>
 #include <host/TMessages.h>
-#include <net/CheckResultServ.h>
-#include <net/TNetConnection.h>
 #include <widgets/TButtonFlat.h>
 #include <widgets/TDBGrid.h>
 #include <widgets/TDBRadioGroup.h>
@@ -214,8 +212,7 @@ void TfrmInfoPlanNeg::RelerItemCole()
 void TfrmInfoPlanNeg::RelerPzoPgtItmCol()
 {
     ngc::ProgressGuard progress(this, 1, msgPadrao->Msg(QStringLiteral("Atual_dados")));
-    cdsPzoPgtItmCol.SetData(ngc::packetOf(ngc::CheckResultServ(
-        netInfoPlanNeg->Call(QStringLiteral("GetPzoPgtItmCol"), ChavesItem()), true, 0)));
+    AtualizaPzoPgtItmCol();
 }
 
 // Re-reads from the server and never posts. Which dataset is re-read follows the focus; the

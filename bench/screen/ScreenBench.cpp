@@ -1,6 +1,7 @@
 #include "ScreenBench.h"
 
 #include <Cli_Ngc27451/screen/TfrmInfoPlanNeg.h>
+#include <Cli_Ngc27451/support/ScreenParts.h>
 #include <data/DataPacket.h>
 #include <host/HostContext.h>
 #include <host/ScriptedHostUi.h>
@@ -10,10 +11,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QLocale>
-#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
@@ -49,33 +48,9 @@ double elapsedMs(const QElapsedTimer &clock)
 }
 
 Server::Server()
+    : m_process(program("server/ngc-appserver"),
+                {QStringLiteral("--db"), QStringLiteral("sqlite:") + dbPath()})
 {
-    m_process.setStandardOutputFile(m_dir.filePath(QStringLiteral("out")));
-    m_process.setStandardErrorFile(m_dir.filePath(QStringLiteral("err")));
-    m_process.start(program("server/ngc-appserver"),
-                    {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
-                     QStringLiteral("--db"), QStringLiteral("sqlite:") + dbPath(),
-                     QStringLiteral("--seed"), QStringLiteral("demo")});
-    QElapsedTimer waited;
-    waited.start();
-    while (m_port == 0) {
-        QFile out(m_dir.filePath(QStringLiteral("out")));
-        if (out.open(QIODevice::ReadOnly)) {
-            const QByteArray line = out.readLine();
-            if (line.endsWith('\n'))
-                m_port = line.mid(line.lastIndexOf(':') + 1).trimmed().toInt();
-        }
-        if (m_port == 0 && (m_process.state() == QProcess::NotRunning || waited.elapsed() > 60000))
-            throw std::runtime_error("the application server did not start");
-        QThread::msleep(10);
-    }
-}
-
-Server::~Server()
-{
-    m_process.terminate();
-    if (!m_process.waitForFinished(10000))
-        m_process.kill();
 }
 
 QString Server::dbPath() const
@@ -157,9 +132,10 @@ Cli_Ngc27451::TfrmInfoPlanNeg *openScreen()
     form->activateWindow();
     QElapsedTimer waited;
     waited.start();
-    while (form->cdsItemCole.IsEmpty() && waited.elapsed() < 10000)
+    const ngc::TClientDataSet &item = screentest::dataSet(*form, "cdsItemCole");
+    while (item.IsEmpty() && waited.elapsed() < 10000)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
-    if (form->cdsItemCole.IsEmpty())
+    if (item.IsEmpty())
         throw std::runtime_error("the screen did not load");
     return form;
 }

@@ -5,9 +5,9 @@
 // each timed the way the screen makes it).
 
 #include <net/RemoteArg.h>
+#include <support/AppServerProcess.h>
 
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -35,20 +35,17 @@ double median(std::vector<double> values);
 double elapsedMs(const QElapsedTimer &clock);
 
 // ngc-appserver over a SQLite file of its own seeded with the demo data, on a free port; stopped
-// when this object goes. The file is also the host's shared database.
+// on every way out of the benchmark (see AppServerProcess). The file is also the host's shared
+// database.
 class Server {
 public:
     Server();
-    ~Server();
-    Server(const Server &) = delete;
-    Server &operator=(const Server &) = delete;
-    int port() const { return m_port; }
+    int port() const { return m_process.port(); }
     QString dbPath() const;
 
 private:
     QTemporaryDir m_dir;
-    QProcess m_process;
-    int m_port = 0;
+    AppServerProcess m_process;
 };
 
 // Points the host's context at the server: its address, its file as the shared database, and the

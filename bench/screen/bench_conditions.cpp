@@ -14,8 +14,10 @@
 
 #include <Cli_Ngc27451/entry/Cli_Ngc27451.h>
 #include <Cli_Ngc27451/screen/TfrmInfoPlanNeg.h>
+#include <Cli_Ngc27451/support/ScreenParts.h>
 #include <host/HostServices.h>
 #include <net/TNetConnection.h>
+#include <widgets/TButtonFlat.h>
 #include <widgets/TRadioGroup.h>
 
 #include <QCheckBox>
@@ -43,21 +45,21 @@ void confirmBenchmark(int port, int rounds, bool report = true)
         const double discount = 6.0 + round % 2;
         Cli_Ngc27451::boValidade = true;
         auto *form = openScreen();
-        form->chkDesconto->setChecked(true);
-        ngc::TRadioGroup *const groups[] = {form->rdgProduto, form->rdgMarca, form->rdgRegiao,
-                                            form->rdgFornecedor};
+        screentest::component<QCheckBox>(*form, "chkDesconto")->setChecked(true);
+        const char *const groups[] = {"rdgProduto", "rdgMarca", "rdgRegiao", "rdgFornecedor"};
         for (int d = 0; d < 4; ++d)
-            groups[d]->SetItemIndex(kChoices[d]);
+            screentest::component<ngc::TRadioGroup>(*form, groups[d])->SetItemIndex(kChoices[d]);
         Cli_Ngc27451::stPesqProduto = ngc::selectionFromKeys(kProducts);
         Cli_Ngc27451::stPesqForn = ngc::selectionFromKeys(kSuppliers);
-        form->cdsItemCole.Edit();
-        form->cdsItemCole.FieldByName(QStringLiteral("VRPERDESITM")).SetAsFloat(discount);
+        ngc::TClientDataSet &item = screentest::dataSet(*form, "cdsItemCole");
+        item.Edit();
+        item.FieldByName(QStringLiteral("VRPERDESITM")).SetAsFloat(discount);
 
         QElapsedTimer clock;
         clock.start();
-        form->sbtConfirmarClick();
+        form->sbtConfirmar->click();
         whole.push_back(elapsedMs(clock));
-        if (form->isVisible() || form->cdsItemCole.ChangeCount() != 0)
+        if (form->isVisible() || item.ChangeCount() != 0)
             throw std::runtime_error("Confirmar did not save");
         delete form;
 

@@ -3,9 +3,10 @@
 //   post      posting one new instalment of the demo item (its checks, the duplicate-term
 //             check and the send), against GetVerif_PzoPgtItmCol and SetPzoPgtItmCol with the
 //             same arguments on a connection of the same kind;
-//   schedule  loading a schedule of 99 instalments into the grid and painting it, against the
-//             remote read, loading the packet into a dataset of the same layout that no grid
-//             shows, and painting the grid already loaded.
+//   schedule  loading a schedule of 99 instalments into the grid (the payment page brought to
+//             front again, which reads it anew) and painting it, against the remote read,
+//             loading the packet into a dataset of the same layout that no grid shows, and
+//             painting the grid already loaded.
 // Bounded: a fixed number of rounds (default 100) after three untimed ones, each call with a
 // time-out. Usage: bench_payment [rounds] [--qt-ui]
 //   --qt-ui  the host's real progress window instead of the scripted one, so showing and painting
@@ -14,12 +15,14 @@
 #include "ScreenBench.h"
 
 #include <Cli_Ngc27451/screen/TfrmInfoPlanNeg.h>
+#include <Cli_Ngc27451/support/ScreenParts.h>
 #include <data/DataPacket.h>
 #include <data/TClientDataSet.h>
 #include <net/CheckResultServ.h>
 #include <net/TNetConnection.h>
 #include <widgets/TDBGrid.h>
 
+#include <QAction>
 #include <QElapsedTimer>
 
 #include <cstdio>
@@ -31,6 +34,8 @@
 namespace {
 
 using namespace screenbench;
+using screentest::component;
+using screentest::dataSet;
 
 const QString kObject = QStringLiteral("Ngc27451.rdmInfoPlanNeg");
 // Terms the posting rounds use, away from the demo schedule's 30 and 60 days.
@@ -62,7 +67,7 @@ double timedSend(ngc::TNetConnection &net, const ngc::DeltaPacket &delta)
 
 void postBenchmark(Cli_Ngc27451::TfrmInfoPlanNeg &form, int port, int rounds, bool report = true)
 {
-    ngc::TClientDataSet &parcelas = form.cdsPzoPgtItmCol;
+    ngc::TClientDataSet &parcelas = dataSet(form, "cdsPzoPgtItmCol");
     const QList<ngc::FieldDef> fields = parcelas.FieldDefs();
     std::vector<double> whole, verif, send;
     QObject owner;
@@ -115,10 +120,13 @@ void storeLongSchedule(const ngc::TClientDataSet &layout, int port)
 void scheduleBenchmark(Cli_Ngc27451::TfrmInfoPlanNeg &form, int port, int rounds,
                        bool report = true)
 {
-    ngc::TDBGrid *grid = form.dbgPzoPgtItmCol;
+    ngc::TDBGrid *grid = component<ngc::TDBGrid>(form, "dbgPzoPgtItmCol");
+    ngc::TClientDataSet &parcelas = dataSet(form, "cdsPzoPgtItmCol");
+    // Bringing the payment page to front reads the schedule again, as a buyer's page change does.
+    QAction *paymentPage = component<QAction>(form, "mnuFormaPagamento");
     // A dataset of the grid's layout that nothing shows.
     ngc::TClientDataSet unseen;
-    for (const ngc::FieldDef &def : form.cdsPzoPgtItmCol.FieldDefs())
+    for (const ngc::FieldDef &def : parcelas.FieldDefs())
         unseen.AddField(def);
     std::vector<double> whole, read, load, paint;
     QObject owner;
@@ -126,10 +134,10 @@ void scheduleBenchmark(Cli_Ngc27451::TfrmInfoPlanNeg &form, int port, int rounds
     for (int round = 0; round < rounds; ++round) {
         QElapsedTimer clock;
         clock.start();
-        form.AtualizaPzoPgtItmCol();
+        paymentPage->trigger();
         grid->viewport()->repaint();
         whole.push_back(elapsedMs(clock));
-        if (form.cdsPzoPgtItmCol.RecordCount() != kScheduleRows)
+        if (parcelas.RecordCount() != kScheduleRows)
             throw std::runtime_error("the schedule did not load");
 
         ItemKeys keys;
@@ -164,15 +172,17 @@ int main(int argc, char **argv)
     return run(argc, argv, "bench_payment", [](Server &server, const Options &options) {
         // The payment page in front, its grid focused, as a buyer works on it.
         std::unique_ptr<Cli_Ngc27451::TfrmInfoPlanNeg> form(openScreen());
-        form->mnuFormaPagamentoClick();
-        if (!form->dbgPzoPgtItmCol->isVisible())
+        component<QAction>(*form, "mnuFormaPagamento")->trigger();
+        if (!component<ngc::TDBGrid>(*form, "dbgPzoPgtItmCol")->isVisible())
             throw std::runtime_error("the instalment grid is not shown");
         // Untimed rounds first: the server's caches and the process's first-use costs.
         postBenchmark(*form, server.port(), 3, false);
         postBenchmark(*form, server.port(), options.rounds);
-        storeLongSchedule(form->cdsPzoPgtItmCol, server.port());
+        // The posts put the item into edit; a page change reads the schedule only of an item
+        // that is not being edited.
+        dataSet(*form, "cdsItemCole").Cancel();
+        storeLongSchedule(dataSet(*form, "cdsPzoPgtItmCol"), server.port());
         scheduleBenchmark(*form, server.port(), 3, false);
         scheduleBenchmark(*form, server.port(), options.rounds);
-        form->cdsItemCole.Cancel();
     });
 }

@@ -15,7 +15,9 @@
 
 #include <Cli_Ngc27451/entry/Cli_Ngc27451.h>
 #include <Cli_Ngc27451/screen/TfrmInfoPlanNeg.h>
+#include <Cli_Ngc27451/support/ScreenParts.h>
 #include <net/TNetConnection.h>
+#include <widgets/TButtonFlat.h>
 
 #include <QApplication>
 #include <QDir>
@@ -51,7 +53,7 @@ public:
     {
         auto *form = qobject_cast<Cli_Ngc27451::TfrmInfoPlanNeg *>(watched);
         if (form && event->type() == QEvent::Paint && paintedAt < 0 &&
-            !form->cdsItemCole.IsEmpty()) {
+            !screentest::dataSet(*form, "cdsItemCole").IsEmpty()) {
             paintedAt = clock->nsecsElapsed();
             QTimer::singleShot(0, form, [form] { form->close(); });
         }
@@ -118,14 +120,15 @@ void confirmBenchmark(int port, int rounds, bool report = true)
     for (int round = 0; round < rounds; ++round) {
         const double discount = 6.0 + round % 2;
         auto *form = openScreen();
-        form->cdsItemCole.Edit();
-        form->cdsItemCole.FieldByName(QStringLiteral("VRPERDESITM")).SetAsFloat(discount);
+        ngc::TClientDataSet &item = screentest::dataSet(*form, "cdsItemCole");
+        item.Edit();
+        item.FieldByName(QStringLiteral("VRPERDESITM")).SetAsFloat(discount);
 
         Clock clock;
         clock.start();
-        form->sbtConfirmarClick();
+        form->sbtConfirmar->click();
         whole.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
-        if (form->isVisible() || form->cdsItemCole.ChangeCount() != 0)
+        if (form->isVisible() || item.ChangeCount() != 0)
             throw std::runtime_error("Confirmar did not save");
 
         // The parts: the same calls and query with the same arguments, over the screen's kind

@@ -63,6 +63,8 @@ struct TClientDataSet::Impl {
     std::vector<int> computeVisible(const std::vector<Record> &list);
     void moveTo(int position, bool force = false);
     void removeRecord(int recordIndex);
+    // No records, no position, no edit under way; the state and the events are the caller's.
+    void clearRecords();
     // Shows exactly these records, on the first of them, as after a filter change.
     void showFirstOf(std::vector<int> newVisible);
     void fireEvent(const Event &event);

@@ -253,6 +253,16 @@ void TClientDataSet::Impl::removeRecord(int recordIndex)
     }
 }
 
+void TClientDataSet::Impl::clearRecords()
+{
+    records.clear();
+    visible.clear();
+    current = -1;
+    bof = eof = true;
+    editOld.clear();
+    modified = false;
+}
+
 void TClientDataSet::Impl::setFields(const QList<FieldDef> &defs)
 {
     if (defs == q.FieldDefs())
@@ -366,12 +376,7 @@ void TClientDataSet::Close()
 {
     if (!d->active)
         return;
-    d->records.clear();
-    d->visible.clear();
-    d->current = -1;
-    d->bof = d->eof = true;
-    d->editOld.clear();
-    d->modified = false;
+    d->clearRecords();
     d->active = false;
     d->state = DataSetState::Inactive;
     d->notifyState();
@@ -658,12 +663,7 @@ void TClientDataSet::EmptyDataSet()
 {
     d->requireActive("EmptyDataSet");
     const bool wasEditing = d->state != DataSetState::Browse;
-    d->records.clear();
-    d->visible.clear();
-    d->current = -1;
-    d->bof = d->eof = true;
-    d->editOld.clear();
-    d->modified = false;
+    d->clearRecords();
     d->state = DataSetState::Browse;
     if (wasEditing)
         d->notifyState();

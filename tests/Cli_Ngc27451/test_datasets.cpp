@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 
 using ngc::FieldType;
+using screentest::dataSet;
+using screentest::query;
 using screentest::ScreenFixture;
 
 namespace {
@@ -210,7 +212,7 @@ TEST_F(DataSetLayoutTest, DataSourcesShowTheirDataSets)
 // An item packet as the server sends it fits the persistent layout and shows its formats.
 TEST_F(DataSetLayoutTest, ItemPacketLoadsThroughTheLayout)
 {
-    ngc::TClientDataSet &item = screen->cdsItemCole;
+    ngc::TClientDataSet &item = dataSet(*screen, "cdsItemCole");
     ngc::DataPacket packet;
     packet.fields = item.FieldDefs();
     ngc::Row row(packet.fields.size());
@@ -230,10 +232,12 @@ TEST_F(DataSetLayoutTest, ItemPacketLoadsThroughTheLayout)
 // otherwise only the code asked for; the SQL text itself is kept line for line.
 TEST_F(DataSetLayoutTest, SharedDatabaseLookups)
 {
-    EXPECT_EQ(screen->qryMarca.SQL(),
+    ngc::TADOIBQuery &qryMarca = query(*screen, "qryMarca");
+    ngc::TADOIBQuery &qryPesqFormPgto = query(*screen, "qryPesqFormPgto");
+    EXPECT_EQ(qryMarca.SQL(),
               QStringList({"SELECT", "   MARCA.CDMARCA,", "   MARCA.NMMARCA", "FROM", "   MARCA",
                            "WHERE", "   (MARCA.CDMARCA = :P_CDMARCA OR :P_TCDMARCA = 'T')"}));
-    EXPECT_EQ(screen->qryPesqFormPgto.SQL(),
+    EXPECT_EQ(qryPesqFormPgto.SQL(),
               QStringList({"SELECT", "   CDFORMPGTO,", "   NMFORMPGTO,", "   IDTIPODTPGTO", "FROM",
                            "   FORMPGTO", "WHERE",
                            "  (CDFORMPGTO = :P_CDFORMPGTO OR :P_TFORMPGTO = 'T')"}));
@@ -268,11 +272,11 @@ TEST_F(DataSetLayoutTest, SharedDatabaseLookups)
         int rows;
     };
     const Case cases[] = {
-        {&screen->qryMarca, "P_CDMARCA", "P_TCDMARCA", "00002", "", 1},
-        {&screen->qryMarca, "P_CDMARCA", "P_TCDMARCA", " ", "T", 2},
-        {&screen->qryMarca, "P_CDMARCA", "P_TCDMARCA", "00009", "", 0},
-        {&screen->qryPesqFormPgto, "P_CDFORMPGTO", "P_TFORMPGTO", "03", "", 1},
-        {&screen->qryPesqFormPgto, "P_CDFORMPGTO", "P_TFORMPGTO", "", "T", 3},
+        {&qryMarca, "P_CDMARCA", "P_TCDMARCA", "00002", "", 1},
+        {&qryMarca, "P_CDMARCA", "P_TCDMARCA", " ", "T", 2},
+        {&qryMarca, "P_CDMARCA", "P_TCDMARCA", "00009", "", 0},
+        {&qryPesqFormPgto, "P_CDFORMPGTO", "P_TFORMPGTO", "03", "", 1},
+        {&qryPesqFormPgto, "P_CDFORMPGTO", "P_TFORMPGTO", "", "T", 3},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.codeParam) + "=" + c.code);
@@ -285,10 +289,10 @@ TEST_F(DataSetLayoutTest, SharedDatabaseLookups)
             EXPECT_EQ(c.query->DataSet().Fields(0).AsString(), QLatin1String(c.code));
         }
     }
-    EXPECT_EQ(screen->qryPesqFormPgto.FieldByName(QStringLiteral("NMFORMPGTO")).AsString(),
+    EXPECT_EQ(qryPesqFormPgto.FieldByName(QStringLiteral("NMFORMPGTO")).AsString(),
               QLatin1String("Boleto"));
-    screen->qryMarca.Close();
-    screen->qryPesqFormPgto.Close();
+    qryMarca.Close();
+    qryPesqFormPgto.Close();
     ngc::HostContext::instance().sharedDb.clear();
 }
 

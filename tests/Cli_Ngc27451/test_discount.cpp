@@ -15,6 +15,8 @@
 
 using behaviour::ScreenTest;
 using ngc::DataSetState;
+using screentest::component;
+using screentest::dataSet;
 
 namespace {
 
@@ -41,7 +43,7 @@ protected:
     }
     void leave()
     {
-        screen->dbeValorFrete->setFocus(Qt::TabFocusReason);
+        component<ngc::TDBEdit>(*screen, "dbeValorFrete")->setFocus(Qt::TabFocusReason);
         QApplication::processEvents();
     }
     // Pastes text over the whole content of an edit with Ctrl+V, whose key event carries the
@@ -56,13 +58,13 @@ protected:
     }
     ngc::TField &percentage() const
     {
-        return screen->cdsItemCole.FieldByName(QStringLiteral("VRPERDESITM"));
+        return dataSet(*screen, "cdsItemCole").FieldByName(QStringLiteral("VRPERDESITM"));
     }
     // After a failed check: the message, the page and the focus on the edit to correct.
     void expectRefused(const QString &message, QWidget *edit)
     {
         EXPECT_EQ(ui.messageTexts(), QStringList{message});
-        EXPECT_EQ(screen->pgcPadrao->ActivePage(), screen->tshDados);
+        EXPECT_EQ(screen->pgcPadrao->ActivePage(), component<ngc::TTabSheet>(*screen, "tshDados"));
         EXPECT_EQ(screen->ActiveControl(), edit);
     }
 };
@@ -83,14 +85,15 @@ TEST_F(DiscountTest, PercentageGivesItsAmountRoundedToCents)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.typed);
         auto &form = openPriced(row.price);
-        type(form.dbeVrPerDesItm, QString::fromLatin1(row.typed));
+        type(component<ngc::TDBEdit>(form, "dbeVrPerDesItm"), QString::fromLatin1(row.typed));
         if (!*row.typed)
-            QTest::keyClick(form.dbeVrPerDesItm, Qt::Key_Backspace);
-        EXPECT_EQ(form.nedValorDesc->text(), QString::fromLatin1(row.amount));
+            QTest::keyClick(component<ngc::TDBEdit>(form, "dbeVrPerDesItm"), Qt::Key_Backspace);
+        EXPECT_EQ(component<ngc::TNumberEdit>(form, "nedValorDesc")->text(),
+                  QString::fromLatin1(row.amount));
         EXPECT_TRUE(ui.messages().isEmpty()) << "nothing is reported while typing";
         leave();
         if (row.refused) {
-            expectRefused(percentTooHigh, form.dbeVrPerDesItm);
+            expectRefused(percentTooHigh, component<ngc::TDBEdit>(form, "dbeVrPerDesItm"));
         } else {
             EXPECT_TRUE(ui.messages().isEmpty());
             EXPECT_EQ(percentage().IsNull(), !*row.typed);
@@ -100,9 +103,9 @@ TEST_F(DiscountTest, PercentageGivesItsAmountRoundedToCents)
     // A stored percentage above 100 is not checked while the item only browses.
     server().exec(QStringLiteral("UPDATE ITEMCOLE SET VRPERDESITM = 150") + behaviour::demoWhere());
     auto &form = openPriced(20);
-    EXPECT_EQ(form.nedValorDesc->text(), QString());
-    focus(form.dbeVrPerDesItm);
-    focus(form.nedValorDesc);
+    EXPECT_EQ(component<ngc::TNumberEdit>(form, "nedValorDesc")->text(), QString());
+    focus(component<ngc::TDBEdit>(form, "dbeVrPerDesItm"));
+    focus(component<ngc::TNumberEdit>(form, "nedValorDesc"));
     leave();
     EXPECT_TRUE(ui.messages().isEmpty());
 }
@@ -130,20 +133,22 @@ TEST_F(DiscountTest, AmountGivesItsUnroundedPercentage)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.typed);
         auto &form = openPriced(row.price);
-        ASSERT_EQ(form.cdsItemCole.State(), DataSetState::Browse);
-        type(form.nedValorDesc, QString::fromLatin1(row.typed));
+        ASSERT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Browse);
+        type(component<ngc::TNumberEdit>(form, "nedValorDesc"), QString::fromLatin1(row.typed));
         if (!*row.typed)
-            QTest::keyClick(form.nedValorDesc, Qt::Key_Backspace);
-        EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
+            QTest::keyClick(component<ngc::TNumberEdit>(form, "nedValorDesc"), Qt::Key_Backspace);
+        EXPECT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Edit);
         ASSERT_EQ(percentage().IsNull(), !row.stored);
         if (row.stored) {
             EXPECT_DOUBLE_EQ(percentage().AsFloat(), *row.stored);
         }
-        EXPECT_EQ(form.dbeVrPerDesItm->text(), QString::fromLatin1(row.shown));
-        EXPECT_EQ(form.nedValorDesc->text(), QString::fromLatin1(row.typed));
+        EXPECT_EQ(component<ngc::TDBEdit>(form, "dbeVrPerDesItm")->text(),
+                  QString::fromLatin1(row.shown));
+        EXPECT_EQ(component<ngc::TNumberEdit>(form, "nedValorDesc")->text(),
+                  QString::fromLatin1(row.typed));
         leave();
         if (row.refused) {
-            expectRefused(amountTooHigh, form.nedValorDesc);
+            expectRefused(amountTooHigh, component<ngc::TNumberEdit>(form, "nedValorDesc"));
         } else {
             EXPECT_TRUE(ui.messages().isEmpty());
         }
@@ -155,8 +160,8 @@ TEST_F(DiscountTest, AmountGivesItsUnroundedPercentage)
 TEST_F(DiscountTest, FullDiscountOnAPriceWithMoreDecimalsSaves)
 {
     auto &form = openPriced(12.34567);
-    type(form.dbeVrPerDesItm, QStringLiteral("100"));
-    EXPECT_EQ(form.nedValorDesc->text(), QStringLiteral("12.35"));
+    type(component<ngc::TDBEdit>(form, "dbeVrPerDesItm"), QStringLiteral("100"));
+    EXPECT_EQ(component<ngc::TNumberEdit>(form, "nedValorDesc")->text(), QStringLiteral("12.35"));
     click(form.sbtConfirmar);
     settle();
     EXPECT_TRUE(ui.messages().isEmpty()) << ui.messageTexts().join(u'|').toStdString();
@@ -166,9 +171,9 @@ TEST_F(DiscountTest, FullDiscountOnAPriceWithMoreDecimalsSaves)
         100.0);
 
     auto &again = openPriced(12.34567);
-    type(again.nedValorDesc, QStringLiteral("12.35"));
+    type(component<ngc::TNumberEdit>(again, "nedValorDesc"), QStringLiteral("12.35"));
     click(again.sbtConfirmar);
-    expectRefused(amountTooHigh, again.nedValorDesc);
+    expectRefused(amountTooHigh, component<ngc::TNumberEdit>(again, "nedValorDesc"));
     EXPECT_EQ(recorder.count(QStringLiteral("SetItemCole")), 0);
 }
 
@@ -183,16 +188,18 @@ TEST_F(DiscountTest, NothingNegativeReachesTheServer)
     for (const auto &row : rows) {
         SCOPED_TRACE(std::to_string(row.amount) + std::to_string(row.atSave));
         auto &form = openPriced(20);
-        paste(row.amount ? static_cast<QLineEdit *>(form.nedValorDesc) : form.dbeVrPerDesItm,
+        paste(row.amount
+                  ? static_cast<QLineEdit *>(component<ngc::TNumberEdit>(form, "nedValorDesc"))
+                  : component<ngc::TDBEdit>(form, "dbeVrPerDesItm"),
               QStringLiteral("-5"));
         if (row.atSave)
             click(form.sbtConfirmar);
         else
             leave();
         EXPECT_LT(percentage().AsFloat(), 0.0);
-        expectRefused(percentTooHigh, form.dbeVrPerDesItm);
+        expectRefused(percentTooHigh, component<ngc::TDBEdit>(form, "dbeVrPerDesItm"));
         EXPECT_EQ(recorder.count(QStringLiteral("SetItemCole")), 0);
-        EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
+        EXPECT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Edit);
     }
 }
 
@@ -230,11 +237,11 @@ TEST_F(DiscountTest, KeyFilterKeepsSignsExponentsAndExtraDigitsOut)
 TEST_F(DiscountTest, LoneDecimalSeparatorIsReportedWithoutACrash)
 {
     auto &form = openPriced(20);
-    type(form.dbeVrPerDesItm, QStringLiteral("."));
+    type(component<ngc::TDBEdit>(form, "dbeVrPerDesItm"), QStringLiteral("."));
     EXPECT_EQ(ui.errors(), QStringList{QStringLiteral("'.' não é um número válido.")});
-    EXPECT_EQ(form.nedValorDesc->text(), QStringLiteral("1.00"));
-    QTest::keyClicks(form.dbeVrPerDesItm, QStringLiteral("5"));
-    EXPECT_EQ(form.nedValorDesc->text(), QStringLiteral("0.10"));
+    EXPECT_EQ(component<ngc::TNumberEdit>(form, "nedValorDesc")->text(), QStringLiteral("1.00"));
+    QTest::keyClicks(component<ngc::TDBEdit>(form, "dbeVrPerDesItm"), QStringLiteral("5"));
+    EXPECT_EQ(component<ngc::TNumberEdit>(form, "nedValorDesc")->text(), QStringLiteral("0.10"));
     EXPECT_EQ(ui.errors().size(), 1);
 }
 
@@ -252,8 +259,9 @@ TEST_F(DiscountTest, CancelShowsTheAmountOfTheStoredPercentage)
         type(form.findChild<QLineEdit *>(QLatin1String(row.edit)), QString::fromLatin1(row.typed));
         ui.answerButton(ngc::MsgButton::Yes);
         click(form.sbtCancelar);
-        EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Browse);
-        EXPECT_EQ(form.ActiveControl(), form.dbeVrPerDesItm);
-        EXPECT_EQ(form.nedValorDesc->text(), QStringLiteral("1.00"));
+        EXPECT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Browse);
+        EXPECT_EQ(form.ActiveControl(), component<ngc::TDBEdit>(form, "dbeVrPerDesItm"));
+        EXPECT_EQ(component<ngc::TNumberEdit>(form, "nedValorDesc")->text(),
+                  QStringLiteral("1.00"));
     }
 }

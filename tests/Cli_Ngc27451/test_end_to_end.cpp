@@ -15,6 +15,8 @@
 #include <functional>
 
 using behaviour::ScreenTest;
+using screentest::component;
+using screentest::dataSet;
 
 namespace {
 
@@ -39,7 +41,7 @@ void whenScreenIsUp(std::function<void(Cli_Ngc27451::TfrmInfoPlanNeg &)> work)
     elapsed->start();
     QObject::connect(poll, &QTimer::timeout, poll, [poll, elapsed, work] {
         Cli_Ngc27451::TfrmInfoPlanNeg *form = Cli_Ngc27451::frmInfoPlanNeg;
-        if (form && form->isActiveWindow() && !form->cdsItemCole.IsEmpty()) {
+        if (form && form->isActiveWindow() && !dataSet(*form, "cdsItemCole").IsEmpty()) {
             poll->deleteLater();
             poll->stop();
             work(*form);
@@ -69,9 +71,9 @@ TEST_F(ScreenTest, BuyerChangesTheDiscountThroughTheEntryAndTheServerHasIt)
     const double taxesBefore = sumOf(server().taxesByBranch(keys), QStringLiteral("VRIMPOSTO"));
 
     whenScreenIsUp([this](Cli_Ngc27451::TfrmInfoPlanNeg &form) {
-        form.dbeVrPerDesItm->setFocus(Qt::MouseFocusReason);
-        form.dbeVrPerDesItm->selectAll();
-        QTest::keyClicks(form.dbeVrPerDesItm, QStringLiteral("12.5"));
+        component<ngc::TDBEdit>(form, "dbeVrPerDesItm")->setFocus(Qt::MouseFocusReason);
+        component<ngc::TDBEdit>(form, "dbeVrPerDesItm")->selectAll();
+        QTest::keyClicks(component<ngc::TDBEdit>(form, "dbeVrPerDesItm"), QStringLiteral("12.5"));
         QTest::mouseClick(form.sbtConfirmar, Qt::LeftButton);
     });
     IniProc(QVariantList{false, keys.cdFilial, keys.nrColePreco, keys.cdForneced, keys.cdProduto,
@@ -105,7 +107,8 @@ TEST_F(ScreenTest, BuyerChangesTheDiscountThroughTheEntryAndTheServerHasIt)
     const double taxesAfter = sumOf(server().taxesByBranch(keys), QStringLiteral("VRIMPOSTO"));
     EXPECT_LT(taxesAfter, taxesBefore);
     // What the screen showed last is what the server computes.
-    EXPECT_EQ(sumOf(Cli_Ngc27451::frmInfoPlanNeg->cdsDescImp.Data(), QStringLiteral("VRIMPOSTO")),
+    EXPECT_EQ(sumOf(dataSet(*Cli_Ngc27451::frmInfoPlanNeg, "cdsDescImp").Data(),
+                    QStringLiteral("VRIMPOSTO")),
               taxesAfter);
 
     delete Cli_Ngc27451::frmInfoPlanNeg;

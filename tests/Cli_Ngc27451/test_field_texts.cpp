@@ -3,6 +3,7 @@
 #include <data/TClientDataSet.h>
 #include <data/TField.h>
 
+using screentest::dataSet;
 using screentest::ScreenFixture;
 
 namespace {
@@ -66,9 +67,9 @@ using FieldTextTest = ScreenFixture;
 // The payment-form type: no payment form is stored as null and shown as "X".
 TEST_F(FieldTextTest, PaymentFormType)
 {
-    expectTexts(screen->cdsItemCole, "IDTPFOPGTCOL",
+    expectTexts(dataSet(*screen, "cdsItemCole"), "IDTPFOPGTCOL",
                 {{nullptr, "X"}, {"F", "F"}, {"V", "V"}, {"X", ""}, {"f", ""}, {"Z", ""}});
-    expectWrites(screen->cdsItemCole, "IDTPFOPGTCOL",
+    expectWrites(dataSet(*screen, "cdsItemCole"), "IDTPFOPGTCOL",
                  {{"F", "X", nullptr},
                   {nullptr, "F", "F"},
                   {"F", "V", "V"},
@@ -80,7 +81,7 @@ TEST_F(FieldTextTest, PaymentFormType)
 // The freight type is shown by the name of its item in the drop-down list.
 TEST_F(FieldTextTest, FreightType)
 {
-    expectTexts(screen->cdsItemCole, "IDTIPFREITM",
+    expectTexts(dataSet(*screen, "cdsItemCole"), "IDTIPFREITM",
                 {{"C", "CIF"},
                  {"F", "FOB"},
                  {"T", "FOT"},
@@ -89,7 +90,7 @@ TEST_F(FieldTextTest, FreightType)
                  {" ", "<nenhum>"},
                  {"c", ""},
                  {"X", ""}});
-    expectWrites(screen->cdsItemCole, "IDTIPFREITM",
+    expectWrites(dataSet(*screen, "cdsItemCole"), "IDTIPFREITM",
                  {{nullptr, "CIF", "C"},
                   {"C", "FOB", "F"},
                   {"C", "FOT", "T"},
@@ -115,7 +116,7 @@ TEST_F(FieldTextTest, SupplierRegistrationNumber)
         {"E", "ABC123", "ABC123"},
         {nullptr, "998877", "998877"},
     };
-    ngc::TClientDataSet &suppliers = screen->cdsPesqForn;
+    ngc::TClientDataSet &suppliers = dataSet(*screen, "cdsPesqForn");
     for (const Case &c : cases) {
         SCOPED_TRACE(c.stored);
         ngc::TField &number = editedField(suppliers, "NRINSJURFORN", c.stored);
@@ -132,7 +133,7 @@ TEST_F(FieldTextTest, SupplierRegistrationNumber)
 // A grid shows every row at once: each number takes the mask of its own row's person type.
 TEST_F(FieldTextTest, SupplierRegistrationNumberPerGridRow)
 {
-    ngc::TClientDataSet &suppliers = screen->cdsPesqForn;
+    ngc::TClientDataSet &suppliers = dataSet(*screen, "cdsPesqForn");
     ngc::DataPacket packet;
     packet.fields = suppliers.FieldDefs();
     const int type = suppliers.FieldByName(QStringLiteral("IDTPIJURFORN")).Index();

@@ -18,6 +18,8 @@
 using behaviour::ScreenTest;
 using behaviour::str;
 using ngc::DataSetState;
+using screentest::component;
+using screentest::dataSet;
 
 class InstalmentTest : public ScreenTest {
 protected:
@@ -57,8 +59,8 @@ protected:
     Cli_Ngc27451::TfrmInfoPlanNeg &openOnGrid()
     {
         auto &form = open();
-        form.mnuFormaPagamento->trigger();
-        EXPECT_EQ(form.ActiveControl(), form.dbgPzoPgtItmCol);
+        component<QAction>(form, "mnuFormaPagamento")->trigger();
+        EXPECT_EQ(form.ActiveControl(), component<ngc::TDBGrid>(form, "dbgPzoPgtItmCol"));
         ui.clear();
         recorder.clear();
         return form;
@@ -77,7 +79,7 @@ protected:
     // sees it.
     void paste(const QString &text)
     {
-        if (!screen->dbgPzoPgtItmCol->EditorMode())
+        if (!component<ngc::TDBGrid>(*screen, "dbgPzoPgtItmCol")->EditorMode())
             key(Qt::Key_F2);
         auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
         ASSERT_NE(editor, nullptr);
@@ -146,7 +148,7 @@ TEST_F(InstalmentTest, TermAndPercentageChecks)
         SCOPED_TRACE(row.name);
         storeSchedule(QStringLiteral("50 50"));
         auto &form = openOnGrid();
-        ngc::TDBGrid *grid = form.dbgPzoPgtItmCol;
+        ngc::TDBGrid *grid = component<ngc::TDBGrid>(form, "dbgPzoPgtItmCol");
         if (row.insert)
             click(form.sbtIncluir);
         if (row.term)
@@ -170,17 +172,17 @@ TEST_F(InstalmentTest, TermAndPercentageChecks)
             EXPECT_EQ(args[6], QJsonValue(QStringLiteral("001")));
         }
         if (row.message) {
-            EXPECT_EQ(form.cdsPzoPgtItmCol.State(),
+            EXPECT_EQ(dataSet(form, "cdsPzoPgtItmCol").State(),
                       row.insert ? DataSetState::Insert : DataSetState::Edit);
             EXPECT_EQ(grid->SelectedField()->FieldName(), row.percentage
                                                               ? QStringLiteral("VRPERCPGTCOL")
                                                               : QStringLiteral("NRDIASPGTCOL"));
             EXPECT_EQ(form.ActiveControl(), grid);
         } else {
-            EXPECT_EQ(form.cdsPzoPgtItmCol.ChangeCount(), 0);
+            EXPECT_EQ(dataSet(form, "cdsPzoPgtItmCol").ChangeCount(), 0);
         }
         // Every change of the schedule is part of the item's edit.
-        EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
+        EXPECT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Edit);
         screen->hide();
     }
 }
@@ -234,9 +236,11 @@ TEST_F(InstalmentTest, FailedSendIsCarriedByTheNextOne)
         key(Qt::Key_Up);
         EXPECT_EQ(ui.messages().size() + ui.errors().size(), 1);
         expectProgressBalanced();
-        EXPECT_EQ(form.cdsPzoPgtItmCol.State(), DataSetState::Browse);
-        EXPECT_EQ(form.cdsPzoPgtItmCol.ChangeCount(), 1);
-        EXPECT_EQ(form.cdsPzoPgtItmCol.FieldByName(QStringLiteral("VRPERCPGTCOL")).AsFloat(), 40);
+        EXPECT_EQ(dataSet(form, "cdsPzoPgtItmCol").State(), DataSetState::Browse);
+        EXPECT_EQ(dataSet(form, "cdsPzoPgtItmCol").ChangeCount(), 1);
+        EXPECT_EQ(
+            dataSet(form, "cdsPzoPgtItmCol").FieldByName(QStringLiteral("VRPERCPGTCOL")).AsFloat(),
+            40);
         if (row.then == Then::Nothing) {
             screen->hide();
             m_server.reset();
@@ -247,7 +251,7 @@ TEST_F(InstalmentTest, FailedSendIsCarriedByTheNextOne)
         recorder.clear();
         ui.clear();
         if (row.then == Then::Post) {
-            form.cdsPzoPgtItmCol.Last();
+            dataSet(form, "cdsPzoPgtItmCol").Last();
             keys(QStringLiteral("60"));
             key(Qt::Key_Up);
         } else {
@@ -263,7 +267,7 @@ TEST_F(InstalmentTest, FailedSendIsCarriedByTheNextOne)
                       .toArray()
                       .size(),
                   row.then == Then::Post ? 2 : 1);
-        EXPECT_EQ(form.cdsPzoPgtItmCol.ChangeCount(), 0);
+        EXPECT_EQ(dataSet(form, "cdsPzoPgtItmCol").ChangeCount(), 0);
         EXPECT_EQ(storedSchedule(),
                   QStringList({QStringLiteral("30:40"), row.then == Then::Post
                                                             ? QStringLiteral("60:60")
@@ -299,11 +303,11 @@ TEST_F(InstalmentTest, ScheduleIsCheckedWhenTheItemIsSaved)
             click(form.sbtIncluir);
             keys(str(row.pendingTerm));
         } else {
-            focus(form.drgFormPgto);
+            focus(component<ngc::TDBRadioGroup>(form, "drgFormPgto"));
             click(form.sbtAlterar);
         }
-        ASSERT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
-        form.mnuDadosAdicionais->trigger();
+        ASSERT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Edit);
+        component<QAction>(form, "mnuDadosAdicionais")->trigger();
         click(form.sbtConfirmar);
         settle();
         EXPECT_EQ(ui.messageTexts(), row.message ? QStringList{str(row.message)} : none);
@@ -314,9 +318,9 @@ TEST_F(InstalmentTest, ScheduleIsCheckedWhenTheItemIsSaved)
             continue;
         }
         EXPECT_TRUE(form.isVisible());
-        EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
-        EXPECT_EQ(form.pgcPadrao->ActivePage(), form.tshFormPgto);
-        EXPECT_EQ(form.ActiveControl(), form.dbgPzoPgtItmCol);
+        EXPECT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Edit);
+        EXPECT_EQ(form.pgcPadrao->ActivePage(), component<ngc::TTabSheet>(form, "tshFormPgto"));
+        EXPECT_EQ(form.ActiveControl(), component<ngc::TDBGrid>(form, "dbgPzoPgtItmCol"));
         screen->hide();
     }
 }
@@ -338,15 +342,15 @@ TEST_F(InstalmentTest, CtrlDeleteDeletesOnlyWhileTheItemIsEdited)
         storeSchedule(QStringLiteral("50 50"));
         auto &form = openOnGrid();
         if (row.itemEdited) {
-            focus(form.drgFormPgto);
+            focus(component<ngc::TDBRadioGroup>(form, "drgFormPgto"));
             click(form.sbtAlterar);
-            focus(form.dbgPzoPgtItmCol);
+            focus(component<ngc::TDBGrid>(form, "dbgPzoPgtItmCol"));
         }
         ui.answerButton(row.answer);
         key(Qt::Key_Delete, Qt::ControlModifier);
         EXPECT_EQ(ui.messageTexts(),
                   row.itemEdited ? QStringList{QStringLiteral("Excluir registro?")} : none);
-        EXPECT_EQ(form.cdsPzoPgtItmCol.RecordCount(), row.left);
+        EXPECT_EQ(dataSet(form, "cdsPzoPgtItmCol").RecordCount(), row.left);
         EXPECT_EQ(storedSchedule().size(), row.left);
         screen->hide();
     }
@@ -379,17 +383,17 @@ TEST_F(InstalmentTest, ToolbarCommandsWorkOnTheInstalments)
             EXPECT_EQ(ui.messageTexts(), QStringList{QStringLiteral("Confirma exclusão?")});
             EXPECT_EQ(recorder.methods(), QStringList{QStringLiteral("SetPzoPgtItmCol")});
         }
-        EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
-        EXPECT_EQ(form.cdsPzoPgtItmCol.State(), row.instalment);
-        EXPECT_EQ(form.cdsPzoPgtItmCol.RecordCount(), row.left);
-        EXPECT_EQ(form.dbgPzoPgtItmCol->SelectedField()->FieldName(),
+        EXPECT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Edit);
+        EXPECT_EQ(dataSet(form, "cdsPzoPgtItmCol").State(), row.instalment);
+        EXPECT_EQ(dataSet(form, "cdsPzoPgtItmCol").RecordCount(), row.left);
+        EXPECT_EQ(component<ngc::TDBGrid>(form, "dbgPzoPgtItmCol")->SelectedField()->FieldName(),
                   QStringLiteral("NRDIASPGTCOL"));
-        EXPECT_EQ(form.ActiveControl(), form.dbgPzoPgtItmCol);
+        EXPECT_EQ(form.ActiveControl(), component<ngc::TDBGrid>(form, "dbgPzoPgtItmCol"));
 
         ui.answerButton(ngc::MsgButton::Yes);
         click(form.sbtCancelar);
-        EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Browse);
-        EXPECT_EQ(form.cdsPzoPgtItmCol.RecordCount(),
+        EXPECT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Browse);
+        EXPECT_EQ(dataSet(form, "cdsPzoPgtItmCol").RecordCount(),
                   row.instalment == DataSetState::Browse ? 1 : 2);
         EXPECT_EQ(storedSchedule().size(), row.left == 1 ? 1 : 2);
         screen->hide();
@@ -403,12 +407,13 @@ TEST_F(InstalmentTest, ScheduleIsBuiltFromTheKeyboard)
 {
     storeSchedule(QString());
     auto &form = openOnGrid();
-    focus(form.dbeCdFormPgto);
+    ngc::TClientDataSet &cdsPzoPgtItmCol = dataSet(form, "cdsPzoPgtItmCol");
+    focus(component<ngc::TDBEdit>(form, "dbeCdFormPgto"));
     key(Qt::Key_Tab);
-    ASSERT_EQ(form.ActiveControl(), form.dbgPzoPgtItmCol);
+    ASSERT_EQ(form.ActiveControl(), component<ngc::TDBGrid>(form, "dbgPzoPgtItmCol"));
 
     key(Qt::Key_Insert);
-    ASSERT_EQ(form.cdsPzoPgtItmCol.State(), DataSetState::Insert);
+    ASSERT_EQ(cdsPzoPgtItmCol.State(), DataSetState::Insert);
     keys(QStringLiteral("30"));
     key(Qt::Key_Tab);
     keys(QStringLiteral("40"));
@@ -418,10 +423,10 @@ TEST_F(InstalmentTest, ScheduleIsBuiltFromTheKeyboard)
     key(Qt::Key_Tab);
     keys(QStringLiteral("60"));
     key(Qt::Key_Down);
-    ASSERT_EQ(form.cdsPzoPgtItmCol.State(), DataSetState::Insert);
+    ASSERT_EQ(cdsPzoPgtItmCol.State(), DataSetState::Insert);
     ui.answerButton(ngc::MsgButton::Yes);
     key(Qt::Key_Delete, Qt::ControlModifier);
-    EXPECT_EQ(form.cdsPzoPgtItmCol.RecordCount(), 2);
+    EXPECT_EQ(cdsPzoPgtItmCol.RecordCount(), 2);
     key(Qt::Key_Return, Qt::ControlModifier);
     settle();
 

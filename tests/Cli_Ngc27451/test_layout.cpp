@@ -28,6 +28,8 @@
 #include <QPalette>
 #include <QSplitter>
 
+using screentest::component;
+using screentest::dataSource;
 using screentest::ScreenFixture;
 
 namespace {
@@ -216,17 +218,20 @@ TEST_F(LayoutTest, WindowAndFrame)
     EXPECT_EQ(screen->pgcPadrao->size(), QSize(524, 360));
     EXPECT_EQ(screen->panNavigator->y(), 388);
     EXPECT_EQ(screen->panNavigator->width(), 524);
-    EXPECT_EQ(screen->dbnPadrao->DataSource(), &screen->dtsImpColet);
+    EXPECT_EQ(screen->dbnPadrao->DataSource(), &dataSource(*screen, "dtsImpColet"));
     EXPECT_FALSE(screen->dbnPadrao->isEnabled());
 }
 
 TEST_F(LayoutTest, PagesInOrder)
 {
+    auto *tshDados = component<ngc::TTabSheet>(*screen, "tshDados");
+    auto *tshFormPgto = component<ngc::TTabSheet>(*screen, "tshFormPgto");
+    auto *tshImpostoItem = component<ngc::TTabSheet>(*screen, "tshImpostoItem");
     const std::pair<ngc::TTabSheet *, const char *> pages[] = {
-        {screen->tshDados, "Dados Adicionais"},
-        {screen->tshFormPgto, "Forma de Pagamento"},
+        {tshDados, "Dados Adicionais"},
+        {tshFormPgto, "Forma de Pagamento"},
         {screen->tshPadrao, "Imposto"},
-        {screen->tshImpostoItem, "Imposto"},
+        {tshImpostoItem, "Imposto"},
     };
     ASSERT_EQ(screen->pgcPadrao->PageCount(), 4);
     for (int i = 0; i < 4; ++i) {
@@ -235,16 +240,16 @@ TEST_F(LayoutTest, PagesInOrder)
         EXPECT_EQ(pages[i].first->PageIndex(), i);
         EXPECT_EQ(pages[i].first->Caption(), QLatin1String(pages[i].second));
     }
-    EXPECT_EQ(screen->pgcPadrao->ActivePage(), screen->tshDados);
+    EXPECT_EQ(screen->pgcPadrao->ActivePage(), tshDados);
     for (const char *name : {"tshDados", "tshFormPgto", "tshPadrao", "tshImpostoItem"})
         EXPECT_NE(screen->findChild<ngc::TTabSheet *>(QLatin1String(name)), nullptr) << name;
 
     // The containers of the pages, each on its own page.
     const std::pair<const char *, ngc::TTabSheet *> containers[] = {
-        {"panDados", screen->tshDados},         {"scbDados", screen->tshDados},
-        {"panPgto", screen->tshFormPgto},       {"scbFormPgto", screen->tshFormPgto},
-        {"Splitter1", screen->tshImpostoItem},  {"panFilialImp", screen->tshImpostoItem},
-        {"panDescImp", screen->tshImpostoItem},
+        {"panDados", tshDados},         {"scbDados", tshDados},
+        {"panPgto", tshFormPgto},       {"scbFormPgto", tshFormPgto},
+        {"Splitter1", tshImpostoItem},  {"panFilialImp", tshImpostoItem},
+        {"panDescImp", tshImpostoItem},
     };
     for (const auto &[name, page] : containers) {
         auto *widget = screen->findChild<QWidget *>(QLatin1String(name));
@@ -258,20 +263,20 @@ TEST_F(LayoutTest, Menus)
     const QList<QAction *> items = screen->mnuOperacao->actions();
     ASSERT_GE(items.size(), 5);
     const std::pair<QAction *, const char *> added[] = {
-        {screen->mnuDadosAdicionais, "&Dados Adicionais"},
-        {screen->mnuFormaPagamento, "&Forma de Pagamento"},
-        {screen->mnuImposto, "Im&posto"},
+        {component<QAction>(*screen, "mnuDadosAdicionais"), "&Dados Adicionais"},
+        {component<QAction>(*screen, "mnuFormaPagamento"), "&Forma de Pagamento"},
+        {component<QAction>(*screen, "mnuImposto"), "Im&posto"},
     };
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(items[i], added[i].first);
         EXPECT_EQ(items[i]->text(), QLatin1String(added[i].second));
         EXPECT_TRUE(items[i]->isEnabled());
     }
-    EXPECT_TRUE(screen->mnuDadosAdicionais->isChecked());
-    EXPECT_FALSE(screen->mnuFormaPagamento->isChecked());
-    EXPECT_FALSE(screen->mnuImposto->isChecked());
-    EXPECT_EQ(items[3], screen->N1);
-    EXPECT_TRUE(screen->N1->isSeparator());
+    EXPECT_TRUE(component<QAction>(*screen, "mnuDadosAdicionais")->isChecked());
+    EXPECT_FALSE(component<QAction>(*screen, "mnuFormaPagamento")->isChecked());
+    EXPECT_FALSE(component<QAction>(*screen, "mnuImposto")->isChecked());
+    EXPECT_EQ(items[3], component<QAction>(*screen, "N1"));
+    EXPECT_TRUE(component<QAction>(*screen, "N1")->isSeparator());
     EXPECT_TRUE(items.contains(screen->mnuListagem));
     EXPECT_FALSE(screen->mnuListagem->isEnabled());
     EXPECT_FALSE(screen->mnuConfigImpressora->isEnabled());
@@ -286,28 +291,33 @@ TEST_F(LayoutTest, Menus)
 // Limits, lists, bindings and colours of the editing controls.
 TEST_F(LayoutTest, ControlSettings)
 {
+    auto *drgFormPgto = component<ngc::TDBRadioGroup>(*screen, "drgFormPgto");
+    auto *dckIdUtDiaPgCol = component<ngc::TDBCheckBox>(*screen, "dckIdUtDiaPgCol");
     struct Spin {
         ngc::TSpinEdit *spin;
         int min, max, value;
     };
-    for (const Spin &s : {Spin{screen->spePrEntr, 0, 99, 0}, Spin{screen->speDiaFixo, 1, 31, 1},
-                          Spin{screen->speParcela, 1, 99, 1}}) {
+    for (const Spin &s : {Spin{component<ngc::TSpinEdit>(*screen, "spePrEntr"), 0, 99, 0},
+                          Spin{component<ngc::TSpinEdit>(*screen, "speDiaFixo"), 1, 31, 1},
+                          Spin{component<ngc::TSpinEdit>(*screen, "speParcela"), 1, 99, 1}}) {
         SCOPED_TRACE(s.spin->objectName().toStdString());
         EXPECT_EQ(s.spin->MinValue(), s.min);
         EXPECT_EQ(s.spin->MaxValue(), s.max);
         EXPECT_EQ(s.spin->MaxLength(), 2);
         EXPECT_EQ(s.spin->Value(), s.value);
     }
-    EXPECT_EQ(screen->nedValorDesc->Decimals(), 2);
-    EXPECT_EQ(screen->dcbFrete->Items(), QStringList({"CIF", "FOB", "FOT", "FOR", "<nenhum>"}));
-    EXPECT_EQ(screen->drgFormPgto->Items(),
-              QStringList(
-                  {"Sem Forma de Pagamento", "Pagamento Fixo no Dia", "Pela Forma de Pagamento"}));
-    EXPECT_EQ(screen->drgFormPgto->Values(), QStringList({"X", "F", "V"}));
-    EXPECT_EQ(screen->dckIdUtDiaPgCol->ValueChecked(), QLatin1String("E"));
-    EXPECT_EQ(screen->dckIdUtDiaPgCol->ValueUnchecked(), QLatin1String("I"));
-    for (ngc::TRadioGroup *group :
-         {screen->rdgProduto, screen->rdgMarca, screen->rdgRegiao, screen->rdgFornecedor}) {
+    EXPECT_EQ(component<ngc::TNumberEdit>(*screen, "nedValorDesc")->Decimals(), 2);
+    EXPECT_EQ(component<ngc::TDBComboBox>(*screen, "dcbFrete")->Items(),
+              QStringList({"CIF", "FOB", "FOT", "FOR", "<nenhum>"}));
+    EXPECT_EQ(drgFormPgto->Items(), QStringList({"Sem Forma de Pagamento", "Pagamento Fixo no Dia",
+                                                 "Pela Forma de Pagamento"}));
+    EXPECT_EQ(drgFormPgto->Values(), QStringList({"X", "F", "V"}));
+    EXPECT_EQ(dckIdUtDiaPgCol->ValueChecked(), QLatin1String("E"));
+    EXPECT_EQ(dckIdUtDiaPgCol->ValueUnchecked(), QLatin1String("I"));
+    for (ngc::TRadioGroup *group : {component<ngc::TRadioGroup>(*screen, "rdgProduto"),
+                                    component<ngc::TRadioGroup>(*screen, "rdgMarca"),
+                                    component<ngc::TRadioGroup>(*screen, "rdgRegiao"),
+                                    component<ngc::TRadioGroup>(*screen, "rdgFornecedor")}) {
         EXPECT_EQ(group->Items(), QStringList({"Mesmo", "Todos", "Lista"}));
         EXPECT_EQ(group->ItemIndex(), 0);
     }
@@ -340,11 +350,12 @@ TEST_F(LayoutTest, ControlSettings)
         EXPECT_EQ(edit->ReadOnly(), b.readOnly);
     }
     // The week-day names stay display-only although the commercial module enables their group.
-    EXPECT_TRUE(screen->edtNmSem_Ini->isReadOnly());
-    EXPECT_TRUE(screen->edtNmSem_Fin->isReadOnly());
-    EXPECT_EQ(screen->dcbFrete->DataField(), QLatin1String("IDTIPFREITM"));
-    EXPECT_EQ(screen->drgFormPgto->DataField(), QLatin1String("IDTPFOPGTCOL"));
-    EXPECT_EQ(screen->dckIdUtDiaPgCol->DataField(), QLatin1String("IDUTDIAPGCOL"));
+    EXPECT_TRUE(component<QLineEdit>(*screen, "edtNmSem_Ini")->isReadOnly());
+    EXPECT_TRUE(component<QLineEdit>(*screen, "edtNmSem_Fin")->isReadOnly());
+    EXPECT_EQ(component<ngc::TDBComboBox>(*screen, "dcbFrete")->DataField(),
+              QLatin1String("IDTIPFREITM"));
+    EXPECT_EQ(drgFormPgto->DataField(), QLatin1String("IDTPFOPGTCOL"));
+    EXPECT_EQ(dckIdUtDiaPgCol->DataField(), QLatin1String("IDUTDIAPGCOL"));
 
     // Grey for what is only shown, info-yellow for what stands out.
     const QColor grey = QApplication::palette().color(QPalette::Button);
@@ -364,6 +375,8 @@ TEST_F(LayoutTest, ControlSettings)
 
 TEST_F(LayoutTest, Grids)
 {
+    auto *dbgPzoPgtItmCol = component<ngc::TDBGrid>(*screen, "dbgPzoPgtItmCol");
+    auto *Splitter1 = component<QSplitter>(*screen, "Splitter1");
     struct Col {
         const char *field;
         int width;
@@ -376,16 +389,19 @@ TEST_F(LayoutTest, Grids)
     };
     const GridRow grids[] = {
         {screen->dbgPadrao,
-         &screen->dtsImpColet,
+         &dataSource(*screen, "dtsImpColet"),
          {{"NMIMPOSTO", 0}, {"VRALIQIMPCOL", 0}, {"VRIMPCOLETA", 0}},
          true},
-        {screen->dbgPzoPgtItmCol,
-         &screen->dtsPzoPgtItmCol,
+        {dbgPzoPgtItmCol,
+         &dataSource(*screen, "dtsPzoPgtItmCol"),
          {{"NRDIASPGTCOL", 0}, {"VRPERCPGTCOL", 0}},
          false},
-        {screen->dbgFilialImp, &screen->dtsFilialImp, {{"CDFILIAL", 57}, {"NMFILIAL", 381}}, true},
-        {screen->dbgDescImp,
-         &screen->dtsDescImp,
+        {component<ngc::TDBGrid>(*screen, "dbgFilialImp"),
+         &dataSource(*screen, "dtsFilialImp"),
+         {{"CDFILIAL", 57}, {"NMFILIAL", 381}},
+         true},
+        {component<ngc::TDBGrid>(*screen, "dbgDescImp"),
+         &dataSource(*screen, "dtsDescImp"),
          {{"NMIMPOSTO", 271}, {"VRPERCALIQUOTA", 76}, {"VRIMPOSTO", 77}},
          true},
     };
@@ -400,48 +416,47 @@ TEST_F(LayoutTest, Grids)
             EXPECT_EQ(columns[i].Width, g.columns[i].width);
         }
     }
-    EXPECT_TRUE(screen->dbgPzoPgtItmCol->ConfirmDelete());
-    EXPECT_EQ(screen->dbgPzoPgtItmCol->Columns().at(1).TitleAlignment & Qt::AlignHorizontal_Mask,
+    EXPECT_TRUE(dbgPzoPgtItmCol->ConfirmDelete());
+    EXPECT_EQ(dbgPzoPgtItmCol->Columns().at(1).TitleAlignment & Qt::AlignHorizontal_Mask,
               Qt::AlignRight);
-    EXPECT_TRUE(screen->dbgFilialImp->CancelOnExit());
-    EXPECT_TRUE(screen->dbgDescImp->CancelOnExit());
-    EXPECT_EQ(screen->Splitter1->orientation(), Qt::Vertical);
-    EXPECT_EQ(screen->Splitter1->widget(0), screen->panFilialImp);
-    EXPECT_EQ(screen->Splitter1->widget(1), screen->panDescImp);
+    EXPECT_TRUE(component<ngc::TDBGrid>(*screen, "dbgFilialImp")->CancelOnExit());
+    EXPECT_TRUE(component<ngc::TDBGrid>(*screen, "dbgDescImp")->CancelOnExit());
+    EXPECT_EQ(Splitter1->orientation(), Qt::Vertical);
+    EXPECT_EQ(Splitter1->widget(0), component<ngc::TPanel>(*screen, "panFilialImp"));
+    EXPECT_EQ(Splitter1->widget(1), component<ngc::TPanel>(*screen, "panDescImp"));
 }
 
 TEST_F(LayoutTest, ConnectionsAskTheHostWhereTheServerIs)
 {
+    auto *info = component<ngc::TNetConnection>(*screen, "netInfoPlanNeg");
+    auto *suprimentos = component<ngc::TNetConnection>(*screen, "netSuprimentos");
     const std::pair<ngc::TNetConnection *, const char *> connections[] = {
-        {screen->netInfoPlanNeg, "Ngc27451.rdmInfoPlanNeg"},
-        {screen->netSuprimentos, "Ngc.rdmSuprimentos"},
+        {info, "Ngc27451.rdmInfoPlanNeg"},
+        {suprimentos, "Ngc.rdmSuprimentos"},
     };
     for (const auto &[connection, server] : connections) {
         SCOPED_TRACE(server);
-        EXPECT_EQ(screen->findChild<ngc::TNetConnection *>(connection->objectName()), connection);
         EXPECT_EQ(connection->serverName(), QLatin1String(server));
         EXPECT_FALSE(connection->throwException());
         EXPECT_TRUE(connection->Connected());
         EXPECT_EQ(connection->host(), QLatin1String("127.0.0.1"));
         EXPECT_EQ(connection->port(), screentest::closedPort);
     }
-    EXPECT_EQ(screen->netInfoPlanNeg->objectName(), QLatin1String("netInfoPlanNeg"));
-    EXPECT_EQ(screen->netSuprimentos->objectName(), QLatin1String("netSuprimentos"));
 
     // Each opening reads them again.
     ngc::HostContext::instance().serverHost = QStringLiteral("localhost");
     ngc::HostContext::instance().serverPort = 18080;
-    screen->netSuprimentos->Close();
-    screen->netSuprimentos->Open();
-    EXPECT_EQ(screen->netSuprimentos->host(), QLatin1String("localhost"));
-    EXPECT_EQ(screen->netSuprimentos->port(), 18080);
-    EXPECT_EQ(screen->netInfoPlanNeg->port(), screentest::closedPort);
+    suprimentos->Close();
+    suprimentos->Open();
+    EXPECT_EQ(suprimentos->host(), QLatin1String("localhost"));
+    EXPECT_EQ(suprimentos->port(), 18080);
+    EXPECT_EQ(info->port(), screentest::closedPort);
 
     ngc::CloseAction action = ngc::CloseAction::caHide;
-    screen->FormClose(action);
+    screentest::frame(*screen).FormClose(action);
     EXPECT_EQ(action, ngc::CloseAction::caHide);
-    EXPECT_FALSE(screen->netInfoPlanNeg->Connected());
-    EXPECT_FALSE(screen->netSuprimentos->Connected());
+    EXPECT_FALSE(info->Connected());
+    EXPECT_FALSE(suprimentos->Connected());
 }
 
 // Outside the commercial module the charge group, the payment-form group and its panel are
@@ -455,15 +470,16 @@ TEST(LayoutOutsideCommercialModule, CommercialGroupsDisabled)
         SCOPED_TRACE(module);
         ngc::HostContext::instance().moduleCode = module;
         Cli_Ngc27451::TfrmInfoPlanNeg screen;
-        for (QWidget *container : {static_cast<QWidget *>(screen.grbCobranca),
-                                   static_cast<QWidget *>(screen.drgFormPgto),
-                                   static_cast<QWidget *>(screen.panPesqFormPgto)}) {
+        for (QWidget *container :
+             {static_cast<QWidget *>(component<QGroupBox>(screen, "grbCobranca")),
+              static_cast<QWidget *>(component<ngc::TDBRadioGroup>(screen, "drgFormPgto")),
+              static_cast<QWidget *>(component<ngc::TPanel>(screen, "panPesqFormPgto"))}) {
             EXPECT_FALSE(container->isEnabled());
             for (QWidget *child : container->findChildren<QWidget *>())
                 EXPECT_FALSE(child->isEnabled()) << child->objectName().toStdString();
         }
-        EXPECT_TRUE(screen.grbDesconto->isEnabled());
-        EXPECT_EQ(screen.pgcPadrao->ActivePage(), screen.tshDados);
+        EXPECT_TRUE(component<QGroupBox>(screen, "grbDesconto")->isEnabled());
+        EXPECT_EQ(screen.pgcPadrao->ActivePage(), component<ngc::TTabSheet>(screen, "tshDados"));
     }
     ngc::HostContext::instance().moduleCode = 34;
     ngc::setHostUi(nullptr);

@@ -19,8 +19,11 @@
 #include <QTest>
 
 using behaviour::ScreenTest;
-
 using behaviour::strings;
+using screentest::component;
+using screentest::dataSet;
+using screentest::dataSource;
+using screentest::query;
 
 // The first activation reads the parameters with the branch only, then the item, its
 // instalments and its taxes, each with its own key order.
@@ -41,9 +44,9 @@ TEST_F(ScreenTest, FirstActivationCallsTheServerInOrderWithTheLaunchKeys)
     for (const auto &call : recorder.calls())
         EXPECT_TRUE(call.ok) << call.method.toStdString() << ": " << call.error.toStdString();
 
-    EXPECT_EQ(form.cdsItemCole.RecordCount(), 1);
-    EXPECT_EQ(form.cdsPzoPgtItmCol.RecordCount(), 2);
-    EXPECT_EQ(form.cdsFilialImp.RecordCount(), 3);
+    EXPECT_EQ(dataSet(form, "cdsItemCole").RecordCount(), 1);
+    EXPECT_EQ(dataSet(form, "cdsPzoPgtItmCol").RecordCount(), 2);
+    EXPECT_EQ(dataSet(form, "cdsFilialImp").RecordCount(), 3);
     EXPECT_TRUE(ui.errors().isEmpty()) << ui.errors().join(u'\n').toStdString();
     EXPECT_TRUE(ui.messages().isEmpty());
     EXPECT_TRUE(ui.progress().isEmpty());
@@ -54,18 +57,18 @@ TEST_F(ScreenTest, FirstActivationCallsTheServerInOrderWithTheLaunchKeys)
 TEST_F(ScreenTest, FirstActivationFillsTheUnboundControls)
 {
     auto &form = open();
-    EXPECT_EQ(form.dbeVrPerDesItm->text(), QStringLiteral("5.00"));
-    EXPECT_EQ(form.nedValorDesc->text(), QStringLiteral("1.00"));
-    EXPECT_EQ(form.spePrEntr->Text(), QStringLiteral("15"));
-    EXPECT_EQ(form.speDiaFixo->Text(), QString());
-    EXPECT_EQ(form.speParcela->Text(), QString());
+    EXPECT_EQ(component<ngc::TDBEdit>(form, "dbeVrPerDesItm")->text(), QStringLiteral("5.00"));
+    EXPECT_EQ(component<ngc::TNumberEdit>(form, "nedValorDesc")->text(), QStringLiteral("1.00"));
+    EXPECT_EQ(component<ngc::TSpinEdit>(form, "spePrEntr")->Text(), QStringLiteral("15"));
+    EXPECT_EQ(component<ngc::TSpinEdit>(form, "speDiaFixo")->Text(), QString());
+    EXPECT_EQ(component<ngc::TSpinEdit>(form, "speParcela")->Text(), QString());
 }
 
 TEST_F(ScreenTest, FixedDayAndInstalmentCountAreShownAsNumbers)
 {
     auto &form = open(behaviour::fixedDayItem());
-    EXPECT_EQ(form.speDiaFixo->Text(), QStringLiteral("10"));
-    EXPECT_EQ(form.speParcela->Text(), QStringLiteral("3"));
+    EXPECT_EQ(component<ngc::TSpinEdit>(form, "speDiaFixo")->Text(), QStringLiteral("10"));
+    EXPECT_EQ(component<ngc::TSpinEdit>(form, "speParcela")->Text(), QStringLiteral("3"));
 }
 
 // The value derived from the percentage, as the edit shows it with two decimals.
@@ -88,7 +91,8 @@ TEST_F(ScreenTest, DerivedDiscountValueFollowsThePercentageUpToOneHundred)
                                      "AND CDFORNECED = '1001' AND CDREGIAO = '001'"),
                       {row.price, row.percent});
         auto &form = open();
-        EXPECT_EQ(form.nedValorDesc->text(), row.value) << row.price << " x " << row.percent;
+        EXPECT_EQ(component<ngc::TNumberEdit>(form, "nedValorDesc")->text(), row.value)
+            << row.price << " x " << row.percent;
         screen->hide();
     }
 }
@@ -113,14 +117,15 @@ TEST_F(ScreenTest, TaxPageFollowsTheParameterAndTheValidityMode)
         auto &form = open(behaviour::demoItem(), row.validade);
         SCOPED_TRACE(std::string(row.consolidated) + (row.validade ? " validade" : ""));
         EXPECT_EQ(form.pgcPadrao->TabVisible(form.tshPadrao), row.singleList);
-        EXPECT_EQ(form.pgcPadrao->TabVisible(form.tshImpostoItem), !row.singleList);
+        EXPECT_EQ(form.pgcPadrao->TabVisible(component<ngc::TTabSheet>(form, "tshImpostoItem")),
+                  !row.singleList);
         // Only the shown page's taxes are read.
         EXPECT_EQ(recorder.count(QStringLiteral("GetImpColet")), row.singleList ? 1 : 0);
         EXPECT_EQ(recorder.count(QStringLiteral("GetImpFilial")), row.singleList ? 0 : 1);
-        EXPECT_EQ(form.cdsImpColet.IsEmpty(), !row.singleList);
-        EXPECT_EQ(form.cdsFilialImp.IsEmpty(), row.singleList);
-        EXPECT_EQ(form.cdsDescImp.IsEmpty(), row.singleList);
-        EXPECT_EQ(form.grbValidade->isEnabled(), row.validade);
+        EXPECT_EQ(dataSet(form, "cdsImpColet").IsEmpty(), !row.singleList);
+        EXPECT_EQ(dataSet(form, "cdsFilialImp").IsEmpty(), row.singleList);
+        EXPECT_EQ(dataSet(form, "cdsDescImp").IsEmpty(), row.singleList);
+        EXPECT_EQ(component<QGroupBox>(form, "grbValidade")->isEnabled(), row.validade);
         screen->hide();
     }
 }
@@ -140,10 +145,11 @@ TEST_F(ScreenTest, BrandLookupListsAllBrandsOnlyWhenTheParameterSaysSo)
             QStringLiteral("UPDATE PARASUPRI SET IDPROSEMMAR = ? WHERE CDFILIAL = '0001'"),
             {QString::fromUtf8(row.allBrands)});
         auto &form = open();
-        EXPECT_EQ(form.dtsPesqMarca.DataSet(),
-                  row.fromQuery ? &form.qryMarca.DataSet() : &form.cdsPesqMarca)
+        EXPECT_EQ(dataSource(form, "dtsPesqMarca").DataSet(),
+                  row.fromQuery ? &query(form, "qryMarca").DataSet()
+                                : &dataSet(form, "cdsPesqMarca"))
             << row.allBrands;
-        EXPECT_EQ(form.btpPesqMarca->EmptyText(), row.emptyText);
+        EXPECT_EQ(component<ngc::TBtnPesquisa>(form, "btpPesqMarca")->EmptyText(), row.emptyText);
         screen->hide();
     }
 }
@@ -169,11 +175,11 @@ TEST_F(ScreenTest, ModuleCodeAndReplicationParameterDecideWhatCanBeEdited)
                       {QString::fromUtf8(row.replicate)});
         auto &form = open();
         SCOPED_TRACE(row.module);
-        EXPECT_EQ(form.drgFormPgto->isEnabled(), row.commercial);
-        EXPECT_EQ(form.grbCobranca->isEnabled(), row.commercial);
-        EXPECT_EQ(form.panPesqFormPgto->isEnabled(), row.commercial);
-        EXPECT_EQ(form.chkDesconto->isEnabled(), row.replication);
-        EXPECT_FALSE(form.grbDesconto->isEnabled());
+        EXPECT_EQ(component<ngc::TDBRadioGroup>(form, "drgFormPgto")->isEnabled(), row.commercial);
+        EXPECT_EQ(component<QGroupBox>(form, "grbCobranca")->isEnabled(), row.commercial);
+        EXPECT_EQ(component<ngc::TPanel>(form, "panPesqFormPgto")->isEnabled(), row.commercial);
+        EXPECT_EQ(component<QCheckBox>(form, "chkDesconto")->isEnabled(), row.replication);
+        EXPECT_FALSE(component<QGroupBox>(form, "grbDesconto")->isEnabled());
         screen->hide();
     }
 }
@@ -181,9 +187,10 @@ TEST_F(ScreenTest, ModuleCodeAndReplicationParameterDecideWhatCanBeEdited)
 TEST_F(ScreenTest, LaterActivationsDoNotCallTheServer)
 {
     auto &form = open();
+    ngc::TClientDataSet &cdsItemCole = dataSet(form, "cdsItemCole");
     recorder.clear();
-    form.cdsItemCole.Edit();
-    form.cdsItemCole.FieldByName(QStringLiteral("VRFRETEFORN")).SetAsFloat(99.0);
+    cdsItemCole.Edit();
+    cdsItemCole.FieldByName(QStringLiteral("VRFRETEFORN")).SetAsFloat(99.0);
 
     QWidget other;
     other.show();
@@ -193,8 +200,8 @@ TEST_F(ScreenTest, LaterActivationsDoNotCallTheServer)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
 
     EXPECT_TRUE(recorder.calls().isEmpty());
-    EXPECT_EQ(form.cdsItemCole.State(), ngc::DataSetState::Edit);
-    EXPECT_EQ(form.cdsItemCole.FieldByName(QStringLiteral("VRFRETEFORN")).AsFloat(), 99.0);
+    EXPECT_EQ(cdsItemCole.State(), ngc::DataSetState::Edit);
+    EXPECT_EQ(cdsItemCole.FieldByName(QStringLiteral("VRFRETEFORN")).AsFloat(), 99.0);
 }
 
 // A failing first call stops the set-up there, with the screen open and the error shown; the
@@ -206,7 +213,7 @@ TEST_F(ScreenTest, UnreachableServerStopsTheSetUpAndLeavesTheScreenOpen)
     EXPECT_FALSE(recorder.calls().first().ok);
     ASSERT_EQ(ui.errors().size(), 1);
     EXPECT_TRUE(form.isVisible());
-    EXPECT_TRUE(form.cdsItemCole.IsEmpty());
+    EXPECT_TRUE(dataSet(form, "cdsItemCole").IsEmpty());
 
     QWidget other;
     other.show();
@@ -220,11 +227,11 @@ TEST_F(ScreenTest, UnreachableServerStopsTheSetUpAndLeavesTheScreenOpen)
 TEST_F(ScreenTest, ClosingClosesBothConnectionsAndKeepsTheScreen)
 {
     auto &form = open();
-    ASSERT_TRUE(form.netInfoPlanNeg->Connected());
-    ASSERT_TRUE(form.netSuprimentos->Connected());
+    ASSERT_TRUE(component<ngc::TNetConnection>(form, "netInfoPlanNeg")->Connected());
+    ASSERT_TRUE(component<ngc::TNetConnection>(form, "netSuprimentos")->Connected());
     form.close();
     EXPECT_FALSE(form.isVisible());
-    EXPECT_FALSE(form.netInfoPlanNeg->Connected());
-    EXPECT_FALSE(form.netSuprimentos->Connected());
-    EXPECT_EQ(form.cdsItemCole.RecordCount(), 1);
+    EXPECT_FALSE(component<ngc::TNetConnection>(form, "netInfoPlanNeg")->Connected());
+    EXPECT_FALSE(component<ngc::TNetConnection>(form, "netSuprimentos")->Connected());
+    EXPECT_EQ(dataSet(form, "cdsItemCole").RecordCount(), 1);
 }

@@ -11,9 +11,10 @@
 #include <QTest>
 
 using behaviour::ScreenTest;
-using ngc::DataSetState;
-
 using behaviour::strings;
+using ngc::DataSetState;
+using screentest::component;
+using screentest::dataSet;
 
 class LookupsTest : public ScreenTest {
 protected:
@@ -21,12 +22,12 @@ protected:
     void typeAndLeave(ngc::TDBEdit *edit, const char *code)
     {
         type(edit, QString::fromLatin1(code));
-        screen->dbeValorFrete->setFocus(Qt::TabFocusReason);
+        component<ngc::TDBEdit>(*screen, "dbeValorFrete")->setFocus(Qt::TabFocusReason);
         QApplication::processEvents();
     }
     QString itemText(const char *field)
     {
-        return screen->cdsItemCole.FieldByName(QLatin1String(field)).AsString();
+        return dataSet(*screen, "cdsItemCole").FieldByName(QLatin1String(field)).AsString();
     }
     // Brands looked up among every registered brand ("S") or the product's ("N").
     void brandSource(const char *idProSemMar)
@@ -50,14 +51,16 @@ TEST_F(LookupsTest, ChargeTypeIsAdjustedAndChecked)
                 {"9", "09", ""},
                 {"02", "02", "Depósito em conta"}};
     auto &form = open();
+    auto *dbeCdTipCob = component<ngc::TDBEdit>(form, "dbeCdTipCob");
+    auto *dbeValorFrete = component<ngc::TDBEdit>(form, "dbeValorFrete");
     for (const auto &row : rows) {
         SCOPED_TRACE(row.typed);
         ui.clear();
         recorder.clear();
-        type(form.dbeCdTipCob, QString::fromLatin1(row.typed));
-        EXPECT_TRUE(form.cdsItemCole.FieldByName(QStringLiteral("NMTIPOCOBR")).IsNull())
+        type(dbeCdTipCob, QString::fromLatin1(row.typed));
+        EXPECT_TRUE(dataSet(form, "cdsItemCole").FieldByName(QStringLiteral("NMTIPOCOBR")).IsNull())
             << "the name of the code being typed is dropped";
-        form.dbeValorFrete->setFocus(Qt::TabFocusReason);
+        dbeValorFrete->setFocus(Qt::TabFocusReason);
         QApplication::processEvents();
 
         EXPECT_EQ(itemText("CDTIPCOB"), QString::fromLatin1(row.stored));
@@ -68,8 +71,8 @@ TEST_F(LookupsTest, ChargeTypeIsAdjustedAndChecked)
                   refused ? QStringList{QStringLiteral("Tipo de cobrança não cadastrada.")}
                           : QStringList());
         EXPECT_EQ(itemText("NMTIPOCOBR"), QString::fromUtf8(row.name));
-        EXPECT_EQ(form.ActiveControl(), refused ? form.dbeCdTipCob : form.dbeValorFrete);
-        EXPECT_EQ(form.pgcPadrao->ActivePage(), form.tshDados);
+        EXPECT_EQ(form.ActiveControl(), refused ? dbeCdTipCob : dbeValorFrete);
+        EXPECT_EQ(form.pgcPadrao->ActivePage(), component<ngc::TTabSheet>(form, "tshDados"));
         ASSERT_EQ(ui.progress().size(), 2);
         EXPECT_EQ(ui.progress().first().kind, 6);
         expectProgressBalanced();
@@ -77,9 +80,9 @@ TEST_F(LookupsTest, ChargeTypeIsAdjustedAndChecked)
 
     // An empty code is never looked up.
     recorder.clear();
-    type(form.dbeCdTipCob, QString());
-    QTest::keyClick(form.dbeCdTipCob, Qt::Key_Backspace);
-    form.dbeValorFrete->setFocus(Qt::TabFocusReason);
+    type(dbeCdTipCob, QString());
+    QTest::keyClick(dbeCdTipCob, Qt::Key_Backspace);
+    dbeValorFrete->setFocus(Qt::TabFocusReason);
     EXPECT_TRUE(recorder.methods().isEmpty());
 }
 
@@ -141,7 +144,7 @@ TEST_F(LookupsTest, SecondBrandChecksRunInTheirOrder)
         }
         ui.clear();
         recorder.clear();
-        typeAndLeave(screen->dbeCdSegMarca, row.typed);
+        typeAndLeave(component<ngc::TDBEdit>(*screen, "dbeCdSegMarca"), row.typed);
 
         EXPECT_EQ(itemText("CDSEGMARCCOL"), QString::fromLatin1(row.stored));
         EXPECT_EQ(recorder.methods(), row.calls);
@@ -156,8 +159,9 @@ TEST_F(LookupsTest, SecondBrandChecksRunInTheirOrder)
         EXPECT_EQ(ui.messageTexts(),
                   row.message.isEmpty() ? QStringList() : QStringList{row.message});
         EXPECT_EQ(itemText("NMMARCA"), QString::fromUtf8(row.name));
-        EXPECT_EQ(screen->ActiveControl(),
-                  row.message.isEmpty() ? screen->dbeValorFrete : screen->dbeCdSegMarca);
+        EXPECT_EQ(screen->ActiveControl(), row.message.isEmpty()
+                                               ? component<ngc::TDBEdit>(*screen, "dbeValorFrete")
+                                               : component<ngc::TDBEdit>(*screen, "dbeCdSegMarca"));
         expectProgressBalanced();
     }
 }
@@ -206,11 +210,11 @@ TEST_F(LookupsTest, ListsLoadEveryRowAndFillCodeAndName)
         auto &form = open();
         ui.clear();
         recorder.clear();
-        ASSERT_EQ(form.cdsItemCole.State(), DataSetState::Browse);
+        ASSERT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Browse);
         ui.answerRow(row.chosen);
         click(form.findChild<ngc::TBtnPesquisa *>(QLatin1String(row.button)));
 
-        EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
+        EXPECT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Edit);
         EXPECT_EQ(itemText(row.codeField), QString::fromLatin1(row.code));
         EXPECT_EQ(itemText(row.nameField), QString::fromUtf8(row.name));
         if (*row.call) {
@@ -245,16 +249,19 @@ TEST_F(LookupsTest, SaveChecksStartWithTheFocusedControl)
             screen->hide();
         auto &form = open(behaviour::demoItem(), true);
         focus(form.findChild<QWidget *>(QLatin1String(row.focused)));
-        form.cdsItemCole.Edit();
-        form.cdsItemCole.FieldByName(QStringLiteral("CDSEGMARCCOL"))
+        dataSet(form, "cdsItemCole").Edit();
+        dataSet(form, "cdsItemCole")
+            .FieldByName(QStringLiteral("CDSEGMARCCOL"))
             .SetAsString(QStringLiteral("99"));
-        form.cdsItemCole.FieldByName(QStringLiteral("CDTIPCOB")).SetAsString(QStringLiteral("9"));
-        form.cdsItemCole.FieldByName(QStringLiteral("DTINIVALITM")).Clear();
+        dataSet(form, "cdsItemCole")
+            .FieldByName(QStringLiteral("CDTIPCOB"))
+            .SetAsString(QStringLiteral("9"));
+        dataSet(form, "cdsItemCole").FieldByName(QStringLiteral("DTINIVALITM")).Clear();
         ui.clear();
         click(form.sbtConfirmar);
         EXPECT_EQ(ui.messageTexts(), QStringList{QString::fromUtf8(row.message)});
         EXPECT_EQ(recorder.count(QStringLiteral("SetItemCole")), 0);
-        EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
+        EXPECT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Edit);
         EXPECT_TRUE(form.isVisible());
     }
 }

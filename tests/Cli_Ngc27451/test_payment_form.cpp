@@ -17,18 +17,23 @@
 using behaviour::ScreenTest;
 using behaviour::str;
 using ngc::DataSetState;
+using screentest::component;
+using screentest::dataSet;
 
 class PaymentFormTest : public ScreenTest {
 protected:
     QString field(const char *name)
     {
-        return screen->cdsItemCole.FieldByName(QString::fromLatin1(name)).AsString();
+        return dataSet(*screen, "cdsItemCole").FieldByName(QString::fromLatin1(name)).AsString();
     }
     QVariant stored(const char *name)
     {
         return behaviour::valueOf(server().item(behaviour::demoItem()), QString::fromLatin1(name));
     }
-    void pick(int item) { screen->drgFormPgto->Button(item)->click(); }
+    void pick(int item)
+    {
+        component<ngc::TDBRadioGroup>(*screen, "drgFormPgto")->Button(item)->click();
+    }
 };
 
 // What each type enables, clears and sets, when loaded, chosen while editing, chosen in browse
@@ -67,9 +72,9 @@ TEST_F(PaymentFormTest, TypeRulesFollowTheChosenType)
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         auto &form = open(row.fixedDayItem ? behaviour::fixedDayItem() : behaviour::demoItem());
-        form.mnuFormaPagamento->trigger();
+        component<QAction>(form, "mnuFormaPagamento")->trigger();
         if (row.alterar) {
-            focus(form.drgFormPgto);
+            focus(component<ngc::TDBRadioGroup>(form, "drgFormPgto"));
             click(form.sbtAlterar);
         }
         for (const char *item = row.picks; *item; ++item)
@@ -78,21 +83,24 @@ TEST_F(PaymentFormTest, TypeRulesFollowTheChosenType)
             ui.answerButton(ngc::MsgButton::Yes);
             click(form.sbtCancelar);
         }
-        EXPECT_EQ(form.cdsItemCole.State(), row.item);
-        for (QWidget *spin : std::initializer_list<QWidget *>{form.speDiaFixo, form.speParcela}) {
+        EXPECT_EQ(dataSet(form, "cdsItemCole").State(), row.item);
+        for (QWidget *spin :
+             std::initializer_list<QWidget *>{component<ngc::TSpinEdit>(form, "speDiaFixo"),
+                                              component<ngc::TSpinEdit>(form, "speParcela")}) {
             EXPECT_EQ(spin->isEnabled(), row.spins);
             EXPECT_EQ(spin->palette().color(QPalette::Base), row.spins ? white : grey);
         }
-        EXPECT_EQ(form.dbeCdFormPgto->isEnabled(), row.code);
-        EXPECT_EQ(form.btpPesqFormPgto->isEnabled(), row.code);
-        EXPECT_EQ(form.dbeCdFormPgto->palette().color(QPalette::Base), row.code ? yellow : grey);
-        EXPECT_EQ(form.dbgPzoPgtItmCol->isVisibleTo(&form), row.grid);
-        EXPECT_EQ(form.speDiaFixo->Text(), str(row.day));
-        EXPECT_EQ(form.speParcela->Text(), str(row.count));
+        EXPECT_EQ(component<ngc::TDBEdit>(form, "dbeCdFormPgto")->isEnabled(), row.code);
+        EXPECT_EQ(component<ngc::TBtnPesquisa>(form, "btpPesqFormPgto")->isEnabled(), row.code);
+        EXPECT_EQ(component<ngc::TDBEdit>(form, "dbeCdFormPgto")->palette().color(QPalette::Base),
+                  row.code ? yellow : grey);
+        EXPECT_EQ(component<ngc::TDBGrid>(form, "dbgPzoPgtItmCol")->isVisibleTo(&form), row.grid);
+        EXPECT_EQ(component<ngc::TSpinEdit>(form, "speDiaFixo")->Text(), str(row.day));
+        EXPECT_EQ(component<ngc::TSpinEdit>(form, "speParcela")->Text(), str(row.count));
         EXPECT_EQ(field("CDFORMPGTO"), str(row.cdFormPgto));
         EXPECT_EQ(field("IDUTDIAPGCOL"), str(row.utDia));
         if (row.grid) {
-            EXPECT_EQ(form.ActiveControl(), form.dbgPzoPgtItmCol);
+            EXPECT_EQ(form.ActiveControl(), component<ngc::TDBGrid>(form, "dbgPzoPgtItmCol"));
         }
         screen->hide();
     }
@@ -116,8 +124,9 @@ TEST_F(PaymentFormTest, SpinEditsCorrectWhatIsTyped)
     for (const Row &row : rows) {
         SCOPED_TRACE(std::string(row.day ? "day " : "count ") + (row.typed ? row.typed : "empty"));
         auto &form = open(behaviour::fixedDayItem());
-        form.mnuFormaPagamento->trigger();
-        ngc::TSpinEdit *spin = row.day ? form.speDiaFixo : form.speParcela;
+        component<QAction>(form, "mnuFormaPagamento")->trigger();
+        ngc::TSpinEdit *spin = row.day ? component<ngc::TSpinEdit>(form, "speDiaFixo")
+                                       : component<ngc::TSpinEdit>(form, "speParcela");
         if (row.byProgram) {
             spin->SetText(str(row.typed));
         } else {
@@ -129,13 +138,13 @@ TEST_F(PaymentFormTest, SpinEditsCorrectWhatIsTyped)
                 QTest::keyClick(form.focusWidget(), Qt::Key_Backspace);
         }
         EXPECT_EQ(spin->Text(), str(row.shown));
-        EXPECT_EQ(form.cdsItemCole.State(),
+        EXPECT_EQ(dataSet(form, "cdsItemCole").State(),
                   row.byProgram ? DataSetState::Browse : DataSetState::Edit);
         if (!row.byProgram) {
             // Cancelling puts the record's value back without starting the edit again.
             ui.answerButton(ngc::MsgButton::Yes);
-            form.sbtCancelarClick();
-            EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Browse);
+            click(form.sbtCancelar);
+            EXPECT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Browse);
             EXPECT_EQ(spin->Text(), row.day ? QStringLiteral("10") : QStringLiteral("3"));
         }
         screen->hide();
@@ -161,22 +170,25 @@ TEST_F(PaymentFormTest, LeavingTheCodeBoxChecksTheCode)
         SCOPED_TRACE(row.typed);
         auto &form = open();
         ui.clear();
-        form.mnuFormaPagamento->trigger();
-        type(form.dbeCdFormPgto, str(row.typed));
+        component<QAction>(form, "mnuFormaPagamento")->trigger();
+        type(component<ngc::TDBEdit>(form, "dbeCdFormPgto"), str(row.typed));
         if (!*row.typed)
-            QTest::keyClick(form.dbeCdFormPgto, Qt::Key_Backspace);
-        EXPECT_EQ(form.dbeNmFormPgto->text(), QString()) << "the name goes with the old code";
+            QTest::keyClick(component<ngc::TDBEdit>(form, "dbeCdFormPgto"), Qt::Key_Backspace);
+        EXPECT_EQ(component<ngc::TDBEdit>(form, "dbeNmFormPgto")->text(), QString())
+            << "the name goes with the old code";
         // Into a radio button, a control of no name: a good code hands the focus to the grid.
-        form.drgFormPgto->setFocus(Qt::MouseFocusReason);
+        component<ngc::TDBRadioGroup>(form, "drgFormPgto")->setFocus(Qt::MouseFocusReason);
         QApplication::processEvents();
         EXPECT_EQ(field("CDFORMPGTO"), str(row.code));
         EXPECT_EQ(field("NMFORMPGTO"), str(row.name));
-        EXPECT_EQ(form.dbgPzoPgtItmCol->isVisibleTo(&form), row.grid);
+        EXPECT_EQ(component<ngc::TDBGrid>(form, "dbgPzoPgtItmCol")->isVisibleTo(&form), row.grid);
         EXPECT_EQ(ui.messageTexts(), row.message ? QStringList{str(row.message)} : QStringList());
         QWidget *focused =
-            row.grid ? static_cast<QWidget *>(form.dbgPzoPgtItmCol) : form.drgFormPgto;
-        EXPECT_EQ(form.ActiveControl(), row.message ? form.dbeCdFormPgto : focused);
-        EXPECT_EQ(form.pgcPadrao->ActivePage(), form.tshFormPgto);
+            row.grid ? static_cast<QWidget *>(component<ngc::TDBGrid>(form, "dbgPzoPgtItmCol"))
+                     : component<ngc::TDBRadioGroup>(form, "drgFormPgto");
+        EXPECT_EQ(form.ActiveControl(),
+                  row.message ? component<ngc::TDBEdit>(form, "dbeCdFormPgto") : focused);
+        EXPECT_EQ(form.pgcPadrao->ActivePage(), component<ngc::TTabSheet>(form, "tshFormPgto"));
         screen->hide();
     }
 }
@@ -206,13 +218,13 @@ TEST_F(PaymentFormTest, SavingChecksAndStoresThePaymentForm)
         SCOPED_TRACE(row.name);
         auto &form = open();
         ui.clear();
-        form.mnuFormaPagamento->trigger();
-        focus(form.drgFormPgto);
+        component<QAction>(form, "mnuFormaPagamento")->trigger();
+        focus(component<ngc::TDBRadioGroup>(form, "drgFormPgto"));
         click(form.sbtAlterar);
         for (const char *item = row.picks; *item; ++item)
             pick(*item - '0');
         if (row.code)
-            type(form.dbeCdFormPgto, str(row.code));
+            type(component<ngc::TDBEdit>(form, "dbeCdFormPgto"), str(row.code));
         recorder.clear();
         click(form.sbtConfirmar);
         settle();
@@ -220,9 +232,9 @@ TEST_F(PaymentFormTest, SavingChecksAndStoresThePaymentForm)
         EXPECT_EQ(recorder.count(QStringLiteral("DeletaPrazoPg")), row.deletesInstalments ? 1 : 0);
         if (row.message) {
             EXPECT_TRUE(form.isVisible());
-            EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
-            EXPECT_EQ(form.pgcPadrao->ActivePage(), form.tshFormPgto);
-            EXPECT_EQ(form.ActiveControl(), form.dbeCdFormPgto);
+            EXPECT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Edit);
+            EXPECT_EQ(form.pgcPadrao->ActivePage(), component<ngc::TTabSheet>(form, "tshFormPgto"));
+            EXPECT_EQ(form.ActiveControl(), component<ngc::TDBEdit>(form, "dbeCdFormPgto"));
             EXPECT_EQ(recorder.count(QStringLiteral("SetItemCole")), 0);
             screen->hide();
             continue;
@@ -234,7 +246,7 @@ TEST_F(PaymentFormTest, SavingChecksAndStoresThePaymentForm)
         EXPECT_EQ(stored("NRPARCPGTCOL").toString(), str(row.storedDay));
         EXPECT_EQ(stored("IDUTDIAPGCOL").toString(),
                   row.storedDay ? QStringLiteral("E") : QString());
-        EXPECT_EQ(form.cdsPzoPgtItmCol.IsEmpty(), row.deletesInstalments);
+        EXPECT_EQ(dataSet(form, "cdsPzoPgtItmCol").IsEmpty(), row.deletesInstalments);
     }
 }
 
@@ -243,14 +255,14 @@ TEST_F(PaymentFormTest, SavingChecksAndStoresThePaymentForm)
 TEST_F(PaymentFormTest, LookupListsEveryFormAndFillsCodeAndName)
 {
     auto &form = open();
-    form.mnuFormaPagamento->trigger();
+    component<QAction>(form, "mnuFormaPagamento")->trigger();
     ui.answerRow(2);
-    click(form.btpPesqFormPgto);
+    click(component<ngc::TBtnPesquisa>(form, "btpPesqFormPgto"));
     ASSERT_EQ(ui.lists().size(), 1);
     EXPECT_EQ(ui.lists().at(0).title, QStringLiteral("Forma de Pagamento"));
     EXPECT_EQ(ui.lists().at(0).rowCount, 3);
-    EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
+    EXPECT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Edit);
     EXPECT_EQ(field("CDFORMPGTO"), QStringLiteral("02"));
     EXPECT_EQ(field("NMFORMPGTO"), QStringLiteral("À vista"));
-    EXPECT_FALSE(form.dbgPzoPgtItmCol->isVisibleTo(&form));
+    EXPECT_FALSE(component<ngc::TDBGrid>(form, "dbgPzoPgtItmCol")->isVisibleTo(&form));
 }

@@ -19,6 +19,8 @@
 
 using behaviour::ScreenTest;
 using ngc::DataSetState;
+using screentest::component;
+using screentest::dataSet;
 
 namespace {
 
@@ -71,8 +73,8 @@ protected:
         if (screen)
             screen->hide();
         auto &form = open();
-        click(form.chkDesconto);
-        type(form.dbeVrPerDesItm, QString::fromLatin1(discount));
+        click(component<QCheckBox>(form, "chkDesconto"));
+        type(component<ngc::TDBEdit>(form, "dbeVrPerDesItm"), QString::fromLatin1(discount));
         return form;
     }
     // Every item of the demo collection and its discount, as the server holds them.
@@ -105,16 +107,19 @@ protected:
 TEST_F(ReplicationTest, SwitchingOnReadsTheListsAndOffDropsEveryChoice)
 {
     auto &form = open();
+    auto *chkDesconto = component<QCheckBox>(form, "chkDesconto");
+    ngc::TClientDataSet &cdsPesqForn = dataSet(form, "cdsPesqForn");
+    auto *grbDesconto = component<QGroupBox>(form, "grbDesconto");
     recorder.clear();
-    click(form.chkDesconto);
+    click(chkDesconto);
     EXPECT_EQ(recorder.methods(), QStringList{QStringLiteral("GetDescPesq")});
     EXPECT_EQ(recorder.last(QStringLiteral("GetDescPesq")).args,
               QJsonArray({QStringLiteral("0001"), QStringLiteral("2026000001")}));
-    EXPECT_EQ(form.cdsPesqProd.RecordCount(), 3);
-    EXPECT_EQ(form.cdsPesqReg.RecordCount(), 2);
-    EXPECT_EQ(form.cdsPesqForn.RecordCount(), 3);
-    EXPECT_EQ(form.cdsPesqMarcaDesc.RecordCount(), 2);
-    EXPECT_TRUE(form.grbDesconto->isEnabled());
+    EXPECT_EQ(dataSet(form, "cdsPesqProd").RecordCount(), 3);
+    EXPECT_EQ(dataSet(form, "cdsPesqReg").RecordCount(), 2);
+    EXPECT_EQ(cdsPesqForn.RecordCount(), 3);
+    EXPECT_EQ(dataSet(form, "cdsPesqMarcaDesc").RecordCount(), 2);
+    EXPECT_TRUE(grbDesconto->isEnabled());
     for (int d = produto; d <= fornecedor; ++d) {
         EXPECT_TRUE(group(d)->isEnabled());
         EXPECT_FALSE(button(d)->isEnabled());
@@ -123,25 +128,25 @@ TEST_F(ReplicationTest, SwitchingOnReadsTheListsAndOffDropsEveryChoice)
     EXPECT_EQ(ui.progress().first().kind, 6);
     expectProgressBalanced();
     // The supplier list shows the registration number in its person type's mask.
-    const ngc::TField &number = form.cdsPesqForn.FieldByName(QStringLiteral("NRINSJURFORN"));
-    form.cdsPesqForn.First();
+    const ngc::TField &number = cdsPesqForn.FieldByName(QStringLiteral("NRINSJURFORN"));
+    cdsPesqForn.First();
     EXPECT_EQ(number.AsString(), QStringLiteral("12345678000195"));
     EXPECT_EQ(number.DisplayText(), QStringLiteral("12.345.678/0001-95"));
 
     choose(marca, 2, {QStringLiteral("00002")});
     ASSERT_FALSE(Cli_Ngc27451::stPesqMarca.isEmpty());
-    click(form.chkDesconto);
-    EXPECT_FALSE(form.grbDesconto->isEnabled());
+    click(chkDesconto);
+    EXPECT_FALSE(grbDesconto->isEnabled());
     EXPECT_EQ(group(marca)->ItemIndex(), 0);
     EXPECT_FALSE(button(marca)->isEnabled());
     EXPECT_TRUE(Cli_Ngc27451::stPesqMarca.isEmpty());
 
     server().kill();
-    click(form.chkDesconto);
+    click(chkDesconto);
     EXPECT_EQ(ui.errors().size(), 1);
-    EXPECT_TRUE(form.chkDesconto->isChecked());
-    EXPECT_TRUE(form.grbDesconto->isEnabled());
-    EXPECT_EQ(form.cdsPesqProd.RecordCount(), 3);
+    EXPECT_TRUE(chkDesconto->isChecked());
+    EXPECT_TRUE(grbDesconto->isEnabled());
+    EXPECT_EQ(dataSet(form, "cdsPesqProd").RecordCount(), 3);
     EXPECT_EQ(group(marca)->ItemIndex(), 0);
     expectProgressBalanced();
 }
@@ -152,7 +157,7 @@ TEST_F(ReplicationTest, SwitchingOnReadsTheListsAndOffDropsEveryChoice)
 TEST_F(ReplicationTest, ListsArePickedByTheirKeyFieldWhileTheGroupIsAtLista)
 {
     auto &form = open();
-    click(form.chkDesconto);
+    click(component<QCheckBox>(form, "chkDesconto"));
     const QStringList picks[] = {{QStringLiteral("1002"), QStringLiteral("1003")},
                                  {QStringLiteral("00002")},
                                  {QStringLiteral("002")},
@@ -200,16 +205,16 @@ TEST_F(ReplicationTest, ListaWithoutAPickStopsTheSaveAtTheFirstSuchDimension)
         auto &form = openReplicating("7");
         for (int d : row.atLista)
             choose(d, 2);
-        form.mnuFormaPagamento->trigger();
+        component<QAction>(form, "mnuFormaPagamento")->trigger();
         ui.clear();
         recorder.clear();
         click(form.sbtConfirmar);
         EXPECT_EQ(ui.messageTexts(),
                   QStringList{QString::fromUtf8(dimensions[row.reported].missing)});
-        EXPECT_EQ(form.pgcPadrao->ActivePage(), form.tshDados);
+        EXPECT_EQ(form.pgcPadrao->ActivePage(), component<ngc::TTabSheet>(form, "tshDados"));
         EXPECT_EQ(form.ActiveControl(), group(row.reported));
         EXPECT_EQ(recorder.count(QStringLiteral("SetItemCole")), 0);
-        EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
+        EXPECT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Edit);
     }
 }
 
@@ -239,12 +244,13 @@ TEST_F(ReplicationTest, ChoicesReachTheSaveInTheServersOrder)
             screen->hide();
         auto &form = open();
         if (row.on)
-            click(form.chkDesconto);
+            click(component<QCheckBox>(form, "chkDesconto"));
         for (int d = produto; d <= fornecedor; ++d) {
             if (row.indexes[d] > 0)
                 choose(d, row.indexes[d], row.picks[d]);
         }
-        type(form.dbeVrPerDesItm, QString::number(6 + (&row - rows))); // a change every time
+        type(component<ngc::TDBEdit>(form, "dbeVrPerDesItm"),
+             QString::number(6 + (&row - rows))); // a change every time
         recorder.clear();
         click(form.sbtConfirmar);
         const QJsonArray args = recorder.last(QStringLiteral("SetItemCole")).args;
@@ -307,7 +313,7 @@ TEST_F(ReplicationTest, FailedSaveLeavesEveryItemUnchanged)
                      ui.errors().isEmpty());
         EXPECT_EQ(ui.messages().size() + ui.errors().size(), 1);
         EXPECT_TRUE(form.isVisible());
-        EXPECT_GT(form.cdsItemCole.ChangeCount(), 0);
+        EXPECT_GT(dataSet(form, "cdsItemCole").ChangeCount(), 0);
         expectProgressBalanced();
         EXPECT_EQ(discounts(), before);
         server().exec(QStringLiteral("DROP TRIGGER IF EXISTS block_replication"));

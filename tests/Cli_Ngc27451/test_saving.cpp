@@ -19,6 +19,8 @@
 
 using behaviour::ScreenTest;
 using ngc::DataSetState;
+using screentest::component;
+using screentest::dataSet;
 
 namespace {
 
@@ -87,8 +89,8 @@ TEST_F(SavingTest, ConfirmSendsTheChangeAndClosesTheScreen)
 {
     auto &form = open();
     recorder.clear();
-    type(form.dbeVrPerDesItm, QStringLiteral("7"));
-    EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
+    type(component<ngc::TDBEdit>(form, "dbeVrPerDesItm"), QStringLiteral("7"));
+    EXPECT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Edit);
     click(form.sbtConfirmar);
     settle();
 
@@ -123,7 +125,7 @@ TEST_F(SavingTest, ConfirmSendsTheChangeAndClosesTheScreen)
     expectProgressBalanced();
 
     EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(form.cdsItemCole.ChangeCount(), 0);
+    EXPECT_EQ(dataSet(form, "cdsItemCole").ChangeCount(), 0);
     EXPECT_EQ(storedDiscount(), 7.0);
 }
 
@@ -132,9 +134,9 @@ TEST_F(SavingTest, NullFieldListNamesTheEmptyFieldsInFieldOrder)
 {
     {
         auto &form = open();
-        type(form.dbeCdSegMarca, QString());
-        QTest::keyClick(form.dbeCdSegMarca, Qt::Key_Backspace);
-        ASSERT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
+        type(component<ngc::TDBEdit>(form, "dbeCdSegMarca"), QString());
+        QTest::keyClick(component<ngc::TDBEdit>(form, "dbeCdSegMarca"), Qt::Key_Backspace);
+        ASSERT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Edit);
         click(form.sbtConfirmar);
         EXPECT_EQ(recorder.last(QStringLiteral("SetItemCole")).args[1],
                   behaviour::strings({"NRPARCPGTCOL", "NRDIAPGFXCOL", "IDUTDIAPGCOL", "IDTIPFREITM",
@@ -151,7 +153,7 @@ TEST_F(SavingTest, NullFieldListNamesTheEmptyFieldsInFieldOrder)
                   behaviour::demoWhere());
     recorder.clear();
     auto &form = open();
-    type(form.dbeVrPerDesItm, QStringLiteral("6"));
+    type(component<ngc::TDBEdit>(form, "dbeVrPerDesItm"), QStringLiteral("6"));
     click(form.sbtConfirmar);
     const ngc::CallTrace save = recorder.last(QStringLiteral("SetItemCole"));
     EXPECT_TRUE(save.args[1].isNull()) << save.args[1].toString().toStdString();
@@ -180,17 +182,17 @@ TEST_F(SavingTest, ConfirmWithoutChangeSendsNothing)
     for (const Row &row : rows) {
         auto &form = open();
         if (row.paymentPage)
-            form.mnuFormaPagamento->trigger();
-        focus(form.drgFormPgto);
+            component<QAction>(form, "mnuFormaPagamento")->trigger();
+        focus(component<ngc::TDBRadioGroup>(form, "drgFormPgto"));
         click(form.sbtAlterar);
         if (row.paymentForm >= 0)
-            form.drgFormPgto->Button(row.paymentForm)->click();
-        ASSERT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
+            component<ngc::TDBRadioGroup>(form, "drgFormPgto")->Button(row.paymentForm)->click();
+        ASSERT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Edit);
         recorder.clear();
         click(form.sbtConfirmar);
         EXPECT_EQ(recorder.methods(), row.calls) << row.paymentPage << " " << row.paymentForm;
         const bool deleted = row.calls.contains(QStringLiteral("DeletaPrazoPg"));
-        EXPECT_EQ(form.cdsPzoPgtItmCol.IsEmpty(), deleted)
+        EXPECT_EQ(dataSet(form, "cdsPzoPgtItmCol").IsEmpty(), deleted)
             << row.paymentPage << " " << row.paymentForm;
         screen->hide();
     }
@@ -204,10 +206,10 @@ TEST_F(SavingTest, NewItemTakesTheLaunchKeys)
     keys.cdForneced = QStringLiteral("1002");
     keys.cdRegiao = QStringLiteral("003");
     auto &form = open(keys);
-    ASSERT_TRUE(form.cdsItemCole.IsEmpty());
+    ASSERT_TRUE(dataSet(form, "cdsItemCole").IsEmpty());
     click(form.sbtAlterar);
-    ASSERT_EQ(form.cdsItemCole.State(), DataSetState::Insert);
-    type(form.dbeVrPerDesItm, QStringLiteral("5"));
+    ASSERT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Insert);
+    type(component<ngc::TDBEdit>(form, "dbeVrPerDesItm"), QStringLiteral("5"));
     recorder.clear();
     click(form.sbtConfirmar);
 
@@ -238,9 +240,11 @@ TEST_F(SavingTest, NewItemTakesTheLaunchKeys)
 TEST_F(SavingTest, LostUpdateKeepsTheBuyersValuesAndVerificarRereads)
 {
     auto &form = open();
+    auto *dbeVrPerDesItm = component<ngc::TDBEdit>(form, "dbeVrPerDesItm");
+    ngc::TClientDataSet &cdsItemCole = dataSet(form, "cdsItemCole");
     otherBuyerSavesDiscount(7.0);
 
-    type(form.dbeVrPerDesItm, QStringLiteral("9"));
+    type(dbeVrPerDesItm, QStringLiteral("9"));
     recorder.clear();
     click(form.sbtConfirmar);
     settle();
@@ -252,14 +256,14 @@ TEST_F(SavingTest, LostUpdateKeepsTheBuyersValuesAndVerificarRereads)
               QStringLiteral("O item foi alterado por outro usuário. Verifique os dados e tente "
                              "novamente."));
     EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Browse);
-    EXPECT_GT(form.cdsItemCole.ChangeCount(), 0);
-    EXPECT_EQ(form.dbeVrPerDesItm->text(), QStringLiteral("9.00"));
+    EXPECT_EQ(cdsItemCole.State(), DataSetState::Browse);
+    EXPECT_GT(cdsItemCole.ChangeCount(), 0);
+    EXPECT_EQ(dbeVrPerDesItm->text(), QStringLiteral("9.00"));
     expectProgressBalanced();
     EXPECT_EQ(storedDiscount(), 7.0);
 
     // Editing again and confirming sends the refused change again, together with the new one.
-    type(form.dbeVrPerDesItm, QStringLiteral("9.5"));
+    type(dbeVrPerDesItm, QStringLiteral("9.5"));
     click(form.sbtConfirmar);
     settle();
     EXPECT_EQ(recorder.count(QStringLiteral("SetItemCole")), 2);
@@ -271,10 +275,10 @@ TEST_F(SavingTest, LostUpdateKeepsTheBuyersValuesAndVerificarRereads)
     // the refused change is gone.
     form.focusWidget()->clearFocus();
     click(form.sbtVerificar);
-    EXPECT_EQ(form.cdsItemCole.ChangeCount(), 0);
-    EXPECT_EQ(form.dbeVrPerDesItm->text(), QStringLiteral("7.00"));
+    EXPECT_EQ(cdsItemCole.ChangeCount(), 0);
+    EXPECT_EQ(dbeVrPerDesItm->text(), QStringLiteral("7.00"));
 
-    type(form.dbeVrPerDesItm, QStringLiteral("9"));
+    type(dbeVrPerDesItm, QStringLiteral("9"));
     click(form.sbtConfirmar);
     settle();
     EXPECT_FALSE(form.isVisible());
@@ -290,17 +294,17 @@ TEST_F(SavingTest, ResentDiscountChangeRereadsTheTaxes)
     auto &form = open();
     server().exec(QStringLiteral("CREATE TRIGGER block_item BEFORE UPDATE ON ITEMCOLE "
                                  "BEGIN SELECT RAISE(ABORT, 'bloqueado'); END"));
-    type(form.dbeVrPerDesItm, QStringLiteral("8"));
+    type(component<ngc::TDBEdit>(form, "dbeVrPerDesItm"), QStringLiteral("8"));
     click(form.sbtConfirmar);
     ASSERT_FALSE(recorder.last(QStringLiteral("SetItemCole")).ok && ui.messages().isEmpty() &&
                  ui.errors().isEmpty());
     ASSERT_TRUE(form.isVisible());
-    ASSERT_GT(form.cdsItemCole.ChangeCount(), 0);
+    ASSERT_GT(dataSet(form, "cdsItemCole").ChangeCount(), 0);
     expectProgressBalanced();
 
     server().exec(QStringLiteral("DROP TRIGGER block_item"));
     recorder.clear();
-    type(form.dbeValorFrete, QStringLiteral("99"));
+    type(component<ngc::TDBEdit>(form, "dbeValorFrete"), QStringLiteral("99"));
     click(form.sbtConfirmar);
     settle();
     EXPECT_EQ(recorder.methods(),
@@ -313,7 +317,7 @@ TEST_F(SavingTest, ResentDiscountChangeRereadsTheTaxes)
 TEST_F(SavingTest, ClosedCollectionShowsTheErrorClosesTheScreenAndSendsNothing)
 {
     auto &form = open(behaviour::closedCollectionItem());
-    type(form.dbeVrPerDesItm, QStringLiteral("9"));
+    type(component<ngc::TDBEdit>(form, "dbeVrPerDesItm"), QStringLiteral("9"));
     recorder.clear();
     click(form.sbtConfirmar);
     EXPECT_EQ(recorder.methods(), QStringList({QStringLiteral("GetVerif_ColeApr")}));
@@ -324,7 +328,7 @@ TEST_F(SavingTest, ClosedCollectionShowsTheErrorClosesTheScreenAndSendsNothing)
     expectProgressBalanced();
     settle();
     EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(form.cdsItemCole.ChangeCount(), 0);
+    EXPECT_EQ(dataSet(form, "cdsItemCole").ChangeCount(), 0);
 }
 
 // The server going away: the error is shown, the progress window is gone, the screen stays
@@ -332,14 +336,14 @@ TEST_F(SavingTest, ClosedCollectionShowsTheErrorClosesTheScreenAndSendsNothing)
 TEST_F(SavingTest, ServerFailureDuringTheCheckKeepsTheEdit)
 {
     auto &form = open();
-    type(form.dbeVrPerDesItm, QStringLiteral("9"));
+    type(component<ngc::TDBEdit>(form, "dbeVrPerDesItm"), QStringLiteral("9"));
     server().kill();
     click(form.sbtConfirmar);
     settle();
     EXPECT_EQ(ui.errors().size(), 1);
     expectProgressBalanced();
     EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
+    EXPECT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Edit);
     EXPECT_EQ(recorder.count(QStringLiteral("SetItemCole")), 0);
 }
 
@@ -349,18 +353,18 @@ TEST_F(SavingTest, CancelRestoresTheSpinEditsAndTheFocus)
 {
     auto &form = open();
     click(form.sbtAlterar);
-    form.spePrEntr->SetText(QStringLiteral("30"));
-    focus(form.nedValorDesc);
+    component<ngc::TSpinEdit>(form, "spePrEntr")->SetText(QStringLiteral("30"));
+    focus(component<ngc::TNumberEdit>(form, "nedValorDesc"));
     ui.answerButton(ngc::MsgButton::Yes);
     click(form.sbtCancelar);
-    EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Browse);
-    EXPECT_EQ(form.spePrEntr->Text(), QStringLiteral("15"));
-    EXPECT_EQ(form.speDiaFixo->Text(), QString());
-    EXPECT_EQ(form.ActiveControl(), form.dbeVrPerDesItm);
+    EXPECT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Browse);
+    EXPECT_EQ(component<ngc::TSpinEdit>(form, "spePrEntr")->Text(), QStringLiteral("15"));
+    EXPECT_EQ(component<ngc::TSpinEdit>(form, "speDiaFixo")->Text(), QString());
+    EXPECT_EQ(form.ActiveControl(), component<ngc::TDBEdit>(form, "dbeVrPerDesItm"));
 
     click(form.sbtAlterar);
     form.focusWidget()->clearFocus();
     ui.answerButton(ngc::MsgButton::Yes);
     click(form.sbtCancelar);
-    EXPECT_EQ(form.ActiveControl(), form.drgFormPgto);
+    EXPECT_EQ(form.ActiveControl(), component<ngc::TDBRadioGroup>(form, "drgFormPgto"));
 }

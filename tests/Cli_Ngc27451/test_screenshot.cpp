@@ -11,6 +11,8 @@
 #include <QPixmap>
 #include <QVariantMap>
 
+using screentest::component;
+using screentest::dataSet;
 using screentest::ScreenFixture;
 
 namespace {
@@ -49,7 +51,7 @@ double differenceRatio(const QImage &a, const QImage &b)
 // An item with something in every field the pages show.
 void loadItem(Cli_Ngc27451::TfrmInfoPlanNeg &screen)
 {
-    ngc::TClientDataSet &item = screen.cdsItemCole;
+    ngc::TClientDataSet &item = dataSet(screen, "cdsItemCole");
     ngc::DataPacket packet;
     packet.fields = item.FieldDefs();
     ngc::Row row(packet.fields.size());
@@ -73,7 +75,7 @@ void loadItem(Cli_Ngc27451::TfrmInfoPlanNeg &screen)
     packet.rows.append(row);
     item.SetData(packet);
 
-    ngc::TClientDataSet &terms = screen.cdsPzoPgtItmCol;
+    ngc::TClientDataSet &terms = dataSet(screen, "cdsPzoPgtItmCol");
     ngc::DataPacket instalments;
     instalments.fields = terms.FieldDefs();
     for (const auto &[days, share] : {std::pair{30.0, 50.0}, {60.0, 50.0}}) {
@@ -95,20 +97,20 @@ void loadItem(Cli_Ngc27451::TfrmInfoPlanNeg &screen)
         }
         dataSet.SetData(taxes);
     };
-    load(screen.cdsImpColet,
+    load(dataSet(screen, "cdsImpColet"),
          {{{"NMIMPOSTO", QStringLiteral("ICMS")}, {"VRALIQIMPCOL", 18.0}, {"VRIMPCOLETA", 1.8}},
           {{"NMIMPOSTO", QStringLiteral("IPI")}, {"VRALIQIMPCOL", 5.0}, {"VRIMPCOLETA", 0.5}}});
-    load(screen.cdsFilialImp,
+    load(dataSet(screen, "cdsFilialImp"),
          {{{"CDFILIAL", QStringLiteral("0001")}, {"NMFILIAL", QStringLiteral("Matriz")}},
           {{"CDFILIAL", QStringLiteral("0002")}, {"NMFILIAL", QStringLiteral("Filial Norte")}}});
-    load(screen.cdsDescImp, {{{"NMIMPOSTO", QStringLiteral("ICMS")},
-                              {"CDFILIAP", QStringLiteral("0001")},
-                              {"VRPERCALIQUOTA", 18.0},
-                              {"VRIMPOSTO", 1.8}},
-                             {{"NMIMPOSTO", QStringLiteral("ICMS")},
-                              {"CDFILIAP", QStringLiteral("0002")},
-                              {"VRPERCALIQUOTA", 12.0},
-                              {"VRIMPOSTO", 1.2}}});
+    load(dataSet(screen, "cdsDescImp"), {{{"NMIMPOSTO", QStringLiteral("ICMS")},
+                                          {"CDFILIAP", QStringLiteral("0001")},
+                                          {"VRPERCALIQUOTA", 18.0},
+                                          {"VRIMPOSTO", 1.8}},
+                                         {{"NMIMPOSTO", QStringLiteral("ICMS")},
+                                          {"CDFILIAP", QStringLiteral("0002")},
+                                          {"VRPERCALIQUOTA", 12.0},
+                                          {"VRIMPOSTO", 1.2}}});
 }
 
 using ScreenshotTest = ScreenFixture;
@@ -132,7 +134,9 @@ TEST_F(ScreenshotTest, EveryPageMatchesItsReference)
     }
 
     for (ngc::TTabSheet *page :
-         {screen->tshDados, screen->tshFormPgto, screen->tshPadrao, screen->tshImpostoItem}) {
+         {component<ngc::TTabSheet>(*screen, "tshDados"),
+          component<ngc::TTabSheet>(*screen, "tshFormPgto"), screen->tshPadrao,
+          component<ngc::TTabSheet>(*screen, "tshImpostoItem")}) {
         SCOPED_TRACE(page->objectName().toStdString());
         screen->pgcPadrao->SetActivePage(page);
         QApplication::processEvents();

@@ -7,6 +7,8 @@
 #include <QAction>
 
 using behaviour::ScreenTest;
+using screentest::component;
+using screentest::dataSet;
 
 // The menu's "Imposto" brings the tax page in use to front, never the hidden one: the single list
 // in the validity mode, the taxes by branch otherwise, with their rows. The check marks and the
@@ -22,14 +24,16 @@ TEST_F(ScreenTest, TaxMenuShowsTheTaxPageInUse)
         if (screen)
             screen->hide();
         auto &form = open(behaviour::demoItem(), row.validade);
-        form.mnuImposto->trigger();
-        ngc::TTabSheet *shown = row.byBranch ? form.tshImpostoItem : form.tshPadrao;
+        component<QAction>(form, "mnuImposto")->trigger();
+        ngc::TTabSheet *shown =
+            row.byBranch ? component<ngc::TTabSheet>(form, "tshImpostoItem") : form.tshPadrao;
         EXPECT_EQ(form.pgcPadrao->ActivePage(), shown);
         EXPECT_TRUE(form.pgcPadrao->TabVisible(shown));
-        EXPECT_FALSE(row.byBranch ? form.cdsFilialImp.IsEmpty() : form.cdsImpColet.IsEmpty());
-        EXPECT_EQ(form.mnuImposto->isChecked(), !row.byBranch);
-        EXPECT_FALSE(form.mnuDadosAdicionais->isChecked());
-        EXPECT_FALSE(form.mnuFormaPagamento->isChecked());
+        EXPECT_FALSE(row.byBranch ? dataSet(form, "cdsFilialImp").IsEmpty()
+                                  : dataSet(form, "cdsImpColet").IsEmpty());
+        EXPECT_EQ(component<QAction>(form, "mnuImposto")->isChecked(), !row.byBranch);
+        EXPECT_FALSE(component<QAction>(form, "mnuDadosAdicionais")->isChecked());
+        EXPECT_FALSE(component<QAction>(form, "mnuFormaPagamento")->isChecked());
         // Only the single list takes Alterar and Verificar away.
         EXPECT_EQ(form.sbtAlterar->isEnabled(), row.byBranch);
         EXPECT_EQ(form.sbtVerificar->isEnabled(), row.byBranch);

@@ -9,6 +9,8 @@
 #include <QTest>
 
 using behaviour::ScreenTest;
+using screentest::component;
+using screentest::dataSet;
 
 namespace {
 
@@ -75,10 +77,10 @@ TEST_F(TaxesTest, TaxRowsShowOnlyForTheCurrentBranchByExactCode)
     ngc::HostContext::instance().serverPort = 1;
     screen = std::make_unique<Cli_Ngc27451::TfrmInfoPlanNeg>();
     for (const Row &row : rows) {
-        screen->cdsFilialImp.SetData(branches(row.branchCodes));
-        screen->cdsDescImp.SetData(taxes(row.taxBranches));
-        screen->cdsFilialImp.SetRecNo(row.current);
-        EXPECT_EQ(shownBranches(screen->cdsDescImp), row.shown)
+        dataSet(*screen, "cdsFilialImp").SetData(branches(row.branchCodes));
+        dataSet(*screen, "cdsDescImp").SetData(taxes(row.taxBranches));
+        dataSet(*screen, "cdsFilialImp").SetRecNo(row.current);
+        EXPECT_EQ(shownBranches(dataSet(*screen, "cdsDescImp")), row.shown)
             << row.branchCodes.join(u',').toStdString() << " @" << row.current;
     }
 }
@@ -89,31 +91,35 @@ TEST_F(TaxesTest, EmptyBranchListBeforeAndAfterFiltering)
 {
     ngc::HostContext::instance().serverPort = 1;
     screen = std::make_unique<Cli_Ngc27451::TfrmInfoPlanNeg>();
-    screen->cdsFilialImp.SetData(branches({}));
-    screen->cdsDescImp.SetData(taxes({"0001", "0002"}));
-    EXPECT_EQ(shownBranches(screen->cdsDescImp).size(), 2);
+    ngc::TClientDataSet &cdsFilialImp = dataSet(*screen, "cdsFilialImp");
+    ngc::TClientDataSet &cdsDescImp = dataSet(*screen, "cdsDescImp");
+    cdsFilialImp.SetData(branches({}));
+    cdsDescImp.SetData(taxes({"0001", "0002"}));
+    EXPECT_EQ(shownBranches(cdsDescImp).size(), 2);
 
-    screen->cdsFilialImp.SetData(branches({"0001"}));
-    screen->cdsDescImp.SetData(taxes({"0001", "0002", ""}));
-    screen->cdsFilialImp.SetData(branches({}));
-    screen->cdsDescImp.SetData(taxes({"0001", "0002", ""}));
-    EXPECT_EQ(shownBranches(screen->cdsDescImp), QStringList({QString()}));
+    cdsFilialImp.SetData(branches({"0001"}));
+    cdsDescImp.SetData(taxes({"0001", "0002", ""}));
+    cdsFilialImp.SetData(branches({}));
+    cdsDescImp.SetData(taxes({"0001", "0002", ""}));
+    EXPECT_EQ(shownBranches(cdsDescImp), QStringList({QString()}));
 }
 
 // The buyer moves down the branch grid: the tax grid follows.
 TEST_F(TaxesTest, MovingInTheBranchGridShowsThatBranchsTaxes)
 {
     auto &form = open();
-    form.pgcPadrao->setCurrentWidget(form.tshImpostoItem);
-    ASSERT_EQ(form.cdsFilialImp.RecordCount(), 3);
-    EXPECT_EQ(shownBranches(form.cdsDescImp), QStringList(3, QStringLiteral("0001")));
-    focus(form.dbgFilialImp);
-    QTest::keyClick(form.dbgFilialImp, Qt::Key_Down);
-    EXPECT_EQ(form.cdsFilialImp.RecNo(), 2);
-    EXPECT_EQ(shownBranches(form.cdsDescImp), QStringList(3, QStringLiteral("0002")));
-    QTest::keyClick(form.dbgFilialImp, Qt::Key_Down);
-    EXPECT_EQ(shownBranches(form.cdsDescImp), QStringList(2, QStringLiteral("0003")));
-    EXPECT_EQ(form.dbgDescImp->model()->rowCount(), 2);
+    ngc::TClientDataSet &cdsDescImp = dataSet(form, "cdsDescImp");
+    auto *dbgFilialImp = component<ngc::TDBGrid>(form, "dbgFilialImp");
+    form.pgcPadrao->setCurrentWidget(component<ngc::TTabSheet>(form, "tshImpostoItem"));
+    ASSERT_EQ(dataSet(form, "cdsFilialImp").RecordCount(), 3);
+    EXPECT_EQ(shownBranches(cdsDescImp), QStringList(3, QStringLiteral("0001")));
+    focus(dbgFilialImp);
+    QTest::keyClick(dbgFilialImp, Qt::Key_Down);
+    EXPECT_EQ(dataSet(form, "cdsFilialImp").RecNo(), 2);
+    EXPECT_EQ(shownBranches(cdsDescImp), QStringList(3, QStringLiteral("0002")));
+    QTest::keyClick(dbgFilialImp, Qt::Key_Down);
+    EXPECT_EQ(shownBranches(cdsDescImp), QStringList(2, QStringLiteral("0003")));
+    EXPECT_EQ(component<ngc::TDBGrid>(form, "dbgDescImp")->model()->rowCount(), 2);
 }
 
 // Tax amounts depend on the discount: a save that changes it reloads both lists and makes the
@@ -121,31 +127,46 @@ TEST_F(TaxesTest, MovingInTheBranchGridShowsThatBranchsTaxes)
 TEST_F(TaxesTest, SavingADiscountReloadsTheTaxesFromTheFirstBranch)
 {
     auto &form = open();
-    const double before = form.cdsDescImp.FieldByName(QStringLiteral("VRIMPOSTO")).AsFloat();
-    form.cdsFilialImp.SetRecNo(2);
+    ngc::TClientDataSet &cdsDescImp = dataSet(form, "cdsDescImp");
+    ngc::TClientDataSet &cdsFilialImp = dataSet(form, "cdsFilialImp");
+    ngc::TClientDataSet &cdsItemCole = dataSet(form, "cdsItemCole");
+    const double before = cdsDescImp.FieldByName(QStringLiteral("VRIMPOSTO")).AsFloat();
+    cdsFilialImp.SetRecNo(2);
 
-    form.cdsItemCole.Edit();
-    form.cdsItemCole.FieldByName(QStringLiteral("VRFRETEFORN")).SetAsFloat(80.0);
-    form.cdsItemCole.Post();
-    EXPECT_EQ(form.cdsFilialImp.RecNo(), 2);
+    cdsItemCole.Edit();
+    cdsItemCole.FieldByName(QStringLiteral("VRFRETEFORN")).SetAsFloat(80.0);
+    cdsItemCole.Post();
+    EXPECT_EQ(cdsFilialImp.RecNo(), 2);
     EXPECT_EQ(recorder.count(QStringLiteral("GetImpFilial")), 1);
 
-    form.cdsItemCole.Edit();
-    form.cdsItemCole.FieldByName(QStringLiteral("VRPERDESITM")).SetAsFloat(50.0);
-    form.cdsItemCole.Post();
+    cdsItemCole.Edit();
+    cdsItemCole.FieldByName(QStringLiteral("VRPERDESITM")).SetAsFloat(50.0);
+    cdsItemCole.Post();
     EXPECT_EQ(recorder.count(QStringLiteral("GetImpFilial")), 2);
-    EXPECT_EQ(form.cdsFilialImp.RecNo(), 1);
-    EXPECT_EQ(shownBranches(form.cdsDescImp), QStringList(3, QStringLiteral("0001")));
-    EXPECT_NE(form.cdsDescImp.FieldByName(QStringLiteral("VRIMPOSTO")).AsFloat(), before);
+    EXPECT_EQ(cdsFilialImp.RecNo(), 1);
+    EXPECT_EQ(shownBranches(cdsDescImp), QStringList(3, QStringLiteral("0001")));
+    EXPECT_NE(cdsDescImp.FieldByName(QStringLiteral("VRIMPOSTO")).AsFloat(), before);
 }
 
+// The server goes away once it has taken the save, so the reload that follows fails.
 TEST_F(TaxesTest, FailedReloadKeepsBothLists)
 {
     auto &form = open();
-    form.cdsFilialImp.SetRecNo(3);
-    server().kill();
-    EXPECT_ANY_THROW(form.AtualizaImpostos());
-    EXPECT_EQ(form.cdsFilialImp.RecordCount(), 3);
-    EXPECT_EQ(form.cdsFilialImp.RecNo(), 3);
-    EXPECT_EQ(shownBranches(form.cdsDescImp), QStringList(2, QStringLiteral("0003")));
+    ngc::TClientDataSet &cdsFilialImp = dataSet(form, "cdsFilialImp");
+    ngc::TClientDataSet &cdsItemCole = dataSet(form, "cdsItemCole");
+    cdsFilialImp.SetRecNo(3);
+    const ngc::TNetConnection::TraceHook recording =
+        ngc::TNetConnection::setTraceHook([&](const ngc::CallTrace &call) {
+            recording(call);
+            if (call.method == QLatin1String("SetItemCole"))
+                server().kill();
+        });
+    cdsItemCole.Edit();
+    cdsItemCole.FieldByName(QStringLiteral("VRPERDESITM")).SetAsFloat(50.0);
+    EXPECT_ANY_THROW(cdsItemCole.Post());
+    ngc::TNetConnection::setTraceHook(recording);
+    EXPECT_EQ(recorder.methods().last(), QStringLiteral("GetImpFilial"));
+    EXPECT_EQ(cdsFilialImp.RecordCount(), 3);
+    EXPECT_EQ(cdsFilialImp.RecNo(), 3);
+    EXPECT_EQ(shownBranches(dataSet(form, "cdsDescImp")), QStringList(2, QStringLiteral("0003")));
 }

@@ -17,6 +17,8 @@
 
 using behaviour::ScreenTest;
 using ngc::DataSetState;
+using screentest::component;
+using screentest::dataSet;
 
 namespace {
 
@@ -66,10 +68,10 @@ TEST_F(ValidityTest, ValidityIsCheckedOnlyInTheModeThatAsksForIt)
             screen->hide();
         auto &form = open(behaviour::demoItem(), row.validade);
         if (row.fromPaymentPage)
-            form.mnuFormaPagamento->trigger();
-        form.cdsItemCole.Edit();
-        form.cdsItemCole.FieldByName(QStringLiteral("DTINIVALITM")).SetValue(row.start);
-        form.cdsItemCole.FieldByName(QStringLiteral("DTFINVALITM")).SetValue(row.end);
+            component<QAction>(form, "mnuFormaPagamento")->trigger();
+        dataSet(form, "cdsItemCole").Edit();
+        dataSet(form, "cdsItemCole").FieldByName(QStringLiteral("DTINIVALITM")).SetValue(row.start);
+        dataSet(form, "cdsItemCole").FieldByName(QStringLiteral("DTFINVALITM")).SetValue(row.end);
         ui.clear();
         recorder.clear();
         click(form.sbtConfirmar);
@@ -81,8 +83,8 @@ TEST_F(ValidityTest, ValidityIsCheckedOnlyInTheModeThatAsksForIt)
         EXPECT_EQ(recorder.count(QStringLiteral("SetItemCole")), saved ? 1 : 0);
         EXPECT_EQ(form.isVisible(), !saved);
         if (!saved) {
-            EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
-            EXPECT_EQ(form.pgcPadrao->ActivePage(), form.tshDados);
+            EXPECT_EQ(dataSet(form, "cdsItemCole").State(), DataSetState::Edit);
+            EXPECT_EQ(form.pgcPadrao->ActivePage(), component<ngc::TTabSheet>(form, "tshDados"));
             EXPECT_EQ(form.ActiveControl()->objectName(), QLatin1String(row.focused));
         }
         expectProgressBalanced();
@@ -94,23 +96,28 @@ TEST_F(ValidityTest, ValidityIsCheckedOnlyInTheModeThatAsksForIt)
 TEST_F(ValidityTest, WeekDaysFollowTheDates)
 {
     auto &form = open(behaviour::demoItem(), true);
-    EXPECT_TRUE(form.grbValidade->isEnabled());
-    EXPECT_FALSE(form.edtNmSem_Ini->isEnabled());
-    EXPECT_FALSE(form.edtNmSem_Fin->isEnabled());
-    EXPECT_EQ(form.edtNmSem_Ini->text(), QStringLiteral("Ter")); // 1 December 2026
-    EXPECT_EQ(form.edtNmSem_Fin->text(), QStringLiteral("Qui")); // 31 December 2026
+    auto *edtNmSem_Ini = component<QLineEdit>(form, "edtNmSem_Ini");
+    auto *edtNmSem_Fin = component<QLineEdit>(form, "edtNmSem_Fin");
+    ngc::TClientDataSet &cdsItemCole = dataSet(form, "cdsItemCole");
+    EXPECT_TRUE(component<QGroupBox>(form, "grbValidade")->isEnabled());
+    EXPECT_FALSE(edtNmSem_Ini->isEnabled());
+    EXPECT_FALSE(edtNmSem_Fin->isEnabled());
+    EXPECT_EQ(edtNmSem_Ini->text(),
+              QStringLiteral("Ter")); // 1 December 2026
+    EXPECT_EQ(edtNmSem_Fin->text(),
+              QStringLiteral("Qui")); // 31 December 2026
 
     const struct {
         QVariant value;
         const char *shown;
     } rows[] = {{date(2026, 12, 6), "Dom"}, {date(2026, 12, 12), "Sáb"}, {{}, ""}};
-    form.cdsItemCole.Edit();
+    cdsItemCole.Edit();
     for (const auto &row : rows) {
         SCOPED_TRACE(row.shown);
-        form.cdsItemCole.FieldByName(QStringLiteral("DTINIVALITM")).SetValue(row.value);
-        form.cdsItemCole.FieldByName(QStringLiteral("DTFINVALITM")).SetValue(row.value);
-        EXPECT_EQ(form.edtNmSem_Ini->text(), QString::fromUtf8(row.shown));
-        EXPECT_EQ(form.edtNmSem_Fin->text(), QString::fromUtf8(row.shown));
+        cdsItemCole.FieldByName(QStringLiteral("DTINIVALITM")).SetValue(row.value);
+        cdsItemCole.FieldByName(QStringLiteral("DTFINVALITM")).SetValue(row.value);
+        EXPECT_EQ(edtNmSem_Ini->text(), QString::fromUtf8(row.shown));
+        EXPECT_EQ(edtNmSem_Fin->text(), QString::fromUtf8(row.shown));
     }
 }
 
@@ -121,19 +128,22 @@ TEST_F(ValidityTest, DatesAreTypedFromBrowseStateAndCheckedOnLeaving)
     server().exec(QStringLiteral("UPDATE ITEMCOLE SET DTINIVALITM = NULL") +
                   behaviour::demoWhere());
     auto &form = open(behaviour::demoItem(), true);
-    ASSERT_EQ(form.cdsItemCole.State(), DataSetState::Browse);
-    type(form.dbdIniVal, QStringLiteral("07122026"));
-    EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
-    EXPECT_EQ(form.edtNmSem_Ini->text(), QStringLiteral("Seg"));
-    form.dbeValorFrete->setFocus(Qt::TabFocusReason);
-    EXPECT_EQ(form.cdsItemCole.FieldByName(QStringLiteral("DTINIVALITM")).AsDateTime(),
+    ngc::TClientDataSet &cdsItemCole = dataSet(form, "cdsItemCole");
+    ASSERT_EQ(cdsItemCole.State(), DataSetState::Browse);
+    type(component<ngc::TDBDateEditPlus>(form, "dbdIniVal"), QStringLiteral("07122026"));
+    EXPECT_EQ(cdsItemCole.State(), DataSetState::Edit);
+    EXPECT_EQ(component<QLineEdit>(form, "edtNmSem_Ini")->text(), QStringLiteral("Seg"));
+    component<ngc::TDBEdit>(form, "dbeValorFrete")->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(cdsItemCole.FieldByName(QStringLiteral("DTINIVALITM")).AsDateTime(),
               date(2026, 12, 7).toDateTime());
     EXPECT_TRUE(ui.errors().isEmpty());
 
-    type(form.dbdFimVal, QStringLiteral("31022027"));
-    form.dbeValorFrete->setFocus(Qt::TabFocusReason);
+    type(component<ngc::TDBDateEditPlus>(form, "dbdFimVal"), QStringLiteral("31022027"));
+    component<ngc::TDBEdit>(form, "dbeValorFrete")->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(ui.errors(), QStringList{QStringLiteral("'31/02/2027' não é uma data válida.")});
-    EXPECT_EQ(form.dbdFimVal->text(), QStringLiteral("31/02/2027")) << "kept for correcting";
+    EXPECT_EQ(component<ngc::TDBDateEditPlus>(form, "dbdFimVal")->text(),
+              QStringLiteral("31/02/2027"))
+        << "kept for correcting";
 }
 
 // The delivery term starts the edit only when the buyer changes it; its value reaches the item
@@ -141,14 +151,16 @@ TEST_F(ValidityTest, DatesAreTypedFromBrowseStateAndCheckedOnLeaving)
 TEST_F(ValidityTest, DeliveryTermStartsTheEditOnlyFromTheBuyer)
 {
     auto &form = open();
-    form.spePrEntr->SetText(QStringLiteral("20"));
-    EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Browse) << "set without the focus";
+    auto *spePrEntr = component<ngc::TSpinEdit>(form, "spePrEntr");
+    ngc::TClientDataSet &cdsItemCole = dataSet(form, "cdsItemCole");
+    spePrEntr->SetText(QStringLiteral("20"));
+    EXPECT_EQ(cdsItemCole.State(), DataSetState::Browse) << "set without the focus";
 
-    focus(form.spePrEntr);
-    QTest::keyClick(form.spePrEntr, Qt::Key_Up);
-    EXPECT_EQ(form.cdsItemCole.State(), DataSetState::Edit);
-    EXPECT_EQ(form.spePrEntr->Text(), QStringLiteral("21"));
-    EXPECT_EQ(form.cdsItemCole.FieldByName(QStringLiteral("NRPZOENTCOL")).AsString(),
+    focus(spePrEntr);
+    QTest::keyClick(spePrEntr, Qt::Key_Up);
+    EXPECT_EQ(cdsItemCole.State(), DataSetState::Edit);
+    EXPECT_EQ(spePrEntr->Text(), QStringLiteral("21"));
+    EXPECT_EQ(cdsItemCole.FieldByName(QStringLiteral("NRPZOENTCOL")).AsString(),
               QStringLiteral("15"));
     click(form.sbtConfirmar);
     EXPECT_EQ(
@@ -171,14 +183,16 @@ TEST_F(ValidityTest, FreightChangeIsRefusedSilentlyInModuleFour)
         if (screen)
             screen->hide();
         auto &form = open();
-        focus(form.dcbFrete);
-        form.cdsItemCole.Edit();
+        focus(component<ngc::TDBComboBox>(form, "dcbFrete"));
+        dataSet(form, "cdsItemCole").Edit();
         ngc::HostContext::instance().moduleCode = row.module;
-        QTest::keyClick(form.dcbFrete, Qt::Key_Up);
+        QTest::keyClick(component<ngc::TDBComboBox>(form, "dcbFrete"), Qt::Key_Up);
         ngc::HostContext::instance().moduleCode = 34;
-        EXPECT_EQ(form.cdsItemCole.FieldByName(QStringLiteral("IDTIPFREITM")).AsString(),
-                  QString::fromLatin1(row.stored));
-        EXPECT_EQ(form.dcbFrete->currentText(), QString::fromLatin1(row.shown));
+        EXPECT_EQ(
+            dataSet(form, "cdsItemCole").FieldByName(QStringLiteral("IDTIPFREITM")).AsString(),
+            QString::fromLatin1(row.stored));
+        EXPECT_EQ(component<ngc::TDBComboBox>(form, "dcbFrete")->currentText(),
+                  QString::fromLatin1(row.shown));
         EXPECT_TRUE(ui.messages().isEmpty());
         EXPECT_TRUE(ui.errors().isEmpty());
     }

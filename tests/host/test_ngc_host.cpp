@@ -71,7 +71,6 @@ TEST(NgcHost, AModuleThatCannotBeUsedIsAClearErrorAndNoCrash)
     }
 }
 
-#ifdef NGC_MODULE_PATH
 TEST(NgcHost, ScreenshotWithAnUnreachableServerReportsTheErrorAndFails)
 {
     QTemporaryDir dir;
@@ -88,20 +87,18 @@ TEST(NgcHost, ScreenshotWithAnUnreachableSharedDatabaseSaysSoAndFails)
 {
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("no-such.db"));
-    const HostRun run = runHost(
-        QStringList{QStringLiteral("--module"), QStringLiteral(NGC_MODULE_PATH),
-                    QStringLiteral("--server"), QStringLiteral("127.0.0.1:1"),
-                    QStringLiteral("--shared-db"), QStringLiteral("sqlite:") + missing,
-                    QStringLiteral("--screenshot"), dir.path()} +
-        kKeys);
+    const HostRun run =
+        runHost(QStringList{QStringLiteral("--module"), QStringLiteral(NGC_MODULE_PATH),
+                            QStringLiteral("--server"), QStringLiteral("127.0.0.1:1"),
+                            QStringLiteral("--shared-db"), QStringLiteral("sqlite:") + missing,
+                            QStringLiteral("--screenshot"), dir.path()} +
+                kKeys);
     EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(QStringLiteral("banco de dados compartilhado")))
         << run.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(missing)) << "the check must not create the database";
 }
-#endif
 
-#if defined(NGC_MODULE_PATH) && defined(NGC_APPSERVER_PATH)
 TEST(NgcHost, ScreenshotOfTheDemoItemWritesEveryPage)
 {
     const AppServerProcess server(QStringLiteral(NGC_APPSERVER_PATH));
@@ -122,6 +119,5 @@ TEST(NgcHost, ScreenshotOfTheDemoItemWritesEveryPage)
     EXPECT_TRUE(run.out.contains(QStringLiteral("3 page(s) of frmInfoPlanNeg")))
         << run.out.toStdString();
 }
-#endif
 
 } // namespace

@@ -1,8 +1,9 @@
 #include "HttpTestClient.h"
 
+#include <support/AppServerProcess.h>
+
 #include <QFile>
 #include <QJsonArray>
-#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -11,49 +12,12 @@
 
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <thread>
 
 namespace {
 
 const std::string kPath = "/rpc/Ngc27451.rdmInfoPlanNeg";
 const QJsonArray kKeys{"0001", "2026000001", "1001", "00001", "1001", "001"};
-
-// ngc-appserver as a child process on a SQLite file.
-class ServerProcess {
-public:
-    explicit ServerProcess(const QString &database)
-    {
-        m_process.setProgram(QStringLiteral(NGC_APPSERVER_PATH));
-        m_process.setArguments(
-            {"--listen", "127.0.0.1:0", "--db", "sqlite:" + database, "--seed", "demo"});
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start();
-        if (!m_process.waitForStarted(10000))
-            return;
-        while (!m_process.canReadLine() && m_process.waitForReadyRead(30000)) {
-        }
-        const QByteArray line = m_process.readLine().trimmed();
-        m_port = line.mid(line.lastIndexOf(':') + 1).toInt();
-    }
-    ~ServerProcess()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(10000);
-        }
-    }
-    int port() const { return m_port; }
-    void killHard()
-    {
-        ::kill(static_cast<pid_t>(m_process.processId()), SIGKILL);
-        m_process.waitForFinished(10000);
-    }
-
-private:
-    QProcess m_process;
-    int m_port = 0;
-};
 
 // One save: the demo item's discount and freight both become `value`, and the discount is
 // replicated to every item of the collection. A save is whole or not at all, so afterwards every
@@ -89,8 +53,8 @@ TEST(CrashRecovery, KillingTheServerMidWriteLeavesNoItemHalfApplied)
     const QString file = dir.filePath("crash.db");
     std::atomic<int> saved{0};
     for (int round = 0; round < 3; ++round) {
-        ServerProcess server(file);
-        ASSERT_GT(server.port(), 0);
+        // ngc-appserver as a child process on the file, seeded with the demo data.
+        AppServerProcess server(QStringLiteral(NGC_APPSERVER_PATH), {"--db", "sqlite:" + file});
         std::atomic<bool> stop{false};
         std::vector<std::thread> writers;
         for (int w = 0; w < 2; ++w) {
@@ -105,7 +69,7 @@ TEST(CrashRecovery, KillingTheServerMidWriteLeavesNoItemHalfApplied)
             });
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(300 + 150 * round));
-        server.killHard();
+        server.kill();
         stop = true;
         for (std::thread &writer : writers)
             writer.join();
@@ -114,8 +78,9 @@ TEST(CrashRecovery, KillingTheServerMidWriteLeavesNoItemHalfApplied)
 
     {
         // The server recovers the file on start; then the data is read directly.
-        ServerProcess restarted(file);
-        ASSERT_GT(restarted.port(), 0);
+        const AppServerProcess restarted(QStringLiteral(NGC_APPSERVER_PATH),
+                                         {"--db", "sqlite:" + file});
+        EXPECT_GT(restarted.port(), 0);
     }
     QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "crash-check");
     db.setDatabaseName(file);

@@ -7,7 +7,11 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <sys/prctl.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <csignal>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -24,9 +28,13 @@ inline const char *const cdRegiao = "001";
 inline const char *const chaveComplementar = "CC01";
 } // namespace demo
 
-// The real application server run as a child process on a free port of 127.0.0.1; stopped when
-// this object goes. Its output goes to a file, so that a chatty server never blocks on a full
-// pipe nobody reads.
+// The real application server run as a child process on a free port of 127.0.0.1. Every program
+// and test that needs one starts it through this class, which stops it on every way out: when
+// this object goes (a normal end, an exception unwinding through its owner, a failed start), and
+// when this process dies without unwinding (a crash, a signal, an exit past the destructors),
+// through the kernel's parent-death signal. That signal follows the thread that started the
+// child, so start it from a thread that outlives it (the main thread, as every user here does).
+// Its output goes to a file, so that a chatty server never blocks on a full pipe nobody reads.
 class AppServerProcess {
 public:
     explicit AppServerProcess(const QString &program, const QStringList &extraArgs = {})
@@ -40,38 +48,25 @@ public:
         const QString output = m_dir.filePath(QStringLiteral("stdout"));
         m_process.setStandardOutputFile(output);
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        const pid_t parent = ::getpid();
+        m_process.setChildProcessModifier([parent] {
+            // In the child, before the server's program replaces it; only async-signal-safe
+            // calls. A parent that died before the signal was armed is not waited for either.
+            if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
+                ::_exit(127);
+        });
         m_process.start(program, args);
         if (!m_process.waitForStarted(10000))
             throw std::runtime_error("cannot start " + program.toStdString());
 
-        // The first line says where it listens; migrating and seeding come before it.
-        const QByteArray prefix = "listening on 127.0.0.1:";
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (m_port == 0) {
-            QFile file(output);
-            if (file.open(QIODevice::ReadOnly)) {
-                const QByteArray line = file.readLine();
-                if (line.endsWith('\n')) {
-                    if (!line.startsWith(prefix))
-                        throw std::runtime_error("unexpected first line: " + line.toStdString());
-                    m_port = line.mid(prefix.size()).trimmed().toInt();
-                    break;
-                }
-            }
-            if (m_process.state() == QProcess::NotRunning ||
-                std::chrono::steady_clock::now() > deadline)
-                throw std::runtime_error("no listening line from " + program.toStdString());
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        try {
+            m_port = readPort(output, program);
+        } catch (...) {
+            stop();
+            throw;
         }
     }
-    ~AppServerProcess()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(10000)) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
+    ~AppServerProcess() { stop(); }
     AppServerProcess(const AppServerProcess &) = delete;
     AppServerProcess &operator=(const AppServerProcess &) = delete;
 
@@ -106,6 +101,40 @@ public:
     }
 
 private:
+    // The first line says where it listens; migrating and seeding come before it.
+    int readPort(const QString &output, const QString &program)
+    {
+        const QByteArray prefix = "listening on 127.0.0.1:";
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        for (;;) {
+            QFile file(output);
+            if (file.open(QIODevice::ReadOnly)) {
+                const QByteArray line = file.readLine();
+                if (line.endsWith('\n')) {
+                    if (!line.startsWith(prefix))
+                        throw std::runtime_error("unexpected first line: " + line.toStdString());
+                    return line.mid(prefix.size()).trimmed().toInt();
+                }
+            }
+            if (m_process.state() == QProcess::NotRunning ||
+                std::chrono::steady_clock::now() > deadline)
+                throw std::runtime_error("no listening line from " + program.toStdString());
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+
+    // Asks the server to stop, then makes it.
+    void stop()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.terminate();
+        if (!m_process.waitForFinished(10000)) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+
     QTemporaryDir m_dir;
     QProcess m_process;
     int m_port = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <Cli_Ngc27451/screen/TfrmInfoPlanNeg.h>
+#include "ScreenParts.h"
+
 #include <host/ScriptedHostUi.h>
 
 #include <gtest/gtest.h>

@@ -2,7 +2,8 @@
 
 #include "behaviour_server.h"
 
-#include <Cli_Ngc27451/screen/TfrmInfoPlanNeg.h>
+#include "ScreenParts.h"
+
 #include <host/ScriptedHostUi.h>
 
 #include <gtest/gtest.h>

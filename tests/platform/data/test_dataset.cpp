@@ -504,16 +504,27 @@ TEST(DataSet, ClosedDataSetRefusesWork)
     EXPECT_EQ(ds.State(), DataSetState::Inactive);
 }
 
+// Emptying and closing (then opening again) both drop the records, the change log and the edit
+// under way.
 TEST(DataSet, EmptyDataSetDropsRecordsAndLog)
 {
-    TClientDataSet ds;
-    ds.SetData(instalments({{"30", 10}, {"60", 20}}));
-    ds.Delete();
-    ds.Edit();
-    ds.EmptyDataSet();
-    EXPECT_TRUE(ds.IsEmpty());
-    EXPECT_EQ(ds.ChangeCount(), 0);
-    EXPECT_EQ(ds.State(), DataSetState::Browse);
+    for (const bool close : {false, true}) {
+        SCOPED_TRACE(close ? "Close" : "EmptyDataSet");
+        TClientDataSet ds;
+        ds.SetData(instalments({{"30", 10}, {"60", 20}}));
+        ds.Delete();
+        ds.Edit();
+        if (close) {
+            ds.Close();
+            EXPECT_EQ(ds.State(), DataSetState::Inactive);
+            ds.Open();
+        } else {
+            ds.EmptyDataSet();
+        }
+        EXPECT_TRUE(ds.IsEmpty());
+        EXPECT_EQ(ds.ChangeCount(), 0);
+        EXPECT_EQ(ds.State(), DataSetState::Browse);
+    }
 }
 
 // Refiltering after what the filter compares with changed: the view, the position and the

@@ -20,55 +20,58 @@ using namespace ngc;
 
 namespace {
 
-FieldDef str(const char *name, int size)
+constexpr FieldType S = FieldType::String;
+constexpr FieldType F = FieldType::Float;
+constexpr FieldType D = FieldType::DateTime;
+
+// A field of the layouts below; only strings carry a size.
+FieldDef field(const char *name, FieldType type, int size = 0)
 {
-    return {QString::fromLatin1(name), FieldType::String, size};
-}
-FieldDef flt(const char *name)
-{
-    return {QString::fromLatin1(name), FieldType::Float, 0};
-}
-FieldDef dtm(const char *name)
-{
-    return {QString::fromLatin1(name), FieldType::DateTime, 0};
+    return {QString::fromLatin1(name), type, size};
 }
 
 const QList<FieldDef> kItemCole = {
-    str("CDFILIAL", 4),    str("NRCOLEPRECO", 10), str("CDPRODUTO", 10),   str("CDARVPROD", 20),
-    str("CDMARCA", 5),     str("CDFORNECED", 21),  str("CDREGIAO", 3),     str("CDTIPCOB", 2),
-    str("NMTIPOCOBR", 20), flt("VRPRECUNIITM"),    flt("VRPRECECOITM"),    flt("VRPERDESITM"),
-    flt("QTACMPITMCOL"),   str("CDFORMPGTO", 2),   str("NMFORMPGTO", 30),  str("IDTPFOPGTCOL", 1),
-    flt("NRPARCPGTCOL"),   flt("NRDIAPGFXCOL"),    str("IDUTDIAPGCOL", 1), str("IDTIPFREITM", 1),
-    str("NRPZOENTCOL", 3), dtm("DTINIVALITM"),     dtm("DTFINVALITM"),     str("CDSEGMARCCOL", 5),
-    str("NMMARCA", 20),    flt("VRFRETEFORN")};
+    field("CDFILIAL", S, 4),     field("NRCOLEPRECO", S, 10), field("CDPRODUTO", S, 10),
+    field("CDARVPROD", S, 20),   field("CDMARCA", S, 5),      field("CDFORNECED", S, 21),
+    field("CDREGIAO", S, 3),     field("CDTIPCOB", S, 2),     field("NMTIPOCOBR", S, 20),
+    field("VRPRECUNIITM", F),    field("VRPRECECOITM", F),    field("VRPERDESITM", F),
+    field("QTACMPITMCOL", F),    field("CDFORMPGTO", S, 2),   field("NMFORMPGTO", S, 30),
+    field("IDTPFOPGTCOL", S, 1), field("NRPARCPGTCOL", F),    field("NRDIAPGFXCOL", F),
+    field("IDUTDIAPGCOL", S, 1), field("IDTIPFREITM", S, 1),  field("NRPZOENTCOL", S, 3),
+    field("DTINIVALITM", D),     field("DTFINVALITM", D),     field("CDSEGMARCCOL", S, 5),
+    field("NMMARCA", S, 20),     field("VRFRETEFORN", F)};
 const QList<FieldDef> kPzoPgtItmCol = {
-    str("CDFILIAL", 4),   str("NRCOLEPRECO", 10), str("CDFORNECED", 21),
-    str("CDPRODUTO", 10), str("CDARVPROD", 20),   str("CDMARCA", 5),
-    str("CDREGIAO", 3),   flt("NRDIASPGTCOL"),    flt("VRPERCPGTCOL")};
+    field("CDFILIAL", S, 4),   field("NRCOLEPRECO", S, 10), field("CDFORNECED", S, 21),
+    field("CDPRODUTO", S, 10), field("CDARVPROD", S, 20),   field("CDMARCA", S, 5),
+    field("CDREGIAO", S, 3),   field("NRDIASPGTCOL", F),    field("VRPERCPGTCOL", F)};
 const QList<FieldDef> kImpColet = {
-    str("CDIMPOSTO", 2),   str("NMIMPOSTO", 30), flt("VRALIQIMPCOL"),    flt("VRIMPCOLETA"),
-    str("IDIMPDIGCOL", 1), str("CDFILIAL", 4),   str("NRCOLEPRECO", 10), str("CDFORNECED", 21),
-    str("CDPRODUTO", 10),  str("CDARVPROD", 20), str("CDMARCA", 5),      str("CDREGIAO", 3),
-    str("IDTRATIMPO", 1),  flt("VRADIMPCOL")};
-const QList<FieldDef> kFilialImp = {str("CDFILIAL", 4), str("NMFILIAL", 30)};
-const QList<FieldDef> kDescImp = {str("CDIMPOSTO", 2), str("NMIMPOSTO", 30),  str("SGIMPOSTO", 10),
-                                  str("CDFILIAP", 4),  flt("VRPERCALIQUOTA"), flt("VRIMPOSTO")};
-const QList<FieldDef> kParaSupri = {str("IDPROSEMMAR", 1), str("IDREPLICADESCONTO", 1),
-                                    str("IDCONSDESTITEMCOL", 1)};
-const QList<FieldDef> kTipoCobr = {str("CDTIPCOB", 2), str("NMTIPOCOBR", 20)};
-const QList<FieldDef> kPesqMarca = {str("CDMARCA", 5), str("NMMARCA", 20)};
-const QList<FieldDef> kSomaPerc = {flt("SOMAPERC")};
-const QList<FieldDef> kPesqProd = {str("IDMARCADO", 1),    str("CDFILIAL", 4),
-                                   str("NRCOLEPRECO", 10), str("CDPRODUTO", 10),
-                                   str("CDARVPROD", 20),   str("NMPRODUTO", 50)};
-const QList<FieldDef> kPesqMarcaDesc = {str("IDMARCADO", 1), str("CDFILIAL", 4),
-                                        str("NRCOLEPRECO", 10), str("CDMARCA", 5),
-                                        str("NMMARCA", 20)};
-const QList<FieldDef> kPesqReg = {str("IDMARCADO", 1), str("CDFILIAL", 4), str("NRCOLEPRECO", 10),
-                                  str("CDREGIAO", 3), str("NMREGIAO", 30)};
-const QList<FieldDef> kPesqForn = {
-    str("IDMARCADO", 1),   str("CDFILIAL", 4),     str("NRCOLEPRECO", 10), str("CDFORNECED", 21),
-    str("NMFANTFORN", 40), str("IDTPIJURFORN", 1), str("NRINSJURFORN", 20)};
+    field("CDIMPOSTO", S, 2),    field("NMIMPOSTO", S, 30),  field("VRALIQIMPCOL", F),
+    field("VRIMPCOLETA", F),     field("IDIMPDIGCOL", S, 1), field("CDFILIAL", S, 4),
+    field("NRCOLEPRECO", S, 10), field("CDFORNECED", S, 21), field("CDPRODUTO", S, 10),
+    field("CDARVPROD", S, 20),   field("CDMARCA", S, 5),     field("CDREGIAO", S, 3),
+    field("IDTRATIMPO", S, 1),   field("VRADIMPCOL", F)};
+const QList<FieldDef> kFilialImp = {field("CDFILIAL", S, 4), field("NMFILIAL", S, 30)};
+const QList<FieldDef> kDescImp = {field("CDIMPOSTO", S, 2),   field("NMIMPOSTO", S, 30),
+                                  field("SGIMPOSTO", S, 10),  field("CDFILIAP", S, 4),
+                                  field("VRPERCALIQUOTA", F), field("VRIMPOSTO", F)};
+const QList<FieldDef> kParaSupri = {field("IDPROSEMMAR", S, 1), field("IDREPLICADESCONTO", S, 1),
+                                    field("IDCONSDESTITEMCOL", S, 1)};
+const QList<FieldDef> kTipoCobr = {field("CDTIPCOB", S, 2), field("NMTIPOCOBR", S, 20)};
+const QList<FieldDef> kPesqMarca = {field("CDMARCA", S, 5), field("NMMARCA", S, 20)};
+const QList<FieldDef> kSomaPerc = {field("SOMAPERC", F)};
+const QList<FieldDef> kPesqProd = {field("IDMARCADO", S, 1),    field("CDFILIAL", S, 4),
+                                   field("NRCOLEPRECO", S, 10), field("CDPRODUTO", S, 10),
+                                   field("CDARVPROD", S, 20),   field("NMPRODUTO", S, 50)};
+const QList<FieldDef> kPesqMarcaDesc = {field("IDMARCADO", S, 1), field("CDFILIAL", S, 4),
+                                        field("NRCOLEPRECO", S, 10), field("CDMARCA", S, 5),
+                                        field("NMMARCA", S, 20)};
+const QList<FieldDef> kPesqReg = {field("IDMARCADO", S, 1), field("CDFILIAL", S, 4),
+                                  field("NRCOLEPRECO", S, 10), field("CDREGIAO", S, 3),
+                                  field("NMREGIAO", S, 30)};
+const QList<FieldDef> kPesqForn = {field("IDMARCADO", S, 1),    field("CDFILIAL", S, 4),
+                                   field("NRCOLEPRECO", S, 10), field("CDFORNECED", S, 21),
+                                   field("NMFANTFORN", S, 40),  field("IDTPIJURFORN", S, 1),
+                                   field("NRINSJURFORN", S, 20)};
 
 // A dataset as the screen declares it; loading a packet of another layout fails.
 std::unique_ptr<TClientDataSet> declared(const char *name, const QList<FieldDef> &layout)
