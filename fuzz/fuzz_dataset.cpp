@@ -5,7 +5,7 @@
 // was loaded, and a refused post changes nothing.
 
 #include <data/TClientDataSet.h>
-#include <host/SilentAbort.h>
+#include <services/SilentAbort.h>
 
 #include <algorithm>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "Cli_Ngc27451/screen/TfrmInfoPlanNeg.h"
 
-#include <host/HostServices.h>
-#include <host/Routines.h>
-#include <host/TMessages.h>
+#include <services/HostServices.h>
+#include <services/Routines.h>
+#include <services/TMessages.h>
 #include <widgets/TDBEdit.h>
 #include <widgets/TNumberEdit.h>
 

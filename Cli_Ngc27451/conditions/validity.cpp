@@ -2,9 +2,9 @@
 
 #include <Cli_Ngc27451/entry/Cli_Ngc27451.h>
 
-#include <host/HostServices.h>
-#include <host/Routines.h>
-#include <host/TMessages.h>
+#include <services/HostServices.h>
+#include <services/Routines.h>
+#include <services/TMessages.h>
 #include <widgets/TDBDateEditPlus.h>
 #include <widgets/TSpinEdit.h>
 

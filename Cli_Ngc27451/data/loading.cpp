@@ -1,9 +1,9 @@
 #include "Cli_Ngc27451/screen/TfrmInfoPlanNeg.h"
 
-#include <host/HostServices.h>
-#include <host/Routines.h>
-#include <host/SilentAbort.h>
-#include <host/TMessages.h>
+#include <services/HostServices.h>
+#include <services/Routines.h>
+#include <services/SilentAbort.h>
+#include <services/TMessages.h>
 #include <net/CheckResultServ.h>
 #include <net/TNetConnection.h>
 #include <widgets/TPageControl.h>

@@ -1,8 +1,8 @@
 #include "Cli_Ngc27451/screen/TfrmInfoPlanNeg.h"
 
-#include <host/HostServices.h>
-#include <host/Routines.h>
-#include <host/TMessages.h>
+#include <services/HostServices.h>
+#include <services/Routines.h>
+#include <services/TMessages.h>
 #include <widgets/SystemColor.h>
 #include <widgets/TBtnPesquisa.h>
 #include <widgets/TDBCheckBox.h>

@@ -1,6 +1,6 @@
 #include "Cli_Ngc27451/screen/TfrmInfoPlanNeg.h"
 
-#include <host/TMessages.h>
+#include <services/TMessages.h>
 
 namespace Cli_Ngc27451 {
 

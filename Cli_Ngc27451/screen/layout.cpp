@@ -1,6 +1,6 @@
 #include "Cli_Ngc27451/screen/TfrmInfoPlanNeg.h"
 
-#include <host/Routines.h>
+#include <services/Routines.h>
 #include <widgets/SystemColor.h>
 #include <widgets/TBtnPesquisa.h>
 #include <widgets/TButtonFlat.h>

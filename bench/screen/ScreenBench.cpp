@@ -3,8 +3,8 @@
 #include <Cli_Ngc27451/screen/TfrmInfoPlanNeg.h>
 #include <Cli_Ngc27451/support/ScreenParts.h>
 #include <data/DataPacket.h>
-#include <host/HostContext.h>
-#include <host/ScriptedHostUi.h>
+#include <services/HostContext.h>
+#include <services/ScriptedHostUi.h>
 #include <net/CheckResultServ.h>
 #include <net/TNetConnection.h>
 #include <widgets/TADOIBQuery.h>
@@ -48,7 +48,7 @@ double elapsedMs(const QElapsedTimer &clock)
 }
 
 Server::Server()
-    : m_process(program("server/ngc-appserver"),
+    : m_process(program("apps/ngc-appserver/ngc-appserver"),
                 {QStringLiteral("--db"), QStringLiteral("sqlite:") + dbPath()})
 {
 }

@@ -15,7 +15,7 @@
 #include <Cli_Ngc27451/entry/Cli_Ngc27451.h>
 #include <Cli_Ngc27451/screen/TfrmInfoPlanNeg.h>
 #include <Cli_Ngc27451/support/ScreenParts.h>
-#include <host/HostServices.h>
+#include <services/HostServices.h>
 #include <net/TNetConnection.h>
 #include <widgets/TButtonFlat.h>
 #include <widgets/TRadioGroup.h>

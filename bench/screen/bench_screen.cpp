@@ -168,7 +168,7 @@ void memoryBenchmark(int port)
     env.insert(QStringLiteral("NGC_SERVER"), QStringLiteral("127.0.0.1:%1").arg(port));
     env.insert(QStringLiteral("NGC_MODULE_CODE"), QStringLiteral("34"));
     host.setProcessEnvironment(env);
-    host.start(program("host/ngc-host"), {QStringLiteral("--keys"), kKeys.join(QLatin1Char(',')),
+    host.start(program("apps/ngc-host/ngc-host"), {QStringLiteral("--keys"), kKeys.join(QLatin1Char(',')),
                                           QStringLiteral("--screenshot"), shots.path()});
     if (!host.waitForFinished(60000) || host.exitCode() != 0)
         throw std::runtime_error("ngc-host --screenshot failed: " +

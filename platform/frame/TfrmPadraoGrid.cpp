@@ -2,8 +2,8 @@
 
 #include <data/TClientDataSet.h>
 #include <data/TDataSource.h>
-#include <host/HostServices.h>
-#include <host/TMessages.h>
+#include <services/HostServices.h>
+#include <services/TMessages.h>
 #include <widgets/TButtonFlat.h>
 #include <widgets/TDBGrid.h>
 #include <widgets/TDBNavigator.h>

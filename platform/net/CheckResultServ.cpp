@@ -2,7 +2,7 @@
 
 #include <net/NetError.h>
 
-#include <host/HostServices.h>
+#include <services/HostServices.h>
 
 namespace ngc {
 

@@ -4,7 +4,7 @@
 #include <net/JsonSpan.h>
 #include <net/RpcRequest.h>
 
-#include <host/HostContext.h>
+#include <services/HostContext.h>
 
 #include <httplib.h>
 #include <openssl/x509.h>

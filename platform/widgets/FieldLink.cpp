@@ -3,7 +3,7 @@
 #include <data/EditMask.h>
 #include <data/TClientDataSet.h>
 #include <data/TField.h>
-#include <host/HostServices.h>
+#include <services/HostServices.h>
 
 #include <QLocale>
 

@@ -1,7 +1,7 @@
 #include "TADOIBQuery.h"
 
 #include <data/TField.h>
-#include <host/HostContext.h>
+#include <services/HostContext.h>
 
 #include <QDateTime>
 #include <QHash>

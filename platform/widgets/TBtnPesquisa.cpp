@@ -5,7 +5,7 @@
 #include <data/TClientDataSet.h>
 #include <data/TDataSource.h>
 #include <data/TField.h>
-#include <host/HostUi.h>
+#include <services/HostUi.h>
 
 #include <QLineEdit>
 

@@ -1,6 +1,6 @@
 #include "TButtonFlat.h"
 
-#include <host/HostServices.h>
+#include <services/HostServices.h>
 
 #include <QKeyEvent>
 

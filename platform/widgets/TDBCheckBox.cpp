@@ -1,7 +1,7 @@
 #include "TDBCheckBox.h"
 
 #include <data/TField.h>
-#include <host/HostServices.h>
+#include <services/HostServices.h>
 
 namespace ngc {
 

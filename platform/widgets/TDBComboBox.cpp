@@ -1,8 +1,8 @@
 #include "TDBComboBox.h"
 
 #include <data/TField.h>
-#include <host/HostServices.h>
-#include <host/SilentAbort.h>
+#include <services/HostServices.h>
+#include <services/SilentAbort.h>
 
 #include <QKeyEvent>
 

@@ -1,7 +1,7 @@
 #include "TDBDateEditPlus.h"
 
 #include <data/TField.h>
-#include <host/HostServices.h>
+#include <services/HostServices.h>
 
 #include <QAction>
 #include <QApplication>

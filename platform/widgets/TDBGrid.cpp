@@ -3,8 +3,8 @@
 #include <data/EditMask.h>
 #include <data/TClientDataSet.h>
 #include <data/TField.h>
-#include <host/HostServices.h>
-#include <host/HostUi.h>
+#include <services/HostServices.h>
+#include <services/HostUi.h>
 #include <widgets/FieldLink.h>
 
 #include <QApplication>
@@ -71,7 +71,7 @@ private:
 };
 
 TDBGrid::TDBGrid(QWidget *parent, const QString &name)
-    : QTableView(parent), m_model(new TDataSetModel(this)),
+    : QTableView(parent), m_model(new LiveDataSetModel(this)),
       m_focus(this, guardedEvent(OnEnter), [this] { onExitControl(); })
 {
     if (!name.isEmpty())
@@ -86,8 +86,8 @@ TDBGrid::TDBGrid(QWidget *parent, const QString &name)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setHighlightSections(false);
     m_model->OnUpdateData = [this] { UpdateData(); };
-    connect(m_model, &TDataSetModel::recordMoved, this, [this] { followDataSet(); });
-    connect(m_model, &TDataSetModel::columnsChanged, this, [this] { applyColumnLayout(); });
+    connect(m_model, &LiveDataSetModel::recordMoved, this, [this] { followDataSet(); });
+    connect(m_model, &LiveDataSetModel::columnsChanged, this, [this] { applyColumnLayout(); });
 }
 
 TDBGrid::~TDBGrid()

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <widgets/FocusTracker.h>
-#include <widgets/TDataSetModel.h>
+#include <widgets/LiveDataSetModel.h>
 #include <widgets/WidgetEvents.h>
 
 #include <QTableView>
@@ -37,7 +37,7 @@ public:
 
     TDataSource *DataSource() const { return m_model->DataSource(); }
     void SetDataSource(TDataSource *source);
-    TDataSetModel *Model() const { return m_model; }
+    LiveDataSetModel *Model() const { return m_model; }
 
     // Declared columns; none declared: the dataset's visible fields.
     QList<TColumn> Columns() const { return m_model->Columns(); }
@@ -103,7 +103,7 @@ private:
     QLineEdit *openEditor() const;
     TClientDataSet *dataSet() const { return m_model->DataSet(); }
 
-    TDataSetModel *m_model;
+    LiveDataSetModel *m_model;
     FocusTracker m_focus;
     bool m_readOnly = false;
     bool m_cancelOnExit = false;

@@ -1,7 +1,7 @@
 #include "TDBNavigator.h"
 
 #include <data/TClientDataSet.h>
-#include <host/HostServices.h>
+#include <services/HostServices.h>
 
 #include <QEvent>
 #include <QHBoxLayout>

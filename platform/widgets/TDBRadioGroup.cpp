@@ -1,8 +1,8 @@
 #include "TDBRadioGroup.h"
 
 #include <data/TField.h>
-#include <host/HostServices.h>
-#include <host/SilentAbort.h>
+#include <services/HostServices.h>
+#include <services/SilentAbort.h>
 
 namespace ngc {
 

@@ -1,6 +1,6 @@
 #include "TNumberEdit.h"
 
-#include <host/HostServices.h>
+#include <services/HostServices.h>
 
 #include <QKeyEvent>
 #include <QLocale>

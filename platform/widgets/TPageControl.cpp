@@ -2,7 +2,7 @@
 
 #include "TTabSheet.h"
 
-#include <host/HostServices.h>
+#include <services/HostServices.h>
 
 #include <QStyleOptionTab>
 #include <QStylePainter>

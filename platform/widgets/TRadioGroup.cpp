@@ -1,6 +1,6 @@
 #include "TRadioGroup.h"
 
-#include <host/HostServices.h>
+#include <services/HostServices.h>
 
 #include <QButtonGroup>
 #include <QRadioButton>

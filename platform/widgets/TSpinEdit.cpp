@@ -1,6 +1,6 @@
 #include "TSpinEdit.h"
 
-#include <host/HostServices.h>
+#include <services/HostServices.h>
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #include "WidgetEvents.h"
 
-#include <host/HostServices.h>
+#include <services/HostServices.h>
 
 #include <QKeyEvent>
 #include <QKeySequence>

@@ -1,6 +1,6 @@
 #include "support/ScreenFixture.h"
 
-#include <host/TMessages.h>
+#include <services/TMessages.h>
 
 #include <QByteArray>
 

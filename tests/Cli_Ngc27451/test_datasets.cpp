@@ -4,7 +4,7 @@
 #include <data/TDataSource.h>
 #include <data/TField.h>
 
-#include <host/HostContext.h>
+#include <services/HostContext.h>
 #include <widgets/TADOIBQuery.h>
 
 #include <QSqlDatabase>

@@ -1,6 +1,6 @@
 #include "support/ScreenFixture.h"
 
-#include <host/HostContext.h>
+#include <services/HostContext.h>
 #include <net/TNetConnection.h>
 #include <widgets/SystemColor.h>
 #include <widgets/TButtonFlat.h>

@@ -1,6 +1,6 @@
 #include "support/behaviour_screen.h"
 
-#include <host/SilentAbort.h>
+#include <services/SilentAbort.h>
 #include <widgets/TButtonFlat.h>
 #include <widgets/TNumberEdit.h>
 #include <widgets/TPageControl.h>

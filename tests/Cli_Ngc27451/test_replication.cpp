@@ -1,7 +1,7 @@
 #include "support/behaviour_screen.h"
 
 #include <Cli_Ngc27451/entry/Cli_Ngc27451.h>
-#include <host/HostServices.h>
+#include <services/HostServices.h>
 #include <widgets/TButtonFlat.h>
 #include <widgets/TDBEdit.h>
 #include <widgets/TPageControl.h>

@@ -1,6 +1,6 @@
 #include "support/behaviour_screen.h"
 
-#include <host/HostContext.h>
+#include <services/HostContext.h>
 #include <widgets/TDBGrid.h>
 #include <widgets/TPageControl.h>
 #include <widgets/TTabSheet.h>

@@ -1,7 +1,7 @@
 #include "support/behaviour_screen.h"
 
-#include <host/HostContext.h>
-#include <host/SilentAbort.h>
+#include <services/HostContext.h>
+#include <services/SilentAbort.h>
 #include <widgets/TButtonFlat.h>
 #include <widgets/TDBEdit.h>
 #include <widgets/TDBGrid.h>

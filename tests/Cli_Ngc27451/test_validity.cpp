@@ -1,6 +1,6 @@
 #include "support/behaviour_screen.h"
 
-#include <host/HostContext.h>
+#include <services/HostContext.h>
 #include <widgets/TButtonFlat.h>
 #include <widgets/TDBComboBox.h>
 #include <widgets/TDBDateEditPlus.h>

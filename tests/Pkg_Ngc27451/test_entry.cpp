@@ -1,9 +1,9 @@
 #include <Cli_Ngc27451/entry/Cli_Ngc27451.h>
 #include <Cli_Ngc27451/screen/TfrmInfoPlanNeg.h>
 
-#include <host/HostContext.h>
-#include <host/HostServices.h>
-#include <host/ScriptedHostUi.h>
+#include <services/HostContext.h>
+#include <services/HostServices.h>
+#include <services/ScriptedHostUi.h>
 
 #include <QTimer>
 #include <QVariantList>

@@ -55,7 +55,7 @@ TEST_F(Packages, EachPackageHoldsItsOwnFilesAndDependsOnWhatItsProgramsLink)
     const QByteArray server = NGC_FULL_SERVER_LIBDIR;
     const Case cases[] = {
         {"ngc-client",
-         {bin + "/ngc-host", client + "/libngc_data.so", client + "/libngc_host.so",
+         {bin + "/ngc-host", client + "/libngc_data.so", client + "/libngc_services.so",
           client + "/libngc_net.so", client + "/libngc_widgets.so", client + "/libngc_frame.so",
           NGC_FULL_MODULEDIR "/libNgc27451.so", NGC_FULL_DATADIR "/applications/ngc-host.desktop"},
          {bin + "/ngc-appserver", server + "/libngc_server.so"},

@@ -1,6 +1,6 @@
 #include "ScreenFixture.h"
 
-#include <host/HostContext.h>
+#include <services/HostContext.h>
 
 namespace screentest {
 

@@ -2,7 +2,7 @@
 
 #include "ScreenParts.h"
 
-#include <host/ScriptedHostUi.h>
+#include <services/ScriptedHostUi.h>
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "ScreenParts.h"
 
-#include <host/ScriptedHostUi.h>
+#include <services/ScriptedHostUi.h>
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,6 @@
 
 #include <net/CheckResultServ.h>
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -41,8 +39,7 @@ QString AppServer::program()
     const QString fromEnv = qEnvironmentVariable("NGC_APPSERVER");
     if (!fromEnv.isEmpty())
         return fromEnv;
-    return QDir(QCoreApplication::applicationDirPath())
-        .absoluteFilePath(QStringLiteral("../../server/ngc-appserver"));
+    return QStringLiteral(NGC_APPSERVER_PATH);
 }
 
 AppServer::AppServer()

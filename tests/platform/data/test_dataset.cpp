@@ -1,6 +1,6 @@
 #include <data/TClientDataSet.h>
 #include <data/TDataSource.h>
-#include <host/SilentAbort.h>
+#include <services/SilentAbort.h>
 
 #include <gtest/gtest.h>
 

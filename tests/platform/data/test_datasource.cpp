@@ -1,5 +1,5 @@
 #include <data/TDataSource.h>
-#include <host/SilentAbort.h>
+#include <services/SilentAbort.h>
 
 #include <QStringList>
 

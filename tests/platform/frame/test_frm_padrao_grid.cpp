@@ -2,9 +2,9 @@
 
 #include <data/TClientDataSet.h>
 #include <data/TDataSource.h>
-#include <host/HostServices.h>
-#include <host/ScriptedHostUi.h>
-#include <host/TMessages.h>
+#include <services/HostServices.h>
+#include <services/ScriptedHostUi.h>
+#include <services/TMessages.h>
 #include <widgets/TButtonFlat.h>
 #include <widgets/TPageControl.h>
 #include <widgets/TPanel.h>

@@ -1,8 +1,8 @@
 #include <net/CheckResultServ.h>
 #include <net/NetError.h>
 
-#include <host/HostUi.h>
-#include <host/SilentAbort.h>
+#include <services/HostUi.h>
+#include <services/SilentAbort.h>
 
 #include <gtest/gtest.h>
 

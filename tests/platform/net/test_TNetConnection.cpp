@@ -2,7 +2,7 @@
 
 #include <net/TNetConnection.h>
 
-#include <host/HostContext.h>
+#include <services/HostContext.h>
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 #include <data/TClientDataSet.h>
 #include <data/TDataSource.h>
 #include <data/TField.h>
-#include <host/HostUi.h>
-#include <host/ScriptedHostUi.h>
-#include <host/SilentAbort.h>
+#include <services/HostUi.h>
+#include <services/ScriptedHostUi.h>
+#include <services/SilentAbort.h>
 
 #include <QApplication>
 #include <QTest>

@@ -2,7 +2,7 @@
 
 #include <data/TDataSource.h>
 #include <data/TField.h>
-#include <host/HostContext.h>
+#include <services/HostContext.h>
 
 #include <QCoreApplication>
 #include <QSqlDatabase>

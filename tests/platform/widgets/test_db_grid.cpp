@@ -71,12 +71,12 @@ protected:
 
 } // namespace
 
-TEST(DataSetModel, FollowsEveryChangeOfTheDataSetConsistently)
+TEST(DataSetSnapshotModel, FollowsEveryChangeOfTheDataSetConsistently)
 {
     TClientDataSet ds(QStringLiteral("cdsPzoPgtItmCol"));
     defineInstalments(ds);
     TDataSource source(QStringLiteral("dts"), &ds);
-    TDataSetModel model;
+    LiveDataSetModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     model.SetDataSource(&source);
     ASSERT_EQ(model.rowCount(), 3);
