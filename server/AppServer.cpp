@@ -2,6 +2,7 @@
 
 #include "Schema.h"
 #include "Seed.h"
+#include "Sql.h"
 
 namespace ngc {
 
@@ -17,11 +18,37 @@ Database &prepared(Database &database, bool seedDemo)
 } // namespace
 
 AppServer::AppServer(const ServerConfig &config)
-    : m_database(config.databaseUrl),
-      m_dispatcher(prepared(m_database, config.seedDemo), config.log),
-      m_http(m_dispatcher, config.http, config.log)
+    : m_log([this, log = config.log](const RequestLog &entry) {
+          m_metrics.record(entry);
+          if (log)
+              log(entry);
+      }),
+      m_database(config.databaseUrl),
+      m_dispatcher(prepared(m_database, config.seedDemo), m_log),
+      m_http(m_dispatcher, config.http, m_log,
+             {[this] { return databaseAnswers(); },
+              [this] { return m_metrics.text(m_http.openConnections()); }})
 {
     m_port = m_http.start();
+}
+
+bool AppServer::databaseAnswers()
+{
+    try {
+        Database::Session session = m_database.session();
+        try {
+            Sql::exec(session.db(), QStringLiteral("SELECT 1"));
+        } catch (const DatabaseError &) {
+            // A broken connection (a restarted PostgreSQL server) is opened afresh next time.
+            session.discard();
+            throw;
+        }
+        return true;
+    } catch (const std::exception &e) {
+        m_metrics.databaseError();
+        qWarning("health check: the database does not answer: %s", e.what());
+        return false;
+    }
 }
 
 AppServer::~AppServer()
