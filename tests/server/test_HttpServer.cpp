@@ -57,6 +57,33 @@ void allowManyDescriptors()
     ::setrlimit(RLIMIT_NOFILE, &limit);
 }
 
+// Another writer's transaction on a SQLite file, holding its write lock until destroyed: a save
+// sent meanwhile waits in the database.
+class WriteLock {
+public:
+    explicit WriteLock(const QString &path)
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", kName);
+        db.setDatabaseName(path);
+        if (!db.open() || !QSqlQuery(db).exec("BEGIN IMMEDIATE"))
+            throw std::runtime_error("cannot lock " + path.toStdString());
+    }
+    ~WriteLock()
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::database(kName);
+            QSqlQuery(db).exec("ROLLBACK");
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(kName);
+    }
+    WriteLock(const WriteLock &) = delete;
+    WriteLock &operator=(const WriteLock &) = delete;
+
+private:
+    static constexpr const char *kName = "write-lock";
+};
+
 std::string chunked(std::size_t bytes, std::size_t chunk)
 {
     std::string body;
@@ -312,10 +339,7 @@ TEST(HttpServer, StopAnswersTheRequestsAlreadyReadAndClosesTheRest)
     ASSERT_EQ(idle.post(kPath, rpcBody("Ping", {})), 200);
     Tricklers trickler(server->port(), kPath, 1, 100ms);
 
-    QSqlDatabase lock = QSqlDatabase::addDatabase("QSQLITE", "stop-lock");
-    lock.setDatabaseName(dir.filePath("stop.db"));
-    ASSERT_TRUE(lock.open());
-    ASSERT_TRUE(QSqlQuery(lock).exec("BEGIN IMMEDIATE"));
+    auto lock = std::make_unique<WriteLock>(dir.filePath("stop.db"));
     RawConnection saving(server->port(), 10);
     ASSERT_TRUE(saving.send(RawConnection::request(kPath, rpcBody("DeletaPrazoPg", demoKeys()))));
     std::this_thread::sleep_for(300ms);
@@ -326,16 +350,49 @@ TEST(HttpServer, StopAnswersTheRequestsAlreadyReadAndClosesTheRest)
     RawConnection late(server->port(), 3);
     EXPECT_EQ(late.post(kPath, rpcBody("Ping", {})), 0);
 
-    ASSERT_TRUE(QSqlQuery(lock).exec("ROLLBACK"));
+    lock.reset();
     QByteArray body;
     std::string headers;
     EXPECT_EQ(saving.read(&body, &headers), 200);
     EXPECT_TRUE(json(body)["result"]["reply"]["ok"].toBool()) << body.toStdString();
     EXPECT_NE(headers.find("Connection: close"), std::string::npos);
     server->wait();
-    lock.close();
-    lock = QSqlDatabase();
-    QSqlDatabase::removeDatabase("stop-lock");
+}
+
+// With every place (--threads) taken by a request waiting on the database, the server still
+// accepts, refuses a connection over its caps at once, cuts a trickler off at its deadline and
+// answers what needs no database; the request queued behind the busy one runs once a place is
+// free. The save is still waiting throughout: SQLite would give it up only after 10 s.
+TEST(HttpServer, ARequestWaitingOnTheDatabaseHoldsUpNoConnection)
+{
+    QTemporaryDir dir;
+    ngc::ServerConfig settings = config();
+    settings.databaseUrl = "sqlite:" + dir.filePath("busy.db");
+    settings.http.threads = 1;
+    settings.http.headerSeconds = 1;
+    settings.http.maxConnectionsPerClient = 3;
+    const auto server = ngc::startServer(settings);
+    auto lock = std::make_unique<WriteLock>(dir.filePath("busy.db"));
+    RawConnection saving(server->port(), 15);
+    ASSERT_TRUE(saving.send(RawConnection::request(kPath, rpcBody("DeletaPrazoPg", demoKeys()))));
+    std::this_thread::sleep_for(200ms);
+    RawConnection queued(server->port(), 15);
+    ASSERT_TRUE(queued.send(RawConnection::request(kPath, rpcBody("Ping", {}, 2))));
+
+    Tricklers trickler(server->port(), kPath, 1, 100ms, {"127.0.4.1"});
+    EXPECT_TRUE(trickler.at(0).closedByServer());
+    RawConnection metrics(server->port(), 5); // the third from 127.0.0.1
+    ASSERT_TRUE(metrics.send("GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"));
+    EXPECT_EQ(metrics.read(), 200);
+    RawConnection overTheCap(server->port(), 5);
+    EXPECT_EQ(overTheCap.post(kPath, rpcBody("Ping", {})), 503);
+
+    lock.reset();
+    QByteArray body;
+    EXPECT_EQ(saving.read(&body), 200);
+    EXPECT_TRUE(json(body)["result"]["reply"]["ok"].toBool()) << body.toStdString();
+    EXPECT_EQ(queued.read(&body), 200);
+    EXPECT_EQ(json(body)["id"].toInt(), 2);
 }
 
 // A chunked body is held to the limit like any other: 64 MiB sent to the real server is refused
