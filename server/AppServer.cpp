@@ -4,6 +4,8 @@
 #include "Seed.h"
 #include "Sql.h"
 
+#include <string>
+
 namespace ngc {
 
 namespace {
@@ -34,21 +36,26 @@ AppServer::AppServer(const ServerConfig &config)
 
 bool AppServer::databaseAnswers()
 {
-    try {
-        Database::Session session = m_database.session();
+    // A connection that broke since its last use (PostgreSQL restarted) is no outage: it is
+    // closed, and the check is made once more on a fresh one.
+    std::string problem;
+    for (int attempt = 0; attempt < 2; ++attempt) {
         try {
-            Sql::exec(session.db(), QStringLiteral("SELECT 1"));
-        } catch (const DatabaseError &) {
-            // A broken connection (a restarted PostgreSQL server) is opened afresh next time.
-            session.discard();
-            throw;
+            Database::Session session = m_database.session();
+            try {
+                Sql::exec(session.db(), QStringLiteral("SELECT 1"));
+                return true;
+            } catch (const DatabaseError &) {
+                session.discard();
+                throw;
+            }
+        } catch (const std::exception &e) {
+            problem = e.what();
         }
-        return true;
-    } catch (const std::exception &e) {
-        m_metrics.databaseError();
-        qWarning("health check: the database does not answer: %s", e.what());
-        return false;
     }
+    m_metrics.databaseError();
+    qWarning("health check: the database does not answer: %s", problem.c_str());
+    return false;
 }
 
 AppServer::~AppServer()
