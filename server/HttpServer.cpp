@@ -22,33 +22,37 @@ namespace ngc {
 
 using tcp = asio::ip::tcp;
 
-std::string responseHead(beast::http::status status, unsigned version, bool keepAlive,
-                         std::string_view contentType, std::size_t contentLength,
-                         std::string_view extraHeaders)
+std::string httpResponse(beast::http::status status, unsigned version, bool keepAlive,
+                         std::string_view contentType, std::string_view body,
+                         std::string_view extraHeaders, bool withBody)
 {
-    std::string head = version == 10 ? "HTTP/1.0 " : "HTTP/1.1 ";
-    head += std::to_string(static_cast<unsigned>(status));
-    head += ' ';
-    head += beast::http::obsolete_reason(status);
-    head += "\r\n";
+    std::string out;
+    out.reserve(160 + extraHeaders.size() + (withBody ? body.size() : 0));
+    out += version == 10 ? "HTTP/1.0 " : "HTTP/1.1 ";
+    out += std::to_string(static_cast<unsigned>(status));
+    out += ' ';
+    out += beast::http::obsolete_reason(status);
+    out += "\r\n";
     if (!contentType.empty()) {
-        head += "Content-Type: ";
-        head += contentType;
-        head += "\r\n";
+        out += "Content-Type: ";
+        out += contentType;
+        out += "\r\n";
     }
     // A 204 has no body, and says nothing of its length.
     if (status != beast::http::status::no_content) {
-        head += "Content-Length: ";
-        head += std::to_string(contentLength);
-        head += "\r\n";
+        out += "Content-Length: ";
+        out += std::to_string(body.size());
+        out += "\r\n";
     }
     if (version >= 11 && !keepAlive)
-        head += "Connection: close\r\n";
+        out += "Connection: close\r\n";
     else if (version == 10 && keepAlive)
-        head += "Connection: keep-alive\r\n";
-    head += extraHeaders;
-    head += "\r\n";
-    return head;
+        out += "Connection: keep-alive\r\n";
+    out += extraHeaders;
+    out += "\r\n";
+    if (withBody)
+        out += body;
+    return out;
 }
 
 QByteArray refusalBody(const QString &message)
@@ -193,9 +197,8 @@ void HttpServer::Impl::admit(tcp::socket socket)
                 const QByteArray body =
                     refusalBody(QStringLiteral("Service Unavailable: too many connections; try "
                                                "again later"));
-                return responseHead(beast::http::status::service_unavailable, 11, false,
-                                    "application/json", static_cast<std::size_t>(body.size())) +
-                       body.toStdString();
+                return httpResponse(beast::http::status::service_unavailable, 11, false,
+                                    "application/json", body.toStdString());
             }();
             socket.non_blocking(true, ec);
             socket.write_some(asio::buffer(busy), ec);

@@ -22,7 +22,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -75,10 +74,11 @@ struct HttpShared {
     }
 };
 
-// The status line and headers of an answer, up to the blank line that ends them.
-std::string responseHead(beast::http::status status, unsigned version, bool keepAlive,
-                         std::string_view contentType, std::size_t contentLength,
-                         std::string_view extraHeaders = {});
+// An answer as it goes on the wire, in one piece (over TLS, one piece is one record). `withBody`
+// false: the headers of a HEAD answer, which announce the body without sending it.
+std::string httpResponse(beast::http::status status, unsigned version, bool keepAlive,
+                         std::string_view contentType, std::string_view body,
+                         std::string_view extraHeaders = {}, bool withBody = true);
 
 // The body of an answer the shell gives itself: a JSON-RPC error, so that every client reads it
 // the same way.
@@ -472,12 +472,12 @@ private:
         answer(beast::http::status::ok, "application/json", reply);
     }
 
-    void answer(beast::http::status status, std::string_view contentType, QByteArray body)
+    void answer(beast::http::status status, std::string_view contentType, const QByteArray &body)
     {
         m_keepAlive = m_keepAlive && !m_shared.stopping;
-        m_head = responseHead(status, m_version, m_keepAlive, contentType,
-                              static_cast<std::size_t>(body.size()));
-        m_reply = m_headOnly ? QByteArray() : std::move(body);
+        m_out = httpResponse(status, m_version, m_keepAlive, contentType,
+                             std::string_view(body.constData(), static_cast<std::size_t>(body.size())),
+                             {}, !m_headOnly);
         write();
     }
 
@@ -486,11 +486,12 @@ private:
     {
         m_shared.logRefusal(m_object.isEmpty() ? QStringLiteral("-") : m_object,
                             static_cast<unsigned>(status));
-        m_reply = refusalBody(message);
+        const QByteArray body = refusalBody(message);
         m_keepAlive = false;
-        m_head = responseHead(status, m_parser && m_parser->get().version() == 10 ? 10 : 11, false,
-                              "application/json", static_cast<std::size_t>(m_reply.size()),
-                              extraHeaders);
+        m_out = httpResponse(status, m_parser && m_parser->get().version() == 10 ? 10 : 11, false,
+                             "application/json",
+                             std::string_view(body.constData(), static_cast<std::size_t>(body.size())),
+                             extraHeaders);
         m_parser.reset();
         write();
     }
@@ -499,13 +500,11 @@ private:
     {
         m_state = State::Writing;
         setDeadline(m_shared.settings.bodySeconds);
-        const std::array<asio::const_buffer, 2> buffers{
-            asio::buffer(m_head),
-            asio::buffer(m_reply.constData(), static_cast<std::size_t>(m_reply.size()))};
+        const asio::const_buffer buffers = asio::buffer(m_out);
         auto written = continuing([self = self()](beast::error_code ec, std::size_t) {
             if (ec || self->m_state == State::Closed)
                 return self->close();
-            self->m_reply = {};
+            self->m_out = {};
             if (self->m_keepAlive)
                 return self->awaitRequest();
             self->linger();
@@ -524,7 +523,6 @@ private:
     void linger()
     {
         m_state = State::Lingering;
-        m_head = {};
         setDeadline(kLingerSeconds);
         if constexpr (kTls) {
             if (m_secure)
@@ -565,9 +563,8 @@ private:
     beast::flat_buffer m_buffer;
     std::optional<Parser> m_parser;
     QString m_object;
-    std::string m_body;
-    std::string m_head;
-    QByteArray m_reply;
+    std::string m_body; // of the request
+    std::string m_out;  // the answer
 };
 
 } // namespace ngc
