@@ -121,13 +121,16 @@ struct HttpServer::Impl {
          HttpEndpoints e)
         : settings(std::move(s)), endpoints(std::move(e)),
           shared(dispatcher, settings, endpoints, limit, io, std::move(log)),
-          limit(static_cast<std::size_t>(std::max(1, settings.threads)))
+          limit(static_cast<std::size_t>(std::max(1, settings.threads)),
+                [this](std::size_t running) { startThreads(running + 1); })
     {
         if (!settings.token.isEmpty())
             shared.expectedAuthorization = "Bearer " + settings.token.toStdString();
         shared.lastClosed = [this] { io.stop(); };
     }
 
+    // So many threads run the loop at least, from now on.
+    void startThreads(std::size_t count);
     void accept();
     void admit(tcp::socket socket);
     void sweep();
@@ -148,9 +151,31 @@ struct HttpServer::Impl {
     asio::steady_timer sweeper{strand};  // deadlines of the connections
     asio::steady_timer deadline{strand}; // the end of a stop
     int maxConnections = 0;
+    std::mutex mutex; // guards the two below
     std::vector<std::thread> threads;
-    std::mutex mutex;
+    bool ended = false; // wait() has joined the threads: no more are started
+    std::mutex waiting; // one wait() at a time
 };
+
+// Each running request holds a thread; one more thread always runs the loop for the network.
+// They start as they are first needed, so a light load keeps few of them, each with its database
+// connection and caches warm.
+void HttpServer::Impl::startThreads(std::size_t count)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    while (!ended && threads.size() < count) {
+        threads.emplace_back([this] {
+            for (;;) {
+                try {
+                    io.run();
+                    return;
+                } catch (const std::exception &e) {
+                    qWarning("HTTP event loop: %s", e.what());
+                }
+            }
+        });
+    }
+}
 
 void HttpServer::Impl::accept()
 {
@@ -330,19 +355,7 @@ int HttpServer::start()
         impl.accept();
         impl.sweep();
     });
-    std::lock_guard<std::mutex> lock(impl.mutex);
-    for (std::size_t i = 0; i <= impl.limit.places(); ++i) {
-        impl.threads.emplace_back([&impl] {
-            for (;;) {
-                try {
-                    impl.io.run();
-                    return;
-                } catch (const std::exception &e) {
-                    qWarning("HTTP event loop: %s", e.what());
-                }
-            }
-        });
-    }
+    impl.startThreads(2);
     return port;
 }
 
@@ -354,10 +367,21 @@ void HttpServer::stop()
 void HttpServer::wait()
 {
     Impl &impl = *m_impl;
-    std::lock_guard<std::mutex> lock(impl.mutex);
-    for (std::thread &thread : impl.threads)
-        thread.join();
-    impl.threads.clear();
+    std::lock_guard<std::mutex> one(impl.waiting);
+    // A request still running may start a thread meanwhile; that one ends at once.
+    for (;;) {
+        std::vector<std::thread> running;
+        {
+            std::lock_guard<std::mutex> lock(impl.mutex);
+            if (impl.threads.empty()) {
+                impl.ended = true;
+                break;
+            }
+            running.swap(impl.threads);
+        }
+        for (std::thread &thread : running)
+            thread.join();
+    }
     if (impl.shared.loopEnded)
         return;
     // No thread runs the loop any more: what is still open is closed from here.

@@ -15,7 +15,13 @@ namespace ngc {
 // order of arrival.
 class RequestLimit final {
 public:
-    explicit RequestLimit(std::size_t places) : m_places(places ? places : 1) {}
+    // `grown` is called (outside the lock, by the thread of the request that made it so) each
+    // time more requests run at once than ever before, with their number: the threads that run
+    // them are started as they are needed.
+    explicit RequestLimit(std::size_t places, std::function<void(std::size_t)> grown = {})
+        : m_places(places ? places : 1), m_grown(std::move(grown))
+    {
+    }
     RequestLimit(const RequestLimit &) = delete;
     RequestLimit &operator=(const RequestLimit &) = delete;
 
@@ -23,16 +29,21 @@ public:
     // leave(). False: every place is taken; `resume` is kept and called, by the thread of a
     // request that leaves, once a place is its own. It must hand the request to another thread
     // and return, not run it there.
-    template <class Resume>
-    bool enter(Resume &&resume)
+    template <class Resume> bool enter(Resume &&resume)
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_running < m_places) {
-            ++m_running;
-            return true;
+        std::size_t most = 0;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_running == m_places) {
+                m_waiting.emplace_back(std::forward<Resume>(resume));
+                return false;
+            }
+            if (++m_running > m_most)
+                most = m_most = m_running;
         }
-        m_waiting.emplace_back(std::forward<Resume>(resume));
-        return false;
+        if (most != 0 && m_grown)
+            m_grown(most);
+        return true;
     }
 
     // Gives the place up, or over to the request that has waited longest.
@@ -51,13 +62,13 @@ public:
         next();
     }
 
-    std::size_t places() const { return m_places; }
-
 private:
     std::mutex m_mutex;
     std::deque<std::function<void()>> m_waiting;
     std::size_t m_places;
     std::size_t m_running = 0;
+    std::size_t m_most = 0; // the most that ever ran at once
+    std::function<void(std::size_t)> m_grown;
 };
 
 } // namespace ngc
