@@ -25,8 +25,7 @@ AppServer::AppServer(const ServerConfig &config)
           if (log)
               log(entry);
       }),
-      m_database(config.databaseUrl),
-      m_dispatcher(prepared(m_database, config.seedDemo), m_log),
+      m_database(config.databaseUrl), m_dispatcher(prepared(m_database, config.seedDemo), m_log),
       m_http(m_dispatcher, config.http, m_log,
              {[this] { return databaseAnswers(); },
               [this] { return m_metrics.text(m_http.openConnections()); }})

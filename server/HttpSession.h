@@ -90,18 +90,15 @@ bool sameSecret(std::string_view given, std::string_view expected);
 
 // Marks an asynchronous step as the continuation of the one that started it, so that Asio runs
 // it on the same thread when it completes at once instead of waking another thread for it.
-template <class Function>
-struct Continuing {
+template <class Function> struct Continuing {
     Function function;
-    template <class... Args>
-    void operator()(Args &&...args)
+    template <class... Args> void operator()(Args &&...args)
     {
         function(std::forward<Args>(args)...);
     }
     friend bool asio_handler_is_continuation(Continuing *) { return true; }
 };
-template <class Function>
-Continuing<std::decay_t<Function>> continuing(Function &&function)
+template <class Function> Continuing<std::decay_t<Function>> continuing(Function &&function)
 {
     return {std::forward<Function>(function)};
 }
@@ -148,8 +145,7 @@ private:
 // arrive meanwhile stay in the buffer or the socket. The parser is fed from the connection's own
 // buffer, so bytes already read cost no further trip through the loop. `Stream` is a TCP socket
 // or a TLS stream over one.
-template <class Stream>
-class HttpSession final : public HttpConnection {
+template <class Stream> class HttpSession final : public HttpConnection {
 public:
     using Socket = asio::ip::tcp::socket;
     static constexpr bool kTls = !std::is_same_v<Stream, Socket>;
@@ -287,18 +283,17 @@ private:
 
     void read(std::size_t bytes)
     {
-        m_stream.async_read_some(
-            m_buffer.prepare(bytes),
-            continuing([self = self()](beast::error_code ec, std::size_t got) {
-                self->m_buffer.commit(got);
-                if (self->m_state == State::Closed)
-                    return;
-                if (ec)
-                    return self->failedRead(ec);
-                if (self->m_state == State::Waiting)
-                    return self->beginRequest();
-                self->parse();
-            }));
+        m_stream.async_read_some(m_buffer.prepare(bytes),
+                                 continuing([self = self()](beast::error_code ec, std::size_t got) {
+                                     self->m_buffer.commit(got);
+                                     if (self->m_state == State::Closed)
+                                         return;
+                                     if (ec)
+                                         return self->failedRead(ec);
+                                     if (self->m_state == State::Waiting)
+                                         return self->beginRequest();
+                                     self->parse();
+                                 }));
     }
 
     void beginRequest()
@@ -371,7 +366,8 @@ private:
         }
         if (m_route == Route::Rpc && header.method() != verb::post) {
             refuse(status::method_not_allowed,
-                   QStringLiteral("Method Not Allowed: remote calls are POSTed"), "Allow: POST\r\n");
+                   QStringLiteral("Method Not Allowed: remote calls are POSTed"),
+                   "Allow: POST\r\n");
             return false;
         }
         if (m_route != Route::Rpc && !isGet) {
@@ -436,9 +432,8 @@ private:
             return answer(beast::http::status::ok, "text/plain; version=0.0.4; charset=utf-8",
                           QByteArray(text.data(), static_cast<qsizetype>(text.size())));
         }
-        if (m_shared.limit.enter([self = self()] {
-                asio::post(self->executor(), [self] { self->runHere(); });
-            }))
+        if (m_shared.limit.enter(
+                [self = self()] { asio::post(self->executor(), [self] { self->runHere(); }); }))
             runHere();
     }
 
@@ -457,8 +452,8 @@ private:
                 healthy = m_shared.endpoints.healthy();
             else
                 reply = m_shared.dispatcher.handle(
-                    m_object, QByteArray::fromRawData(m_body.data(),
-                                                      static_cast<qsizetype>(m_body.size())));
+                    m_object,
+                    QByteArray::fromRawData(m_body.data(), static_cast<qsizetype>(m_body.size())));
         }
         m_body = {};
         if (m_route == Route::Health)
@@ -475,9 +470,10 @@ private:
     void answer(beast::http::status status, std::string_view contentType, const QByteArray &body)
     {
         m_keepAlive = m_keepAlive && !m_shared.stopping;
-        m_out = httpResponse(status, m_version, m_keepAlive, contentType,
-                             std::string_view(body.constData(), static_cast<std::size_t>(body.size())),
-                             {}, !m_headOnly);
+        m_out =
+            httpResponse(status, m_version, m_keepAlive, contentType,
+                         std::string_view(body.constData(), static_cast<std::size_t>(body.size())),
+                         {}, !m_headOnly);
         write();
     }
 
@@ -488,10 +484,11 @@ private:
                             static_cast<unsigned>(status));
         const QByteArray body = refusalBody(message);
         m_keepAlive = false;
-        m_out = httpResponse(status, m_parser && m_parser->get().version() == 10 ? 10 : 11, false,
-                             "application/json",
-                             std::string_view(body.constData(), static_cast<std::size_t>(body.size())),
-                             extraHeaders);
+        m_out =
+            httpResponse(status, m_parser && m_parser->get().version() == 10 ? 10 : 11, false,
+                         "application/json",
+                         std::string_view(body.constData(), static_cast<std::size_t>(body.size())),
+                         extraHeaders);
         m_parser.reset();
         write();
     }

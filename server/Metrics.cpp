@@ -59,8 +59,8 @@ void Metrics::record(const RequestLog &entry)
     // counted under "-": what a client writes there must not grow the series without end.
     const bool error = outcome.startsWith(u"error ");
     const int code = error ? outcome.mid(6).toInt() : 0;
-    const bool named = !error || code == Dispatcher::InvalidParamsCode ||
-                       code == Dispatcher::InternalError;
+    const bool named =
+        !error || code == Dispatcher::InvalidParamsCode || code == Dispatcher::InternalError;
     static const QString unnamed = QStringLiteral("-");
     Calls &calls = m_calls[named ? std::make_pair(entry.object, entry.method)
                                  : std::make_pair(unnamed, unnamed)];
@@ -93,8 +93,9 @@ std::string Metrics::text(int openConnections) const
     for (const auto &[key, calls] : m_calls) {
         const std::string labels =
             "object=\"" + label(key.first) + "\",method=\"" + label(key.second) + "\"";
-        for (const auto &[outcome, count] : {std::pair{"ok", calls.ok}, std::pair{"fail", calls.fail},
-                                             std::pair{"error", calls.error}}) {
+        for (const auto &[outcome, count] :
+             {std::pair{"ok", calls.ok}, std::pair{"fail", calls.fail},
+              std::pair{"error", calls.error}}) {
             if (count != 0)
                 text += "ngc_rpc_calls_total{" + labels + ",outcome=\"" + outcome + "\"} " +
                         std::to_string(count) + "\n";
@@ -114,10 +115,9 @@ std::string Metrics::text(int openConnections) const
         const std::uint64_t count = calls.ok + calls.fail + calls.error;
         text += "ngc_rpc_call_duration_seconds_bucket{" + labels + ",le=\"+Inf\"} " +
                 std::to_string(count) + "\n";
-        text += "ngc_rpc_call_duration_seconds_sum{" + labels + "} " + number(calls.seconds) +
-                "\n";
-        text += "ngc_rpc_call_duration_seconds_count{" + labels + "} " + std::to_string(count) +
-                "\n";
+        text += "ngc_rpc_call_duration_seconds_sum{" + labels + "} " + number(calls.seconds) + "\n";
+        text +=
+            "ngc_rpc_call_duration_seconds_count{" + labels + "} " + std::to_string(count) + "\n";
     }
     help(text, "ngc_http_refusals_total", "counter",
          "Requests the HTTP layer refused itself, by status (400, 401, 404, 405, 413, 431, 503).");

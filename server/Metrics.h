@@ -24,9 +24,8 @@ public:
     std::string text(int openConnections) const;
 
 private:
-    static constexpr std::array<double, 14> kBuckets{0.0005, 0.001, 0.0025, 0.005, 0.01,
-                                                     0.025,  0.05,  0.1,    0.25,  0.5,
-                                                     1,      2.5,   5,      10};
+    static constexpr std::array<double, 14> kBuckets{
+        0.0005, 0.001, 0.0025, 0.005, 0.01, 0.025, 0.05, 0.1, 0.25, 0.5, 1, 2.5, 5, 10};
     struct Calls {
         std::uint64_t ok = 0;
         std::uint64_t fail = 0;
@@ -37,7 +36,7 @@ private:
 
     mutable std::mutex m_mutex;
     std::map<std::pair<QString, QString>, Calls> m_calls; // by object and method
-    std::map<int, std::uint64_t> m_refusals;               // by HTTP status
+    std::map<int, std::uint64_t> m_refusals;              // by HTTP status
     std::uint64_t m_databaseErrors = 0;
 };
 

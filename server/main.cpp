@@ -128,8 +128,8 @@ int main(int argc, char **argv)
                                     QStringLiteral("The private key of --tls-cert (PEM)."),
                                     QStringLiteral("FILE"));
     parser.addOptions({listen, db, tokenFile, threads, maxBody, maxHeader, maxConnections,
-                       maxPerClient, idleTimeout, headerTimeout, bodyTimeout, tlsCert, tlsKey,
-                       seed, log, logFile});
+                       maxPerClient, idleTimeout, headerTimeout, bodyTimeout, tlsCert, tlsKey, seed,
+                       log, logFile});
     // Every option above can also come from a file; the command line wins over it.
     const QCommandLineOption configFile(
         QStringLiteral("config"),
@@ -212,11 +212,11 @@ int main(int argc, char **argv)
     }
     if (parser.isSet(log) || parser.isSet(logFile)) {
         config.log = [](const ngc::RequestLog &entry) {
-            logOutput->write(entry.object.toLocal8Bit() + ' ' +
-                             (entry.method.isEmpty() ? QByteArrayLiteral("-")
-                                                     : entry.method.toLocal8Bit()) +
-                             ' ' + QByteArray::number(entry.milliseconds, 'f', 1) + " ms " +
-                             entry.outcome.toLocal8Bit());
+            logOutput->write(
+                entry.object.toLocal8Bit() + ' ' +
+                (entry.method.isEmpty() ? QByteArrayLiteral("-") : entry.method.toLocal8Bit()) +
+                ' ' + QByteArray::number(entry.milliseconds, 'f', 1) + " ms " +
+                entry.outcome.toLocal8Bit());
         };
     }
 

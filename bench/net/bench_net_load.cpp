@@ -1,7 +1,7 @@
 // Load driver for the application server over loopback: throughput and latency of the no-op
-// (Ping), a cheap read, GetItemCole and SetItemCole at several connection counts, then a new client's latency beside
-// idle keep-alive connections and the server's memory over a sustained load. Every phase runs
-// for a fixed time and stops by itself.
+// (Ping), a cheap read, GetItemCole and SetItemCole at several connection counts, then a new
+// client's latency beside idle keep-alive connections and the server's memory over a sustained
+// load. Every phase runs for a fixed time and stops by itself.
 //
 //   bench_net_load [--seconds N] [--idle-seconds N]
 //                  [--phase throughput|idle|crowd|scaleout|all]
@@ -151,10 +151,10 @@ public:
     }
     void reloadItem()
     {
-        m_item = QJsonValue(CheckResultServ(
-                                m_connection.Call(QStringLiteral("GetItemCole"), m_keys.args()),
-                                false))
-                     .toObject();
+        m_item =
+            QJsonValue(CheckResultServ(
+                           m_connection.Call(QStringLiteral("GetItemCole"), m_keys.args()), false))
+                .toObject();
     }
 
 private:
@@ -205,12 +205,13 @@ public:
                       keys.marca,  keys.forneced,  keys.regiao};
         }
         m_path = "/rpc/" + object.toStdString();
-        m_body = QJsonDocument(QJsonObject{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
-                                           {QStringLiteral("id"), 1},
-                                           {QStringLiteral("method"), QString::fromLatin1(name(method))},
-                                           {QStringLiteral("params"), params}})
-                     .toJson(QJsonDocument::Compact)
-                     .toStdString();
+        m_body =
+            QJsonDocument(QJsonObject{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
+                                      {QStringLiteral("id"), 1},
+                                      {QStringLiteral("method"), QString::fromLatin1(name(method))},
+                                      {QStringLiteral("params"), params}})
+                .toJson(QJsonDocument::Compact)
+                .toStdString();
     }
 
     bool call()
@@ -279,9 +280,9 @@ LoadResult runLoad(const std::vector<int> &ports, Method method, int connections
             if (driver == Driver::Bare)
                 bare = std::make_unique<BareClient>(port, method);
             else
-                client = std::make_unique<Client>(port,
-                                                  method == Method::CheapRead ? kSupri : kPlan,
-                                                  ownItems ? Keys(i) : Keys());
+                client =
+                    std::make_unique<Client>(port, method == Method::CheapRead ? kSupri : kPlan,
+                                             ownItems ? Keys(i) : Keys());
             auto &mine = latencies[size_t(i)];
             while (Clock::now() < end) {
                 const auto started = Clock::now();
@@ -397,8 +398,8 @@ void throughputPhase(const QString &title,
 
 // A normal client's calls beside a crowd: each call waits at most `timeout`, and the client
 // stops after 200 calls or `budget`, whichever comes first.
-void normalClient(const char *beside, const QString &label, int port,
-                  std::chrono::seconds timeout, std::chrono::seconds budget)
+void normalClient(const char *beside, const QString &label, int port, std::chrono::seconds timeout,
+                  std::chrono::seconds budget)
 {
     std::vector<std::vector<double>> samples(1);
     long failed = 0;
@@ -589,9 +590,9 @@ int main(int argc, char **argv)
     // Each server has a database of its own.
     auto sqliteFile = [&dir](const QString &name) {
         return [&dir, name](const QString &label) {
-            return QStringList{QStringLiteral("--db"), QStringLiteral("sqlite:") +
-                                                           dir.filePath(name + label +
-                                                                        QStringLiteral(".db"))};
+            return QStringList{QStringLiteral("--db"),
+                               QStringLiteral("sqlite:") +
+                                   dir.filePath(name + label + QStringLiteral(".db"))};
         };
     };
     const auto all = [&phase](const char *name) {
@@ -605,8 +606,8 @@ int main(int argc, char **argv)
             return 0;
         }
         if (all("throughput")) {
-            throughputPhase(QStringLiteral("SQLite file (WAL)"), sqliteFile(QStringLiteral("bench-")),
-                            seconds);
+            throughputPhase(QStringLiteral("SQLite file (WAL)"),
+                            sqliteFile(QStringLiteral("bench-")), seconds);
             const QString pg = qEnvironmentVariable("NGC_TEST_PG_URL");
             if (!pg.isEmpty())
                 throughputPhase(

@@ -102,8 +102,8 @@ void BM_ConnectionCall(benchmark::State &state)
 // repetitions.
 void appServerCall(benchmark::State &state, const QString &program, bool tls)
 {
-    static const TestCertificates certificates({{QStringLiteral("server"),
-                                                 QStringLiteral("IP:127.0.0.1")}});
+    static const TestCertificates certificates(
+        {{QStringLiteral("server"), QStringLiteral("IP:127.0.0.1")}});
     static std::map<std::pair<QString, bool>, std::unique_ptr<AppServerProcess>> servers;
     auto &appServer = servers[{program, tls}];
     if (!appServer)
@@ -151,10 +151,9 @@ int main(int argc, char **argv)
             ->MinTime(2.0)
             ->UseRealTime();
     }
-    benchmark::RegisterBenchmark("BM_AppServerCall/tls",
-                                 [program = programs[0]](benchmark::State &state) {
-                                     appServerCall(state, program, true);
-                                 })
+    benchmark::RegisterBenchmark(
+        "BM_AppServerCall/tls",
+        [program = programs[0]](benchmark::State &state) { appServerCall(state, program, true); })
         ->MinTime(2.0)
         ->UseRealTime();
     benchmark::Initialize(&argc, argv);

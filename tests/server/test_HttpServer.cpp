@@ -288,8 +288,7 @@ TEST(HttpServer, HealthAndMetricsAreServedBesideTheCalls)
     QJsonArray closedItem = demoKeys();
     closedItem[1] = "2026000002";
     const QList<std::tuple<QByteArray, int>> calls{
-        {rpcBody("GetTipoCobr", {"", "T"}), 200},
-        {rpcBody("GetTipoCobr", {"", "T"}), 200},
+        {rpcBody("GetTipoCobr", {"", "T"}), 200},    {rpcBody("GetTipoCobr", {"", "T"}), 200},
         {rpcBody("DeletaPrazoPg", closedItem), 200}, // refused: the collection is closed
         {rpcBody("GetItemCole", {"0001"}), 200},     // too few arguments
         {rpcBody("NoSuchMethod", {}), 200},

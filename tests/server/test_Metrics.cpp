@@ -17,7 +17,8 @@ TEST(Metrics, DurationsFillCumulativeBucketsAndErrorsAreCounted)
     metrics.record({"Obj", "Set", 1.0, "error -32603", true});
     metrics.databaseError();
     const std::string text = metrics.text(0);
-    const std::string series = "ngc_rpc_call_duration_seconds_bucket{object=\"Obj\",method=\"Get\",";
+    const std::string series =
+        "ngc_rpc_call_duration_seconds_bucket{object=\"Obj\",method=\"Get\",";
     const std::pair<const char *, int> buckets[] = {
         {"0.0005", 2}, {"0.001", 3}, {"0.0025", 3}, {"0.005", 5}, {"10", 5}, {"+Inf", 6},
     };

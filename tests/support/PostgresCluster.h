@@ -22,8 +22,8 @@ class PostgresCluster {
 public:
     PostgresCluster()
     {
-        const QStringList versions =
-            QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        const QStringList versions = QDir(QStringLiteral("/usr/lib/postgresql"))
+                                         .entryList(QDir::Dirs | QDir::NoDotAndDotDot);
         if (versions.isEmpty())
             throw std::runtime_error("PostgreSQL is not installed in /usr/lib/postgresql");
         m_bin = QStringLiteral("/usr/lib/postgresql/%1/bin/").arg(versions.last());
@@ -87,8 +87,7 @@ private:
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(program, command);
         const bool worked = process.waitForFinished(60000) &&
-                            process.exitStatus() == QProcess::NormalExit &&
-                            process.exitCode() == 0;
+                            process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
         if (!worked && mustWork)
             throw std::runtime_error(command.join(QLatin1Char(' ')).toStdString() + ": " +
                                      process.readAll().toStdString());

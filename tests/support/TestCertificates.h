@@ -34,7 +34,10 @@ public:
         }
     }
 
-    QString certificate(const QString &name) const { return m_dir.filePath(name + QStringLiteral(".crt")); }
+    QString certificate(const QString &name) const
+    {
+        return m_dir.filePath(name + QStringLiteral(".crt"));
+    }
     QString key(const QString &name) const { return m_dir.filePath(name + QStringLiteral(".key")); }
     // The server's options that make it speak TLS with the certificate `name`.
     QStringList serverOptions(const QString &name) const

@@ -25,8 +25,7 @@ public:
     };
     using Handler = std::function<void(const QJsonObject &request, httplib::Response &)>;
 
-    explicit RpcTestServer(Handler handler = echoRefs)
-        : m_handler(std::move(handler))
+    explicit RpcTestServer(Handler handler = echoRefs) : m_handler(std::move(handler))
     {
         m_server.set_tcp_nodelay(true);
         m_server.Post(R"(/rpc/(.*))", [this](const httplib::Request &req, httplib::Response &res) {

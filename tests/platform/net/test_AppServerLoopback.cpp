@@ -308,8 +308,9 @@ TEST_F(AppServerLoopback, RefusalsAndProtocolFaultsComeBackAsSuch)
 // TLS to a plain port fail cleanly, each with what went wrong.
 TEST(AppServerTls, TheClientVerifiesTheServersCertificate)
 {
-    const TestCertificates certificates({{QStringLiteral("server"), QStringLiteral("IP:127.0.0.1")},
-                                         {QStringLiteral("other"), QStringLiteral("IP:127.0.0.1")}});
+    const TestCertificates certificates(
+        {{QStringLiteral("server"), QStringLiteral("IP:127.0.0.1")},
+         {QStringLiteral("other"), QStringLiteral("IP:127.0.0.1")}});
     TlsContext context;
     AppServerProcess tlsServer(
         QStringLiteral(NGC_APPSERVER),
@@ -328,12 +329,14 @@ TEST(AppServerTls, TheClientVerifiesTheServersCertificate)
         {"trusted certificate", "https://127.0.0.1", tlsServer.port(), rightCa, ""},
         {"another authority", "https://127.0.0.1", tlsServer.port(),
          certificates.certificate(QStringLiteral("other")), "O certificado do servidor"},
-        {"not in the system's store", "https://127.0.0.1", tlsServer.port(), {},
+        {"not in the system's store",
+         "https://127.0.0.1",
+         tlsServer.port(),
+         {},
          "O certificado do servidor"},
         {"issued for another name", "https://localhost", tlsServer.port(), rightCa,
          "não foi emitido para este nome de servidor"},
-        {"plain HTTP to the TLS port", "127.0.0.1", tlsServer.port(), {},
-         "this port speaks HTTPS"},
+        {"plain HTTP to the TLS port", "127.0.0.1", tlsServer.port(), {}, "this port speaks HTTPS"},
         {"TLS to a plain port", "https://127.0.0.1", plainServer.port(), rightCa,
          "conexão segura (TLS)"},
     };
