@@ -11,3 +11,8 @@ set(NGC_INSTALL_SERVER_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/ngc-appserver)
 set(NGC_SERVER_CONFIG_DIR ${CMAKE_INSTALL_FULL_SYSCONFDIR}/ngc-appserver)
 set(NGC_SERVER_CONFIG_FILE ${NGC_SERVER_CONFIG_DIR}/ngc-appserver.conf)
 set(NGC_SERVER_DATA_DIR ${CMAKE_INSTALL_FULL_LOCALSTATEDIR}/lib/ngc-appserver)
+# The request log, when the configuration names a file there: systemd makes the folder for the
+# service (LogsDirectory takes its name below /var/log), logrotate rotates what is in it.
+set(NGC_SERVER_LOG_NAME ngc-appserver)
+set(NGC_SERVER_LOG_DIR ${CMAKE_INSTALL_FULL_LOCALSTATEDIR}/log/${NGC_SERVER_LOG_NAME})
+set(NGC_LOGROTATE_FILE ${CMAKE_INSTALL_FULL_SYSCONFDIR}/logrotate.d/ngc-appserver)

@@ -3,6 +3,7 @@
 #include "Database.h"
 #include "Dispatcher.h"
 #include "HttpServer.h"
+#include "Metrics.h"
 
 #include <QString>
 
@@ -19,8 +20,9 @@ struct ServerConfig {
 };
 
 // The whole application server in one object: storage (schema migrated, demo data loaded when
-// asked), dispatcher and HTTP shell, already listening once constructed. Tests and benchmarks
-// run it in-process; ngc-appserver wraps it in a command line.
+// asked), dispatcher, metrics and HTTP shell with its /health and /metrics, already listening
+// once constructed. Tests and benchmarks run it in-process; ngc-appserver wraps it in a command
+// line.
 class AppServer final {
 public:
     explicit AppServer(const ServerConfig &config);
@@ -35,6 +37,11 @@ public:
     void wait();
 
 private:
+    // Whether the database answers a trivial statement, for GET /health.
+    bool databaseAnswers();
+
+    Metrics m_metrics;
+    std::function<void(const RequestLog &)> m_log; // the metrics, then the configured log
     Database m_database;
     Dispatcher m_dispatcher;
     HttpServer m_http;

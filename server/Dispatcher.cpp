@@ -150,7 +150,7 @@ QByteArray Dispatcher::handle(const QString &object, const QByteArray &request) 
     QJsonParseError parseError{};
     const QJsonDocument document = QJsonDocument::fromJson(request, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
-        RequestLog entry{object, {}, 0, QStringLiteral("error %1").arg(ParseError)};
+        RequestLog entry{object, {}, 0, QStringLiteral("error %1").arg(ParseError), false};
         if (m_log)
             m_log(entry);
         return errorResponse(ParseError,
@@ -180,7 +180,7 @@ QByteArray Dispatcher::answer(const QString &object, const QJsonValue &request) 
 {
     QElapsedTimer timer;
     timer.start();
-    RequestLog entry{object, {}, 0, {}};
+    RequestLog entry{object, {}, 0, {}, false};
     // A request without an id is a notification: it runs, and nothing is sent back, not even an
     // error about its method or arguments. A request too malformed to tell is answered anyway.
     bool notification = false;
@@ -244,6 +244,7 @@ QByteArray Dispatcher::answer(const QString &object, const QJsonValue &request) 
             // request on this thread opens a fresh one.
             if (call.hasSession())
                 call.session().discard();
+            entry.databaseError = true;
             throw;
         }
         return finish(resultText(id, *spec, call.args,

@@ -15,6 +15,7 @@ struct RequestLog {
     QString method;
     double milliseconds = 0;
     QString outcome; // "ok", "fail" (a business refusal), "error <code>" or "http <status>"
+    bool databaseError = false; // the error came from the database
 };
 
 // JSON-RPC 2.0 over the remote objects: takes a request document and the object it was sent to

@@ -1,6 +1,7 @@
 #include <server/AppServer.h>
 #include <server/ConfigFile.h>
 #include <server/Database.h>
+#include <server/LogFile.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -11,7 +12,7 @@
 #include <cstdio>
 #include <functional>
 #include <limits>
-#include <mutex>
+#include <memory>
 #include <pthread.h>
 #include <sys/resource.h>
 #include <thread>
@@ -39,13 +40,14 @@ void raiseDescriptorLimit()
 
 int main(int argc, char **argv)
 {
-    // SIGTERM and SIGINT are taken by one thread with sigwait; blocking them before any other
-    // thread starts keeps them away from the workers.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGINT);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // SIGTERM and SIGINT (stop) and SIGHUP (reopen the log file) are taken by one thread with
+    // sigwait; blocking them before any other thread starts keeps them away from the others.
+    sigset_t handled;
+    sigemptyset(&handled);
+    sigaddset(&handled, SIGTERM);
+    sigaddset(&handled, SIGINT);
+    sigaddset(&handled, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &handled, nullptr);
     ngc::Database::configureSqlite();
     raiseDescriptorLimit();
 
@@ -112,8 +114,22 @@ int main(int argc, char **argv)
         QStringLiteral("log"),
         QStringLiteral("Write one line per request to stderr: object, method, milliseconds, "
                        "outcome."));
+    const QCommandLineOption logFile(
+        QStringLiteral("log-file"),
+        QStringLiteral("Write the request log (implies --log) and the warnings to FILE instead of "
+                       "stderr; SIGHUP opens it again by its name, after log rotation."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption tlsCert(
+        QStringLiteral("tls-cert"),
+        QStringLiteral("Speak HTTPS only, with the certificate in FILE (PEM, the chain after it); "
+                       "needs --tls-key."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption tlsKey(QStringLiteral("tls-key"),
+                                    QStringLiteral("The private key of --tls-cert (PEM)."),
+                                    QStringLiteral("FILE"));
     parser.addOptions({listen, db, tokenFile, threads, maxBody, maxHeader, maxConnections,
-                       maxPerClient, idleTimeout, headerTimeout, bodyTimeout, seed, log});
+                       maxPerClient, idleTimeout, headerTimeout, bodyTimeout, tlsCert, tlsKey, seed,
+                       log, logFile});
     // Every option above can also come from a file; the command line wins over it.
     const QCommandLineOption configFile(
         QStringLiteral("config"),
@@ -178,13 +194,29 @@ int main(int argc, char **argv)
         if (config.http.token.isEmpty())
             return fail(QStringLiteral("the token file %1 is empty").arg(file.fileName()));
     }
-    if (parser.isSet(log)) {
-        auto mutex = std::make_shared<std::mutex>();
-        config.log = [mutex](const ngc::RequestLog &entry) {
-            std::lock_guard<std::mutex> lock(*mutex);
-            std::fprintf(stderr, "%s %s %.1f ms %s\n", qPrintable(entry.object),
-                         qPrintable(entry.method.isEmpty() ? QStringLiteral("-") : entry.method),
-                         entry.milliseconds, qPrintable(entry.outcome));
+    if (parser.isSet(tlsCert) != parser.isSet(tlsKey))
+        return fail(QStringLiteral("--tls-cert and --tls-key go together"));
+    config.http.tlsCertificateFile = parser.value(tlsCert);
+    config.http.tlsKeyFile = parser.value(tlsKey);
+    static std::unique_ptr<ngc::LogFile> logOutput;
+    try {
+        logOutput = parser.isSet(logFile) ? std::make_unique<ngc::LogFile>(parser.value(logFile))
+                                          : std::make_unique<ngc::LogFile>();
+    } catch (const std::exception &e) {
+        return fail(QString::fromStdString(e.what()));
+    }
+    if (parser.isSet(logFile)) {
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &message) {
+            logOutput->write("ngc-appserver: " + message.toLocal8Bit());
+        });
+    }
+    if (parser.isSet(log) || parser.isSet(logFile)) {
+        config.log = [](const ngc::RequestLog &entry) {
+            logOutput->write(
+                entry.object.toLocal8Bit() + ' ' +
+                (entry.method.isEmpty() ? QByteArrayLiteral("-") : entry.method.toLocal8Bit()) +
+                ' ' + QByteArray::number(entry.milliseconds, 'f', 1) + " ms " +
+                entry.outcome.toLocal8Bit());
         };
     }
 
@@ -199,10 +231,13 @@ int main(int argc, char **argv)
 
     // Polls so that it also ends when the server stops for another reason.
     std::atomic<bool> stopped{false};
-    std::thread watcher([&server, &stopped, stopSignals] {
+    std::thread watcher([&server, &stopped, handled] {
         const timespec interval{0, 200 * 1000 * 1000};
         while (!stopped) {
-            if (sigtimedwait(&stopSignals, nullptr, &interval) > 0) {
+            const int caught = sigtimedwait(&handled, nullptr, &interval);
+            if (caught == SIGHUP) {
+                logOutput->reopen();
+            } else if (caught > 0) {
                 server->stop();
                 return;
             }
@@ -211,5 +246,8 @@ int main(int argc, char **argv)
     server->wait();
     stopped = true;
     watcher.join();
+    // What the server still says as it goes ends in its log too.
+    server.reset();
+    qInstallMessageHandler(nullptr);
     return 0;
 }

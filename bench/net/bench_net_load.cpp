@@ -1,9 +1,10 @@
 // Load driver for the application server over loopback: throughput and latency of the no-op
-// (Ping), a cheap read, GetItemCole and SetItemCole at several connection counts, then a new client's latency beside
-// idle keep-alive connections and the server's memory over a sustained load. Every phase runs
-// for a fixed time and stops by itself.
+// (Ping), a cheap read, GetItemCole and SetItemCole at several connection counts, then a new
+// client's latency beside idle keep-alive connections and the server's memory over a sustained
+// load. Every phase runs for a fixed time and stops by itself.
 //
-//   bench_net_load [--seconds N] [--idle-seconds N] [--phase throughput|idle|crowd|all]
+//   bench_net_load [--seconds N] [--idle-seconds N]
+//                  [--phase throughput|idle|crowd|scaleout|all]
 //                  [--port N] [--method Ping|GetParaSupri|GetItemCole|SetItemCole]
 //                  [--compare PATH]
 //
@@ -14,7 +15,8 @@
 // NGC_TEST_PG_URL, when set, repeats the throughput phase on PostgreSQL.
 //
 // The crowd phase holds 2,000 idle connections, then 300 that send their headers a byte a
-// second, and measures a normal client's calls beside each crowd.
+// second, and measures a normal client's calls beside each crowd. The scaleout phase (PostgreSQL
+// only) drives one server, then two on the same database, with the same clients.
 //
 // The throughput phase drives each server twice: through TNetConnection, reading the packets as
 // the screen does, and with a bare HTTP client that sends a ready request and only looks for
@@ -54,8 +56,19 @@ namespace {
 const QString kPlan = QStringLiteral("Ngc27451.rdmInfoPlanNeg");
 const QString kSupri = QStringLiteral("Ngc.rdmSuprimentos");
 
-// The demo item's keys, in the order of the six-key argument list.
+// The demo item's keys, in the order of the six-key argument list; or, with an index, those of
+// one of the 36 items of the demo collection (products 1001-1003, brands 00001-00002, suppliers
+// 1001-1003, regions 001-002), so that writers need not meet on one item.
 struct Keys {
+    Keys() = default;
+    explicit Keys(int item)
+        : produto(QString::number(1001 + item / 12 % 3)),
+          marca(QStringLiteral("0000%1").arg(1 + item / 6 % 2)),
+          forneced(QString::number(1001 + item / 2 % 3)),
+          regiao(QStringLiteral("00%1").arg(1 + item % 2))
+    {
+    }
+
     QString filial = QString::fromLatin1(demo::cdFilial);
     QString colePreco = QString::fromLatin1(demo::nrColePreco);
     QString produto = QString::fromLatin1(demo::cdProduto);
@@ -80,7 +93,8 @@ bool ok(const QJsonValue &reply)
 // One client: its own connection and its own copy of the keys, as one open screen has.
 class Client {
 public:
-    Client(int port, const QString &object) : m_connection(object)
+    Client(int port, const QString &object, Keys keys = {})
+        : m_connection(object), m_keys(std::move(keys))
     {
         m_connection.setPort(port);
         m_connection.Open();
@@ -137,10 +151,10 @@ public:
     }
     void reloadItem()
     {
-        m_item = QJsonValue(CheckResultServ(
-                                m_connection.Call(QStringLiteral("GetItemCole"), m_keys.args()),
-                                false))
-                     .toObject();
+        m_item =
+            QJsonValue(CheckResultServ(
+                           m_connection.Call(QStringLiteral("GetItemCole"), m_keys.args()), false))
+                .toObject();
     }
 
 private:
@@ -191,12 +205,13 @@ public:
                       keys.marca,  keys.forneced,  keys.regiao};
         }
         m_path = "/rpc/" + object.toStdString();
-        m_body = QJsonDocument(QJsonObject{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
-                                           {QStringLiteral("id"), 1},
-                                           {QStringLiteral("method"), QString::fromLatin1(name(method))},
-                                           {QStringLiteral("params"), params}})
-                     .toJson(QJsonDocument::Compact)
-                     .toStdString();
+        m_body =
+            QJsonDocument(QJsonObject{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
+                                      {QStringLiteral("id"), 1},
+                                      {QStringLiteral("method"), QString::fromLatin1(name(method))},
+                                      {QStringLiteral("params"), params}})
+                .toJson(QJsonDocument::Compact)
+                .toStdString();
     }
 
     bool call()
@@ -247,8 +262,10 @@ LoadResult summarize(std::vector<std::vector<double>> &perThread, double seconds
     return result;
 }
 
-LoadResult runLoad(int port, Method method, int connections, double seconds,
-                   Driver driver = Driver::Connection)
+// `connections` clients, each on a thread of its own and a connection to one of `ports` in turn;
+// with `ownItems`, each saves an item of its own instead of all the demo item.
+LoadResult runLoad(const std::vector<int> &ports, Method method, int connections, double seconds,
+                   Driver driver = Driver::Connection, bool ownItems = false)
 {
     std::vector<std::vector<double>> latencies(static_cast<size_t>(connections));
     std::atomic<long> refused = 0;
@@ -259,11 +276,13 @@ LoadResult runLoad(int port, Method method, int connections, double seconds,
         threads.emplace_back([&, i] {
             std::unique_ptr<Client> client;
             std::unique_ptr<BareClient> bare;
+            const int port = ports[static_cast<std::size_t>(i) % ports.size()];
             if (driver == Driver::Bare)
                 bare = std::make_unique<BareClient>(port, method);
             else
-                client = std::make_unique<Client>(port,
-                                                  method == Method::CheapRead ? kSupri : kPlan);
+                client =
+                    std::make_unique<Client>(port, method == Method::CheapRead ? kSupri : kPlan,
+                                             ownItems ? Keys(i) : Keys());
             auto &mine = latencies[size_t(i)];
             while (Clock::now() < end) {
                 const auto started = Clock::now();
@@ -350,7 +369,8 @@ void throughputTable(const QString &title, const std::vector<Target> &targets, d
             if (driver == Driver::Bare && method == Method::SetItemCole)
                 continue;
             for (std::size_t t = 0; t < targets.size(); ++t) {
-                const LoadResult r = runLoad(targets[t].port, method, connections, seconds, driver);
+                const LoadResult r =
+                    runLoad({targets[t].port}, method, connections, seconds, driver);
                 if (method == Method::NoOp)
                     noOp[t] = r.callsPerSecond;
                 std::printf("| %s | %d | %s | %.0f | %.3f | %.3f | %ld | %ld | %ld |\n",
@@ -378,8 +398,8 @@ void throughputPhase(const QString &title,
 
 // A normal client's calls beside a crowd: each call waits at most `timeout`, and the client
 // stops after 200 calls or `budget`, whichever comes first.
-void normalClient(const char *beside, const QString &label, int port,
-                  std::chrono::seconds timeout, std::chrono::seconds budget)
+void normalClient(const char *beside, const QString &label, int port, std::chrono::seconds timeout,
+                  std::chrono::seconds budget)
 {
     std::vector<std::vector<double>> samples(1);
     long failed = 0;
@@ -438,6 +458,42 @@ void crowdPhase(const std::function<QStringList(const QString &)> &argsFor)
     }
 }
 
+// One server against two on the same PostgreSQL database, with the same clients spread over
+// them, in the same run: GetItemCole with the bare client, and saves of an item per client
+// through TNetConnection.
+void scaleOutPhase(const QString &pg, double seconds)
+{
+    const QStringList database{QStringLiteral("--db"),
+                               pg + (pg.contains(QLatin1Char('?')) ? u'&' : u'?') +
+                                   QStringLiteral("schema=bench_scaleout")};
+    // The first creates the tables and loads the demo data, alone; the second finds them.
+    AppServerProcess first(g_programs[0].path, database);
+    AppServerProcess second(g_programs[0].path, database);
+    std::printf("\n### One server and two on one PostgreSQL database, same clients\n\n");
+    std::printf("| method | clients | servers | calls/s | p50 ms | p99 ms | calls | refused | "
+                "errors | two / one |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    for (int clients : {8, 32}) {
+        for (const auto &[method, driver] : {std::pair{Method::GetItemCole, Driver::Bare},
+                                             std::pair{Method::SetItemCole, Driver::Connection}}) {
+            double one = 0;
+            for (const std::vector<int> &ports :
+                 {std::vector<int>{first.port()}, std::vector<int>{first.port(), second.port()}}) {
+                const LoadResult r = runLoad(ports, method, clients, seconds, driver, true);
+                if (ports.size() == 1)
+                    one = r.callsPerSecond;
+                std::printf("| %s | %d | %zu | %.0f | %.3f | %.3f | %ld | %ld | %ld | %s |\n",
+                            name(method), clients, ports.size(), r.callsPerSecond, r.p50, r.p99,
+                            r.calls, r.refused, r.errors,
+                            ports.size() == 1
+                                ? ""
+                                : qPrintable(QString::number(r.callsPerSecond / one, 'f', 2)));
+                std::fflush(stdout);
+            }
+        }
+    }
+}
+
 void idlePhase(const ServerProgram &program, const QStringList &serverArgs, double seconds)
 {
     AppServerProcess server(program.path, serverArgs);
@@ -481,8 +537,8 @@ void idlePhase(const ServerProgram &program, const QStringList &serverArgs, doub
             std::this_thread::sleep_for(std::chrono::seconds(1));
         }
     });
-    std::thread readers([&] { runLoad(server.port(), Method::GetItemCole, 8, seconds); });
-    const LoadResult writes = runLoad(server.port(), Method::SetItemCole, 2, seconds);
+    std::thread readers([&] { runLoad({server.port()}, Method::GetItemCole, 8, seconds); });
+    const LoadResult writes = runLoad({server.port()}, Method::SetItemCole, 2, seconds);
     readers.join();
     running = false;
     sampler.join();
@@ -534,9 +590,9 @@ int main(int argc, char **argv)
     // Each server has a database of its own.
     auto sqliteFile = [&dir](const QString &name) {
         return [&dir, name](const QString &label) {
-            return QStringList{QStringLiteral("--db"), QStringLiteral("sqlite:") +
-                                                           dir.filePath(name + label +
-                                                                        QStringLiteral(".db"))};
+            return QStringList{QStringLiteral("--db"),
+                               QStringLiteral("sqlite:") +
+                                   dir.filePath(name + label + QStringLiteral(".db"))};
         };
     };
     const auto all = [&phase](const char *name) {
@@ -550,8 +606,8 @@ int main(int argc, char **argv)
             return 0;
         }
         if (all("throughput")) {
-            throughputPhase(QStringLiteral("SQLite file (WAL)"), sqliteFile(QStringLiteral("bench-")),
-                            seconds);
+            throughputPhase(QStringLiteral("SQLite file (WAL)"),
+                            sqliteFile(QStringLiteral("bench-")), seconds);
             const QString pg = qEnvironmentVariable("NGC_TEST_PG_URL");
             if (!pg.isEmpty())
                 throughputPhase(
@@ -569,6 +625,13 @@ int main(int argc, char **argv)
         }
         if (all("crowd"))
             crowdPhase(sqliteFile(QStringLiteral("crowd-")));
+        if (all("scaleout")) {
+            const QString pg = qEnvironmentVariable("NGC_TEST_PG_URL");
+            if (pg.isEmpty())
+                std::printf("\nOne server against two: skipped, NGC_TEST_PG_URL is not set\n");
+            else
+                scaleOutPhase(pg, seconds);
+        }
     } catch (const std::exception &error) {
         std::fprintf(stderr, "bench_net_load: %s\n", error.what());
         return 1;

@@ -1,9 +1,12 @@
 // One blocking remote call against a bare HTTP POST on the same loopback endpoint, so the ratio
 // shows what the connection adds (request building, JSON encoding and decoding, reply checks);
-// then the same cheap call against the real application server (and, with --compare PATH,
-// against a second build of it, side by side in the same run).
+// then the same cheap call against the real application server, in plain HTTP and over TLS on a
+// keep-alive connection (the handshake once, before the timing), and, with --compare PATH,
+// against a second build of it, side by side in the same run.
 #include <support/AppServerProcess.h>
+#include <support/TestCertificates.h>
 
+#include <services/HostContext.h>
 #include <net/TNetConnection.h>
 
 #include <benchmark/benchmark.h>
@@ -95,14 +98,22 @@ void BM_ConnectionCall(benchmark::State &state)
     }
 }
 
-// One server per program, started on first use and kept for the repetitions.
-void appServerCall(benchmark::State &state, const QString &program)
+// One server per program and way of speaking, started on first use and kept for the
+// repetitions.
+void appServerCall(benchmark::State &state, const QString &program, bool tls)
 {
-    static std::map<QString, std::unique_ptr<AppServerProcess>> servers;
-    auto &appServer = servers[program];
+    static const TestCertificates certificates(
+        {{QStringLiteral("server"), QStringLiteral("IP:127.0.0.1")}});
+    static std::map<std::pair<QString, bool>, std::unique_ptr<AppServerProcess>> servers;
+    auto &appServer = servers[{program, tls}];
     if (!appServer)
-        appServer = std::make_unique<AppServerProcess>(program);
+        appServer = std::make_unique<AppServerProcess>(
+            program, tls ? certificates.serverOptions(QStringLiteral("server")) : QStringList());
+    ngc::HostContext::instance().caFile =
+        tls ? certificates.certificate(QStringLiteral("server")) : QString();
     ngc::TNetConnection connection(QStringLiteral("Ngc.rdmSuprimentos"));
+    if (tls)
+        connection.SetHost(QStringLiteral("https://127.0.0.1"));
     connection.setPort(appServer->port());
     connection.Open();
     QString filial = QString::fromLatin1(demo::cdFilial);
@@ -135,11 +146,16 @@ int main(int argc, char **argv)
     for (qsizetype i = 0; i < programs.size(); ++i) {
         benchmark::RegisterBenchmark(i == 0 ? "BM_AppServerCall" : "BM_AppServerCall/before",
                                      [program = programs[i]](benchmark::State &state) {
-                                         appServerCall(state, program);
+                                         appServerCall(state, program, false);
                                      })
             ->MinTime(2.0)
             ->UseRealTime();
     }
+    benchmark::RegisterBenchmark(
+        "BM_AppServerCall/tls",
+        [program = programs[0]](benchmark::State &state) { appServerCall(state, program, true); })
+        ->MinTime(2.0)
+        ->UseRealTime();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

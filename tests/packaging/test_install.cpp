@@ -82,6 +82,7 @@ TEST_F(Installed, TheServiceUnitIsHardenedAndSystemdAcceptsIt)
     for (const char *line :
          {"User=ngc-appserver", "NoNewPrivileges=yes", "ProtectSystem=strict",
           "ReadWritePaths=" NGC_SERVER_DATA_DIR "\n", "PrivateTmp=yes", "Restart=on-failure",
+          "LogsDirectory=ngc-appserver\n", "ExecReload=/bin/kill -HUP $MAINPID\n",
           "ExecStart=" NGC_FULL_BINDIR "/ngc-appserver --config " NGC_SERVER_CONFIG_FILE "\n"})
         EXPECT_TRUE(text.contains(line)) << line;
 

@@ -62,7 +62,7 @@ TEST_F(Packages, EachPackageHoldsItsOwnFilesAndDependsOnWhatItsProgramsLink)
          {"libqt6widgets6", "libqt6core6", "libssl3", "libc6", "libqt6sql6-sqlite"}},
         {"ngc-appserver",
          {bin + "/ngc-appserver", server + "/libngc_server.so", server + "/libngc_data.so",
-          NGC_UNIT_FILE, NGC_SERVER_CONFIG_FILE},
+          NGC_UNIT_FILE, NGC_SERVER_CONFIG_FILE, NGC_LOGROTATE_FILE},
          {bin + "/ngc-host", client + "/libngc_data.so"},
          {"libqt6sql6", "libqt6core6", "libsqlite3-0", "libc6", "adduser", "libqt6sql6-psql"}},
     };
@@ -112,7 +112,7 @@ TEST_F(Packages, TheServerPackageMakesItsUserAndKeepsItsDataUntilPurged)
               0);
     QFile conffiles(control + QStringLiteral("/conffiles"));
     ASSERT_TRUE(conffiles.open(QIODevice::ReadOnly));
-    EXPECT_EQ(conffiles.readAll(), QByteArray(NGC_SERVER_CONFIG_FILE "\n"));
+    EXPECT_EQ(conffiles.readAll(), QByteArray(NGC_SERVER_CONFIG_FILE "\n" NGC_LOGROTATE_FILE "\n"));
 
     const QString stubs = dir.filePath(QStringLiteral("stubs"));
     QDir().mkpath(stubs);
@@ -126,6 +126,7 @@ TEST_F(Packages, TheServerPackageMakesItsUserAndKeepsItsDataUntilPurged)
     const QString root = dir.filePath(QStringLiteral("root"));
     const QString calls = dir.filePath(QStringLiteral("calls"));
     const QString data = root + QStringLiteral(NGC_SERVER_DATA_DIR);
+    const QString logs = root + QStringLiteral(NGC_SERVER_LOG_DIR);
     const QList<std::pair<QString, QString>> environment{
         {QStringLiteral("PATH"), stubs + QLatin1Char(':') + qEnvironmentVariable("PATH")},
         {QStringLiteral("DPKG_ROOT"), root},
@@ -171,9 +172,12 @@ TEST_F(Packages, TheServerPackageMakesItsUserAndKeepsItsDataUntilPurged)
             run(QStringLiteral("sh"), QStringList{script} + step.arguments, environment);
         EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
         if (QLatin1String(step.script) == QLatin1String("postinst")) {
-            // What the server stores in its data folder.
+            // What the server stores in its data folder, and a log systemd's folder holds.
             QFile database(data + QStringLiteral("/ngc-appserver.db"));
             ASSERT_TRUE(database.open(QIODevice::WriteOnly));
+            QDir().mkpath(logs);
+            QFile requests(logs + QStringLiteral("/requests.log"));
+            ASSERT_TRUE(requests.open(QIODevice::WriteOnly));
         }
         QFile log(calls);
         log.open(QIODevice::ReadOnly);
@@ -183,6 +187,7 @@ TEST_F(Packages, TheServerPackageMakesItsUserAndKeepsItsDataUntilPurged)
         for (const QByteArray &call : step.notCalled)
             EXPECT_FALSE(called.contains(call)) << call.toStdString();
         EXPECT_EQ(QFileInfo::exists(data + QStringLiteral("/ngc-appserver.db")), step.dataKept);
+        EXPECT_EQ(QFileInfo::exists(logs + QStringLiteral("/requests.log")), step.dataKept);
     }
 }
 

@@ -3,12 +3,16 @@
 
 #include <server/AppServer.h>
 #include <support/AppServerProcess.h>
+#include <support/PostgresCluster.h>
+#include <support/TestCertificates.h>
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -56,6 +60,44 @@ void allowManyDescriptors()
     limit.rlim_cur = limit.rlim_max;
     ::setrlimit(RLIMIT_NOFILE, &limit);
 }
+
+// A GET of `path` on a connection of its own: the status and the body.
+std::pair<int, QByteArray> get(int port, const std::string &path, const std::string &headers = {})
+{
+    RawConnection connection(port, 5);
+    QByteArray body;
+    if (!connection.send("GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + headers + "\r\n"))
+        return {0, body};
+    const int status = connection.read(&body);
+    return {status, body};
+}
+
+// Another writer's transaction on a SQLite file, holding its write lock until destroyed: a save
+// sent meanwhile waits in the database.
+class WriteLock {
+public:
+    explicit WriteLock(const QString &path)
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", kName);
+        db.setDatabaseName(path);
+        if (!db.open() || !QSqlQuery(db).exec("BEGIN IMMEDIATE"))
+            throw std::runtime_error("cannot lock " + path.toStdString());
+    }
+    ~WriteLock()
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::database(kName);
+            QSqlQuery(db).exec("ROLLBACK");
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(kName);
+    }
+    WriteLock(const WriteLock &) = delete;
+    WriteLock &operator=(const WriteLock &) = delete;
+
+private:
+    static constexpr const char *kName = "write-lock";
+};
 
 std::string chunked(std::size_t bytes, std::size_t chunk)
 {
@@ -231,6 +273,76 @@ TEST(HttpServer, IdleAndTricklingConnectionsDoNotHoldUpANormalCall)
     }
 }
 
+// /health needs no token and tells only whether the database answers; /metrics is behind the
+// token and counts the calls by object and method (under "-" when the method is unknown) and
+// outcome, the refusals by status and the open connections.
+TEST(HttpServer, HealthAndMetricsAreServedBesideTheCalls)
+{
+    const auto server = start(QStringLiteral("tok"));
+    const std::string token = "Authorization: Bearer tok\r\n";
+    EXPECT_EQ(get(server->port(), "/health"), std::pair(200, QByteArray("ok\n")));
+    EXPECT_EQ(get(server->port(), "/metrics").first, 401);
+    RawConnection posted(server->port());
+    EXPECT_EQ(posted.post("/health", {}), 405);
+
+    QJsonArray closedItem = demoKeys();
+    closedItem[1] = "2026000002";
+    const QList<std::tuple<QByteArray, int>> calls{
+        {rpcBody("GetTipoCobr", {"", "T"}), 200},    {rpcBody("GetTipoCobr", {"", "T"}), 200},
+        {rpcBody("DeletaPrazoPg", closedItem), 200}, // refused: the collection is closed
+        {rpcBody("GetItemCole", {"0001"}), 200},     // too few arguments
+        {rpcBody("NoSuchMethod", {}), 200},
+    };
+    RawConnection caller(server->port());
+    for (const auto &[body, status] : calls)
+        EXPECT_EQ(caller.post(kPath, body, nullptr, token), status);
+
+    const auto [status, text] = get(server->port(), "/metrics", token);
+    ASSERT_EQ(status, 200);
+    const std::string object = "object=\"Ngc27451.rdmInfoPlanNeg\"";
+    for (const std::string &line : {
+             "ngc_rpc_calls_total{" + object + ",method=\"GetTipoCobr\",outcome=\"ok\"} 2\n",
+             "ngc_rpc_calls_total{" + object + ",method=\"DeletaPrazoPg\",outcome=\"fail\"} 1\n",
+             "ngc_rpc_calls_total{" + object + ",method=\"GetItemCole\",outcome=\"error\"} 1\n",
+             std::string("ngc_rpc_calls_total{object=\"-\",method=\"-\",outcome=\"error\"} 1\n"),
+             "ngc_rpc_call_duration_seconds_count{" + object + ",method=\"GetTipoCobr\"} 2\n",
+             std::string("ngc_http_refusals_total{status=\"401\"} 1\n"),
+             std::string("ngc_http_refusals_total{status=\"405\"} 1\n"),
+             std::string("ngc_database_errors_total 0\n"),
+         }) {
+        EXPECT_NE(text.toStdString().find(line), std::string::npos) << line << text.toStdString();
+    }
+    // The caller's connection and this one at least (the refused one may still be closing).
+    const qsizetype connections = text.indexOf("\nngc_http_connections ");
+    ASSERT_GE(connections, 0);
+    EXPECT_GE(text.mid(connections + 22).split('\n').first().toInt(), 2);
+}
+
+// On a TLS port a client that never completes its handshake is cut off at the header deadline,
+// whether it sends nothing or part of one, and a plain HTTP request is told in plain HTTP to use
+// TLS. A key that is not the certificate's stops the start.
+TEST(HttpServer, ATlsPortHoldsTheHandshakeToTheHeaderDeadline)
+{
+    const TestCertificates certificates({{"server", "IP:127.0.0.1"}, {"other", "IP:127.0.0.1"}});
+    ngc::ServerConfig settings = config();
+    settings.http.headerSeconds = 1;
+    settings.http.tlsCertificateFile = certificates.certificate("server");
+    settings.http.tlsKeyFile = certificates.key("server");
+    const auto server = ngc::startServer(settings);
+    for (const std::string &sent : {std::string(), std::string("\x16\x03\x01\x02\x00", 5)}) {
+        RawConnection silent(server->port(), 5);
+        ASSERT_TRUE(silent.send(sent));
+        EXPECT_TRUE(silent.closedByServer()) << sent.size() << " bytes sent";
+    }
+    RawConnection plain(server->port());
+    QByteArray body;
+    EXPECT_EQ(plain.post(kPath, rpcBody("Ping", {}), &body), 400);
+    EXPECT_TRUE(body.contains("this port speaks HTTPS")) << body.toStdString();
+
+    settings.http.tlsKeyFile = certificates.key("other");
+    EXPECT_THROW(ngc::startServer(settings), std::runtime_error);
+}
+
 // Past the caps a connection is answered 503 and closed at once; a closed one makes room.
 TEST(HttpServer, ConnectionsOverTheCapsAreRefusedAtOnce)
 {
@@ -312,10 +424,7 @@ TEST(HttpServer, StopAnswersTheRequestsAlreadyReadAndClosesTheRest)
     ASSERT_EQ(idle.post(kPath, rpcBody("Ping", {})), 200);
     Tricklers trickler(server->port(), kPath, 1, 100ms);
 
-    QSqlDatabase lock = QSqlDatabase::addDatabase("QSQLITE", "stop-lock");
-    lock.setDatabaseName(dir.filePath("stop.db"));
-    ASSERT_TRUE(lock.open());
-    ASSERT_TRUE(QSqlQuery(lock).exec("BEGIN IMMEDIATE"));
+    auto lock = std::make_unique<WriteLock>(dir.filePath("stop.db"));
     RawConnection saving(server->port(), 10);
     ASSERT_TRUE(saving.send(RawConnection::request(kPath, rpcBody("DeletaPrazoPg", demoKeys()))));
     std::this_thread::sleep_for(300ms);
@@ -326,16 +435,49 @@ TEST(HttpServer, StopAnswersTheRequestsAlreadyReadAndClosesTheRest)
     RawConnection late(server->port(), 3);
     EXPECT_EQ(late.post(kPath, rpcBody("Ping", {})), 0);
 
-    ASSERT_TRUE(QSqlQuery(lock).exec("ROLLBACK"));
+    lock.reset();
     QByteArray body;
     std::string headers;
     EXPECT_EQ(saving.read(&body, &headers), 200);
     EXPECT_TRUE(json(body)["result"]["reply"]["ok"].toBool()) << body.toStdString();
     EXPECT_NE(headers.find("Connection: close"), std::string::npos);
     server->wait();
-    lock.close();
-    lock = QSqlDatabase();
-    QSqlDatabase::removeDatabase("stop-lock");
+}
+
+// With every place (--threads) taken by a request waiting on the database, the server still
+// accepts, refuses a connection over its caps at once, cuts a trickler off at its deadline and
+// answers what needs no database; the request queued behind the busy one runs once a place is
+// free. The save is still waiting throughout: SQLite would give it up only after 10 s.
+TEST(HttpServer, ARequestWaitingOnTheDatabaseHoldsUpNoConnection)
+{
+    QTemporaryDir dir;
+    ngc::ServerConfig settings = config();
+    settings.databaseUrl = "sqlite:" + dir.filePath("busy.db");
+    settings.http.threads = 1;
+    settings.http.headerSeconds = 1;
+    settings.http.maxConnectionsPerClient = 3;
+    const auto server = ngc::startServer(settings);
+    auto lock = std::make_unique<WriteLock>(dir.filePath("busy.db"));
+    RawConnection saving(server->port(), 15);
+    ASSERT_TRUE(saving.send(RawConnection::request(kPath, rpcBody("DeletaPrazoPg", demoKeys()))));
+    std::this_thread::sleep_for(200ms);
+    RawConnection queued(server->port(), 15);
+    ASSERT_TRUE(queued.send(RawConnection::request(kPath, rpcBody("Ping", {}, 2))));
+
+    Tricklers trickler(server->port(), kPath, 1, 100ms, {"127.0.4.1"});
+    EXPECT_TRUE(trickler.at(0).closedByServer());
+    RawConnection metrics(server->port(), 5); // the third from 127.0.0.1
+    ASSERT_TRUE(metrics.send("GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"));
+    EXPECT_EQ(metrics.read(), 200);
+    RawConnection overTheCap(server->port(), 5);
+    EXPECT_EQ(overTheCap.post(kPath, rpcBody("Ping", {})), 503);
+
+    lock.reset();
+    QByteArray body;
+    EXPECT_EQ(saving.read(&body), 200);
+    EXPECT_TRUE(json(body)["result"]["reply"]["ok"].toBool()) << body.toStdString();
+    EXPECT_EQ(queued.read(&body), 200);
+    EXPECT_EQ(json(body)["id"].toInt(), 2);
 }
 
 // A chunked body is held to the limit like any other: 64 MiB sent to the real server is refused
@@ -372,6 +514,60 @@ TEST(HttpServerProcess, SigtermEndsTheServerWhileClientsTrickle)
     timer.start();
     EXPECT_EQ(server.terminate(5000), 0);
     RecordProperty("stop_ms", static_cast<int>(timer.elapsed()));
+}
+
+} // namespace
+
+namespace {
+
+// The health check follows the database: 200 while PostgreSQL answers, 503 (and nothing else)
+// while it is stopped, and 200 again as soon as it is back, although the server's connections
+// to it broke.
+TEST(HttpServerProcess, HealthFollowsThePostgresDatabase)
+{
+    if (qEnvironmentVariableIsEmpty("NGC_TEST_PG_URL"))
+        GTEST_SKIP() << "NGC_TEST_PG_URL is not set";
+    PostgresCluster cluster;
+    AppServerProcess server(QStringLiteral(NGC_APPSERVER_PATH), {"--db", cluster.url()});
+    const std::pair<int, QByteArray> up{200, "ok\n"};
+    EXPECT_EQ(get(server.port(), "/health"), up);
+    RawConnection caller(server.port());
+    EXPECT_EQ(caller.post(kPath, rpcBody("GetTipoCobr", {"", "T"})), 200);
+    cluster.stop();
+    EXPECT_EQ(get(server.port(), "/health"), std::pair(503, QByteArray("unavailable\n")));
+    ASSERT_TRUE(cluster.start());
+    EXPECT_EQ(get(server.port(), "/health"), up);
+}
+
+// SIGHUP opens the log file again by its name, as log rotation expects: the lines written before
+// it stay in the renamed file, the later ones go to a new file of the old name. Without a log
+// file SIGHUP changes nothing; it does not end the server.
+TEST(HttpServerProcess, SighupOpensTheLogFileAgain)
+{
+    QTemporaryDir dir;
+    const QString log = dir.filePath("requests.log");
+    AppServerProcess server(QStringLiteral(NGC_APPSERVER_PATH), {"--log-file", log});
+    RawConnection client(server.port());
+    ASSERT_EQ(client.post(kPath, rpcBody("GetTipoCobr", {"", "T"})), 200);
+    ASSERT_TRUE(QFile::rename(log, log + ".1"));
+    ::kill(static_cast<pid_t>(server.pid()), SIGHUP);
+    for (int i = 0; i < 250 && !QFile::exists(log); ++i)
+        std::this_thread::sleep_for(20ms);
+    ASSERT_EQ(client.post(kPath, rpcBody("Ping", {})), 200);
+    const auto contents = [](const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    EXPECT_EQ(contents(log + ".1").count("\n"), 1);
+    EXPECT_TRUE(contents(log + ".1").startsWith("Ngc27451.rdmInfoPlanNeg GetTipoCobr "));
+    EXPECT_EQ(contents(log).count("\n"), 1);
+    EXPECT_TRUE(contents(log).startsWith("Ngc27451.rdmInfoPlanNeg Ping ")) << contents(log).data();
+
+    AppServerProcess withoutLog(QStringLiteral(NGC_APPSERVER_PATH));
+    ::kill(static_cast<pid_t>(withoutLog.pid()), SIGHUP);
+    std::this_thread::sleep_for(300ms);
+    RawConnection other(withoutLog.port());
+    EXPECT_EQ(other.post(kPath, rpcBody("Ping", {})), 200);
 }
 
 } // namespace

@@ -63,7 +63,9 @@ TEST(Transaction, ConflictsAreRunAgainFromTheStartOtherFailuresAreNot)
 }
 
 // Two transactions that lock two rows in opposite orders: PostgreSQL aborts one of them with a
-// deadlock, which runs again once the other has committed.
+// deadlock, which runs again once the other has committed. The aborted one waits for that here:
+// run again at once, it can take the row back before the other's waiting update has woken up,
+// and the two deadlock a second time (which run() also survives, but not in three attempts).
 TEST(Transaction, APostgreSqlDeadlockIsRunAgainUntilBothCommit)
 {
     if (postgresUrl().isEmpty())
@@ -81,15 +83,18 @@ TEST(Transaction, APostgreSqlDeadlockIsRunAgainUntilBothCommit)
     std::latch bothLocked(2);
     std::atomic<int> attempts{0};
     std::atomic<int> failures{0};
+    std::atomic<int> finished{0};
     const auto writer = [&](int first, int second) {
         try {
             auto own = database.session();
-            bool waited = false;
+            bool again = false;
             Transaction::run(own, [&] {
                 ++attempts;
+                if (again)
+                    finished.wait(0);
                 const QString update = QStringLiteral("UPDATE T SET N = N + 1 WHERE K = ?");
                 Sql::exec(own.db(), update, {first});
-                if (!std::exchange(waited, true))
+                if (!std::exchange(again, true))
                     bothLocked.arrive_and_wait();
                 Sql::exec(own.db(), update, {second});
             });
@@ -97,6 +102,8 @@ TEST(Transaction, APostgreSqlDeadlockIsRunAgainUntilBothCommit)
             ADD_FAILURE() << e.what();
             ++failures;
         }
+        ++finished;
+        finished.notify_all();
     };
     std::thread one(writer, 1, 2);
     std::thread two(writer, 2, 1);

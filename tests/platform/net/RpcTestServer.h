@@ -8,16 +8,13 @@
 #include <QJsonObject>
 
 #include <functional>
-#include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 // A scriptable JSON-RPC endpoint on 127.0.0.1 for the client's tests: records every request and
-// answers with whatever the test's handler writes. Speaks HTTPS when given a certificate and its
-// key (PEM files).
+// answers with whatever the test's handler writes, including what the real server never would.
 class RpcTestServer {
 public:
     struct Seen {
@@ -28,19 +25,10 @@ public:
     };
     using Handler = std::function<void(const QJsonObject &request, httplib::Response &)>;
 
-    struct Tls {
-        std::string certificate;
-        std::string key;
-    };
-
-    explicit RpcTestServer(Handler handler = echoRefs, const std::optional<Tls> &tls = {})
-        : m_server(
-              tls ? std::make_unique<httplib::SSLServer>(tls->certificate.c_str(), tls->key.c_str())
-                  : std::make_unique<httplib::Server>()),
-          m_handler(std::move(handler))
+    explicit RpcTestServer(Handler handler = echoRefs) : m_handler(std::move(handler))
     {
-        m_server->set_tcp_nodelay(true);
-        m_server->Post(R"(/rpc/(.*))", [this](const httplib::Request &req, httplib::Response &res) {
+        m_server.set_tcp_nodelay(true);
+        m_server.Post(R"(/rpc/(.*))", [this](const httplib::Request &req, httplib::Response &res) {
             const QJsonObject body =
                 QJsonDocument::fromJson(QByteArray::fromStdString(req.body)).object();
             Handler current;
@@ -52,24 +40,24 @@ public:
             }
             current(body, res);
         });
-        m_port = m_server->bind_to_any_port("127.0.0.1");
+        m_port = m_server.bind_to_any_port("127.0.0.1");
         // Bound and listening already: connections made before the loop starts wait in the
         // backlog.
-        m_thread = std::thread([this] { m_server->listen_after_bind(); });
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
     }
     ~RpcTestServer()
     {
         // stop() before the loop has started would leave the loop running for ever.
-        while (!m_server->is_running())
+        while (!m_server.is_running())
             std::this_thread::yield();
-        m_server->stop();
+        m_server.stop();
         m_thread.join();
     }
     RpcTestServer(const RpcTestServer &) = delete;
     RpcTestServer &operator=(const RpcTestServer &) = delete;
 
     int port() const { return m_port; }
-    httplib::Server &server() { return *m_server; }
+    httplib::Server &server() { return m_server; }
     void setHandler(Handler handler)
     {
         std::lock_guard lock(m_mutex);
@@ -107,7 +95,7 @@ public:
     }
 
 private:
-    std::unique_ptr<httplib::Server> m_server;
+    httplib::Server m_server;
     Handler m_handler;
     mutable std::mutex m_mutex;
     std::vector<Seen> m_seen;

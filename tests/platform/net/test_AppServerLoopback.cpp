@@ -1,6 +1,9 @@
 // The client against the real application server over loopback: every remote method with the
 // demo item's keys, each data part loaded into a dataset of the layout the screen declares.
+#include "TlsContext.h"
+
 #include <support/AppServerProcess.h>
+#include <support/TestCertificates.h>
 
 #include <net/CheckResultServ.h>
 #include <net/TNetConnection.h>
@@ -14,6 +17,7 @@
 #include <QJsonObject>
 #include <QStringList>
 
+#include <chrono>
 #include <memory>
 
 using namespace ngc;
@@ -299,4 +303,66 @@ TEST_F(AppServerLoopback, RefusalsAndProtocolFaultsComeBackAsSuch)
     unknown.Open();
     EXPECT_THROW(unknown.Call(QStringLiteral("GetParaSupri"), {RemoteArg::stringRef(&cdFilial)}),
                  NetError);
+}
+
+// The real server over TLS, with a token: the call works when the client trusts the server's
+// certificate, and is refused with a clear message when it does not (another authority, the
+// system's store) or when the certificate names another host; plain HTTP to the TLS port and
+// TLS to a plain port fail cleanly, each with what went wrong.
+TEST(AppServerTls, TheClientVerifiesTheServersCertificate)
+{
+    const TestCertificates certificates(
+        {{QStringLiteral("server"), QStringLiteral("IP:127.0.0.1")},
+         {QStringLiteral("other"), QStringLiteral("IP:127.0.0.1")}});
+    TlsContext context;
+    AppServerProcess tlsServer(
+        QStringLiteral(NGC_APPSERVER),
+        certificates.serverOptions(QStringLiteral("server")) +
+            QStringList{QStringLiteral("--token-file"), context.tokenFile()});
+    AppServerProcess plainServer(QStringLiteral(NGC_APPSERVER));
+    const QString rightCa = certificates.certificate(QStringLiteral("server"));
+    struct Case {
+        const char *name;
+        const char *host;
+        int port;
+        QString caFile;
+        const char *error; // empty: the call works
+    };
+    const Case cases[] = {
+        {"trusted certificate", "https://127.0.0.1", tlsServer.port(), rightCa, ""},
+        {"another authority", "https://127.0.0.1", tlsServer.port(),
+         certificates.certificate(QStringLiteral("other")), "O certificado do servidor"},
+        {"not in the system's store",
+         "https://127.0.0.1",
+         tlsServer.port(),
+         {},
+         "O certificado do servidor"},
+        {"issued for another name", "https://localhost", tlsServer.port(), rightCa,
+         "não foi emitido para este nome de servidor"},
+        {"plain HTTP to the TLS port", "127.0.0.1", tlsServer.port(), {}, "this port speaks HTTPS"},
+        {"TLS to a plain port", "https://127.0.0.1", plainServer.port(), rightCa,
+         "conexão segura (TLS)"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        context.set(true, c.caFile, false);
+        TNetConnection connection(QStringLiteral("Ngc27451.rdmInfoPlanNeg"));
+        connection.SetHost(QString::fromLatin1(c.host));
+        connection.setPort(c.port);
+        connection.setReadTimeout(std::chrono::seconds(5));
+        connection.Open();
+        QString error;
+        try {
+            const QJsonValue reply = connection.Call(QStringLiteral("Ping"));
+            EXPECT_TRUE(reply.toObject().value(QStringLiteral("ok")).toBool());
+        } catch (const NetError &e) {
+            error = QString::fromUtf8(e.what());
+        }
+        if (*c.error == '\0') {
+            EXPECT_EQ(error, QString());
+        } else {
+            EXPECT_TRUE(error.contains(QString::fromUtf8(c.error))) << error.toStdString();
+            EXPECT_TRUE(error.contains(QStringLiteral(":%1").arg(c.port))) << error.toStdString();
+        }
+    }
 }

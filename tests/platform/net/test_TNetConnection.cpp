@@ -1,4 +1,5 @@
 #include "RpcTestServer.h"
+#include "TlsContext.h"
 
 #include <net/TNetConnection.h>
 
@@ -6,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTemporaryFile>
 
 #include <arpa/inet.h>
@@ -626,134 +625,6 @@ TEST(TNetConnection, BodyIsReadAsADocumentParserReadsIt)
                 << c.name << ": " << error.what();
         }
     }
-}
-
-namespace {
-
-// The host context's token ("s3cret") and certificate settings for one test, restored
-// afterwards.
-class TlsContext {
-public:
-    TlsContext() : m_saved(HostContext::instance())
-    {
-        if (!m_token.open() || m_token.write("s3cret") != 6 || !m_token.flush())
-            throw std::runtime_error("cannot write the token file");
-    }
-    ~TlsContext() { HostContext::instance() = m_saved; }
-    TlsContext(const TlsContext &) = delete;
-    TlsContext &operator=(const TlsContext &) = delete;
-
-    void set(bool withToken, const QString &caFile, bool allowPlainToken)
-    {
-        HostContext &context = HostContext::instance();
-        context.tokenFile = withToken ? m_token.fileName() : QString();
-        context.caFile = caFile;
-        context.allowPlainToken = allowPlainToken;
-    }
-
-private:
-    HostContext m_saved;
-    QTemporaryFile m_token;
-};
-
-// Throw-away certificates made with the openssl command: the server's own (self-signed, for
-// 127.0.0.1 and localhost) and an unrelated one.
-class Certificates {
-public:
-    Certificates()
-    {
-        for (const char *name : {"server", "other"}) {
-            QProcess openssl;
-            openssl.start(QStringLiteral("openssl"),
-                          {QStringLiteral("req"), QStringLiteral("-x509"),
-                           QStringLiteral("-newkey"), QStringLiteral("ec"),
-                           QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:P-256"),
-                           QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("2"),
-                           QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
-                           QStringLiteral("-addext"),
-                           QStringLiteral("subjectAltName=IP:127.0.0.1,DNS:localhost"),
-                           QStringLiteral("-keyout"), path(name, "key"), QStringLiteral("-out"),
-                           path(name, "cert")});
-            if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0)
-                throw std::runtime_error("openssl req failed: " +
-                                         openssl.readAllStandardError().toStdString());
-        }
-    }
-    QString path(const char *name, const char *kind) const
-    {
-        return m_dir.filePath(
-            QStringLiteral("%1-%2.pem").arg(QLatin1String(name), QLatin1String(kind)));
-    }
-    RpcTestServer::Tls server() const
-    {
-        return {path("server", "cert").toStdString(), path("server", "key").toStdString()};
-    }
-
-private:
-    QTemporaryDir m_dir;
-};
-
-QString callError(TNetConnection &connection)
-{
-    try {
-        connection.Call(QStringLiteral("GetItemCole"));
-    } catch (const NetError &error) {
-        return QString::fromUtf8(error.what());
-    }
-    return {};
-}
-
-} // namespace
-
-TEST(TNetConnection, HttpsVerifiesTheServerCertificate)
-{
-    const Certificates certificates;
-    RpcTestServer tlsServer(RpcTestServer::echoRefs, certificates.server());
-    RpcTestServer plainServer;
-    TlsContext context;
-    struct Case {
-        const char *name;
-        const char *scheme;
-        int port;
-        QString caFile;
-        const char *error; // empty: the call works
-    };
-    const QString rightCa = certificates.path("server", "cert");
-    const Case cases[] = {
-        {"trusted certificate", "https://", tlsServer.port(), rightCa, ""},
-        {"another authority", "https://", tlsServer.port(), certificates.path("other", "cert"),
-         "O certificado do servidor de aplicação"},
-        {"not in the system's store",
-         "https://",
-         tlsServer.port(),
-         {},
-         "O certificado do servidor de aplicação"},
-        {"plain HTTP to the TLS port", "", tlsServer.port(), {}, "fechou a conexão sem responder"},
-        {"TLS to a plain HTTP port", "https://", plainServer.port(), rightCa,
-         "conexão segura (TLS)"},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        context.set(true, c.caFile, false);
-        TNetConnection connection(kObject);
-        connection.SetHost(QLatin1String(c.scheme) + QStringLiteral("127.0.0.1"));
-        connection.setPort(c.port);
-        connection.setReadTimeout(5s);
-        connection.Open();
-        const QString error = callError(connection);
-        if (*c.error == '\0') {
-            EXPECT_EQ(error, QString());
-        } else {
-            EXPECT_TRUE(error.contains(QString::fromUtf8(c.error))) << error.toStdString();
-            EXPECT_TRUE(error.contains(QStringLiteral("127.0.0.1:%1").arg(c.port)))
-                << error.toStdString();
-        }
-    }
-    // The token travelled once, over TLS; the plain request to the TLS port was never read.
-    const auto seen = tlsServer.seen();
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].authorization, "Bearer s3cret");
-    EXPECT_TRUE(plainServer.seen().empty());
 }
 
 // Opening decides, before anything is sent, whether the token may travel.
