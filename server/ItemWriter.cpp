@@ -25,12 +25,7 @@ const QString kItemMissing = QStringLiteral(
 const QString kTermLostUpdate = QStringLiteral(
     "O prazo de pagamento foi alterado por outro usuário. Verifique os dados e tente novamente.");
 
-const QStringList kItemKeys{QStringLiteral("CDFILIAL"),   QStringLiteral("NRCOLEPRECO"),
-                            QStringLiteral("CDPRODUTO"),  QStringLiteral("CDMARCA"),
-                            QStringLiteral("CDFORNECED"), QStringLiteral("CDREGIAO")};
-const QString kItemWhere =
-    QStringLiteral(" WHERE CDFILIAL = ? AND NRCOLEPRECO = ? AND CDPRODUTO = ? AND CDMARCA = ? "
-                   "AND CDFORNECED = ? AND CDREGIAO = ?");
+const QString kItemWhere = QStringLiteral(" WHERE ") + Layouts::itemKeyFilter();
 
 // Columns the item packet carries for display only; they live in other tables.
 const QSet<QString> kJoinedItemFields{QStringLiteral("CDARVPROD"), QStringLiteral("NMTIPOCOBR"),
@@ -81,7 +76,7 @@ FieldType typeOf(const QList<FieldDef> &layout, const QString &name)
 QVariantList keyValues(const QList<FieldDef> &layout, const Row &row)
 {
     QVariantList keys;
-    for (const QString &key : kItemKeys)
+    for (const QString &key : Layouts::itemKeys())
         keys.append(storedValue(layout, row, key));
     return keys;
 }
@@ -103,7 +98,7 @@ DeltaPacket decodeDeltaArgument(const QJsonValue &value, const QList<FieldDef> &
     }
     for (const DeltaChange &change : delta.changes) {
         const Row &row = change.op == DeltaChange::Op::Delete ? change.oldRow : change.newRow;
-        for (const QString &key : kItemKeys) {
+        for (const QString &key : Layouts::itemKeys()) {
             if (storedValue(layout, row, key).isNull())
                 throw InvalidParams(
                     QStringLiteral("argument 1 (delta): key field %1 is empty").arg(key));
@@ -167,7 +162,7 @@ QStringList parseNullFields(const QJsonValue &value)
         if (Layouts::indexOf(layout, name) < 0)
             throw InvalidParams(
                 QStringLiteral("argument 2 (vaCamposNulos): unknown field \"%1\"").arg(name));
-        if (kItemKeys.contains(name))
+        if (Layouts::itemKeys().contains(name))
             throw InvalidParams(
                 QStringLiteral("argument 2 (vaCamposNulos): key field %1 cannot be null")
                     .arg(name));
@@ -508,9 +503,7 @@ QByteArray ItemWriter::setPzoPgtItmCol(Call &call)
 
 QByteArray ItemWriter::deletaPrazoPg(Call &call)
 {
-    QVariantList keys;
-    for (int i = 0; i < 6; ++i)
-        keys.append(call.args.at(i).toString());
+    const QVariantList keys = call.itemKeys(0);
     Transaction::run(call.session(), [&] {
         ensureCollectionOpen(call.session().db(), keys[0], keys[1]);
         Sql::exec(call.session().db(), QStringLiteral("DELETE FROM PZOPGTITMCOL") + kItemWhere,

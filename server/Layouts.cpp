@@ -143,6 +143,21 @@ const QList<FieldDef> &Layouts::marcaAutoriz()
     return fields;
 }
 
+const QStringList &Layouts::itemKeys()
+{
+    static const QStringList keys{QStringLiteral("CDFILIAL"),   QStringLiteral("NRCOLEPRECO"),
+                                  QStringLiteral("CDPRODUTO"),  QStringLiteral("CDMARCA"),
+                                  QStringLiteral("CDFORNECED"), QStringLiteral("CDREGIAO")};
+    return keys;
+}
+
+const QString &Layouts::itemKeyFilter()
+{
+    static const QString filter =
+        itemKeys().join(QStringLiteral(" = ? AND ")) + QStringLiteral(" = ?");
+    return filter;
+}
+
 int Layouts::indexOf(const QList<FieldDef> &layout, const QString &name)
 {
     for (int i = 0; i < layout.size(); ++i) {

@@ -48,6 +48,15 @@ public:
     }
     bool hasSession() const { return m_session.has_value(); }
 
+    // The six item keys as they arrive (see Layouts::itemKeys), starting at argument `first`.
+    QVariantList itemKeys(int first) const
+    {
+        QVariantList keys;
+        for (int i = first; i < first + 6; ++i)
+            keys.append(args.at(i).toString());
+        return keys;
+    }
+
     QJsonArray args;
 
 private:

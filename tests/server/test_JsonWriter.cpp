@@ -179,39 +179,4 @@ TEST(JsonWriter, PacketsAreWrittenAsTheCodecWritesThem)
     }
 }
 
-// Rows read for a reply go straight from the statement to text; whatever the database holds, the
-// text must be that of the packet the same rows give.
-TEST(JsonWriter, RowsWrittenFromTheStatementMatchTheirPacket)
-{
-    ngc::Database database(QStringLiteral("sqlite::memory:"));
-    auto session = database.session();
-    QSqlDatabase &db = session.db();
-    ngc::Sql::exec(db, QStringLiteral("CREATE TABLE T (N INTEGER, S TEXT, D TEXT, F, I, B)"));
-    const QList<QVariantList> stored{
-        {1, QStringLiteral("0001"), QStringLiteral("2026-12-08T00:00:00"), 12.5, 7, 1},
-        {2, QString(), QStringLiteral("2026-12-08T10:20:30.456"), QStringLiteral("0.1"), 0, 0},
-        {3, QStringLiteral("Caf\u00e9 \"n\"\n"), QStringLiteral("2026-12-08 10:20:30"), 1e300,
-         QStringLiteral("42"), QVariant()},
-        {4, QString(), QStringLiteral("2026-02-30T00:00:00"), QVariant(), QVariant(), 1},
-        {5, QStringLiteral("x"), QStringLiteral("2026-12-08T00:00:00Z"), 20, 1, 0},
-        {6, QStringLiteral("y"), QStringLiteral("not a date"), -0.0, -5, 1},
-        {7, QStringLiteral("z"), QVariant(), 0.05, QVariant(), QVariant()},
-        {8, QStringLiteral("w"), QStringLiteral("2026-12-08T24:00:00"), 3, 9, 1},
-    };
-    for (const QVariantList &row : stored)
-        ngc::Sql::exec(db, QStringLiteral("INSERT INTO T VALUES (?, ?, ?, ?, ?, ?)"), row);
-    const QList<ngc::FieldDef> layout{{QStringLiteral("S"), ngc::FieldType::String, 10},
-                                      {QStringLiteral("D"), ngc::FieldType::DateTime, 0},
-                                      {QStringLiteral("F"), ngc::FieldType::Float, 0},
-                                      {QStringLiteral("I"), ngc::FieldType::Integer, 0},
-                                      {QStringLiteral("B"), ngc::FieldType::Boolean, 0}};
-    const QString sql = QStringLiteral("SELECT S, D, F, I, B FROM T WHERE N >= ? ORDER BY N");
-    for (int from : {1, 3, 99}) {
-        SCOPED_TRACE(from);
-        const ngc::DataPacket packet = ngc::Sql::packet(db, layout, sql, {from});
-        EXPECT_EQ(ngc::Sql::packetJson(db, layout, sql, {from}).toStdString(),
-                  ngc::packetToJson(packet).toStdString());
-    }
-}
-
 } // namespace
