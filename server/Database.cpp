@@ -1,6 +1,6 @@
 #include "Database.h"
 
-#include "QtStatement.h"
+#include "PgStatement.h"
 #include "SqliteStatement.h"
 
 #include <QCoreApplication>
@@ -11,6 +11,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <array>
@@ -46,9 +47,9 @@ struct ConnectionStatements {
     std::array<Recent, 4> recent;
     size_t nextRecent = 0;
     void forgetRecent() { recent = {}; }
-    // The connection's SQLite handle, looked up once; null on another driver.
-    sqlite3 *handle = nullptr;
-    bool handleKnown = false;
+    // The handle beneath the Qt connection, looked up with its first statement.
+    sqlite3 *sqlite = nullptr;
+    PGconn *postgres = nullptr;
 };
 
 // Connections are named per database object and per thread; the names opened by a thread are
@@ -254,21 +255,24 @@ Statement &Database::statement(QSqlDatabase &db, const QString &sql)
     auto &statements = connection.byText;
     auto found = statements.find(sql);
     if (found == statements.end()) {
-        if (!connection.handleKnown) {
+        if (!connection.sqlite && !connection.postgres) {
             const QVariant handle = db.driver()->handle();
-            if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-                connection.handle = *static_cast<sqlite3 *const *>(handle.constData());
-            connection.handleKnown = true;
+            if (qstrcmp(handle.typeName(), "sqlite3*") == 0)
+                connection.sqlite = *static_cast<sqlite3 *const *>(handle.constData());
+            else if (qstrcmp(handle.typeName(), "pg_conn*") == 0)
+                connection.postgres = *static_cast<PGconn *const *>(handle.constData());
+            if (!connection.sqlite && !connection.postgres)
+                throw DatabaseError("the connection has no handle to prepare statements on");
         }
         if (static_cast<qsizetype>(statements.size()) >= kMaxPreparedPerConnection) {
             statements.clear();
             connection.forgetRecent();
         }
         std::unique_ptr<Statement> statement;
-        if (connection.handle)
-            statement = std::make_unique<SqliteStatement>(connection.handle, sql);
+        if (connection.sqlite)
+            statement = std::make_unique<SqliteStatement>(connection.sqlite, sql);
         else
-            statement = std::make_unique<QtStatement>(db, sql);
+            statement = std::make_unique<PgStatement>(connection.postgres, sql);
         found = statements.emplace(sql, std::move(statement)).first;
     }
     connection.recent[connection.nextRecent] = {found->first, found->second.get()};

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QByteArrayView>
+#include <QString>
+
 namespace ngc {
 
 // The bytes of JSON text are checked alike by every reader and writer here (the packet reader,
@@ -77,6 +80,15 @@ inline int utf8SequenceLength(const char *at, const char *end)
             return 0;
     }
     return length;
+}
+
+// The text of well-formed UTF-8 bytes, every character kept: QString::fromUtf8 drops a byte-order
+// mark at the start, which in a value is a character like any other.
+inline QString utf8ToString(QByteArrayView utf8)
+{
+    if (utf8.startsWith("\xEF\xBB\xBF"))
+        return QChar(0xfeff) + QString::fromUtf8(utf8.sliced(3));
+    return QString::fromUtf8(utf8);
 }
 
 } // namespace ngc

@@ -1,6 +1,6 @@
 #include "QtStatement.h"
 
-#include "Database.h"
+#include <server/Database.h>
 
 #include <QSqlError>
 #include <QSqlRecord>

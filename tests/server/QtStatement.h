@@ -1,13 +1,13 @@
 #pragma once
 
-#include "Statement.h"
+#include <server/Statement.h>
 
 #include <QSqlQuery>
 
 namespace ngc {
 
-// A statement run through Qt SQL, for a connection whose driver has no interface of its own
-// here (PostgreSQL). Every value is the driver's.
+// A statement run through Qt SQL: what Qt's driver gives for the same statement, the reference
+// the server's own statements (SQLite's and PostgreSQL's interfaces) are compared with.
 class QtStatement final : public Statement {
 public:
     // Throws DatabaseError when the text cannot be prepared.
