@@ -1,12 +1,13 @@
 #include "Dispatcher.h"
 
-#include "JsonWriter.h"
 #include "Methods.h"
 #include "RequestError.h"
 
+#include <json/JsonTokenizer.h>
+#include <json/JsonWriter.h>
+
 #include <QElapsedTimer>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QtGlobal>
 
@@ -17,21 +18,22 @@ namespace ngc {
 
 namespace {
 
-QByteArray serialise(const QJsonObject &response)
+// An error response; keys in the order a QJsonObject keeps them, as in every response here.
+QByteArray errorText(const QJsonValue &id, int code, const QString &message)
 {
-    return QJsonDocument(response).toJson(QJsonDocument::Compact);
+    JsonWriter writer;
+    writer.raw("{\"error\":{\"code\":");
+    writer.integer(code);
+    writer.raw(",\"message\":");
+    writer.string(message);
+    writer.raw("},\"id\":");
+    writer.value(id);
+    writer.raw(",\"jsonrpc\":\"2.0\"}");
+    return writer.take();
 }
 
-QJsonObject error(const QJsonValue &id, int code, const QString &message)
-{
-    return {{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
-            {QStringLiteral("id"), id},
-            {QStringLiteral("error"),
-             QJsonObject{{QStringLiteral("code"), code}, {QStringLiteral("message"), message}}}};
-}
-
-// A result envelope written as text; keys in the order QJsonDocument sorts them, so the bytes are
-// what it would give. `reply` writes the reply object's members.
+// A result envelope written as text; keys in the order a QJsonObject keeps them, so the bytes
+// are what Qt's document writer would give. `reply` writes the reply object's members.
 template <typename Reply>
 QByteArray resultText(const QJsonValue &id, const MethodSpec &spec, const QJsonArray &args,
                       Reply reply)
@@ -142,23 +144,30 @@ Dispatcher::Dispatcher(Database &database, std::function<void(const RequestLog &
 
 QByteArray Dispatcher::errorResponse(int code, const QString &message)
 {
-    return serialise(error(QJsonValue::Null, code, message));
+    return errorText(QJsonValue::Null, code, message);
 }
 
 QByteArray Dispatcher::handle(const QString &object, const QByteArray &request) const
 {
-    QJsonParseError parseError{};
-    const QJsonDocument document = QJsonDocument::fromJson(request, &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
+    QJsonValue document;
+    QString unparsable;
+    try {
+        document = parseJson(request);
+        // A document is a request object or a batch of them; a lone scalar is no document.
+        if (!document.isObject() && !document.isArray())
+            unparsable = QStringLiteral("the body is neither an object nor an array");
+    } catch (const JsonError &error) {
+        unparsable = QString::fromUtf8(error.what());
+    }
+    if (!unparsable.isEmpty()) {
         RequestLog entry{object, {}, 0, QStringLiteral("error %1").arg(ParseError)};
         if (m_log)
             m_log(entry);
-        return errorResponse(ParseError,
-                             QStringLiteral("Parse error: ") + parseError.errorString());
+        return errorResponse(ParseError, QStringLiteral("Parse error: ") + unparsable);
     }
     if (!document.isArray())
-        return answer(object, document.isObject() ? QJsonValue(document.object()) : QJsonValue());
-    const QJsonArray batch = document.array();
+        return answer(object, document);
+    const QJsonArray batch = document.toArray();
     if (batch.isEmpty())
         return answer(object, QJsonValue());
     // The replies in the order of the requests; notifications leave no trace in the array, and a
@@ -192,7 +201,7 @@ QByteArray Dispatcher::answer(const QString &object, const QJsonValue &request) 
         return notification ? QByteArray() : response;
     };
     auto fail = [&](const QJsonValue &id, int code, const QString &message) {
-        return finish(serialise(error(id, code, message)), QStringLiteral("error %1").arg(code));
+        return finish(errorText(id, code, message), QStringLiteral("error %1").arg(code));
     };
     auto invalid = [&](const QJsonValue &id, const QString &message) {
         notification = false;

@@ -7,8 +7,10 @@
 
 #include <data/DataPacket.h>
 
+#include <json/JsonTokenizer.h>
+#include <json/JsonWriter.h>
+
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QSet>
 
 #include <algorithm>
@@ -385,16 +387,20 @@ QStringList ItemWriter::parseSelection(const QString &text, int maxLength, const
 {
     if (text.trimmed().isEmpty())
         return {};
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray())
-        throw InvalidParams(
-            QStringLiteral("%1: a selection must be a JSON array of key strings").arg(argName));
+    const QString malformed =
+        QStringLiteral("%1: a selection must be a JSON array of key strings").arg(argName);
+    QJsonValue document;
+    try {
+        document = parseJson(text.toUtf8());
+    } catch (const JsonError &) {
+        throw InvalidParams(malformed);
+    }
+    if (!document.isArray())
+        throw InvalidParams(malformed);
     QStringList keys;
-    for (const QJsonValue &entry : document.array()) {
+    for (const QJsonValue &entry : document.toArray()) {
         if (!entry.isString())
-            throw InvalidParams(
-                QStringLiteral("%1: a selection must be a JSON array of key strings").arg(argName));
+            throw InvalidParams(malformed);
         const QString key = entry.toString();
         if (key.size() > maxLength)
             throw InvalidParams(QStringLiteral("%1: key \"%2\" is longer than %3 characters")
@@ -435,8 +441,9 @@ int ItemWriter::replicateDiscount(Database::Session &session, const QString &bra
             binds.append(dimension.value);
         } else if (dimension.choice == ReplicationDimension::List) {
             sql += QStringLiteral(" AND ") + column + listFilter;
-            binds.append(QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(dimension.keys))
-                                               .toJson(QJsonDocument::Compact)));
+            JsonWriter keys;
+            keys.strings(dimension.keys);
+            binds.append(QString::fromUtf8(keys.take()));
         }
     }
     return Sql::exec(session.db(), sql, binds);

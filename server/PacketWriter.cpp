@@ -61,7 +61,7 @@ const QByteArray &fieldsText(const QList<FieldDef> &layout)
     if (known.size() >= 64)
         known.clear();
     JsonWriter writer;
-    writer.fields(layout);
+    writeFields(writer, layout);
     known.emplace_back(layout, writer.take());
     return known.back().second;
 }
@@ -96,7 +96,7 @@ void writeValue(JsonWriter &writer, const QVariant &stored, FieldType type)
         if (isWireDateTime(QStringView(text)))
             writer.string(text);
         else
-            writer.dateTime(QDateTime::fromString(text, Qt::ISODate));
+            writeDateTime(writer, QDateTime::fromString(text, Qt::ISODate));
         return;
     }
     }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "JsonWriter.h"
 #include "RowSource.h"
 
 #include <data/DataPacket.h>
+#include <json/JsonWriter.h>
 
 #include <QByteArray>
 #include <QList>

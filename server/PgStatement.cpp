@@ -2,7 +2,7 @@
 
 #include "Database.h"
 
-#include <data/JsonText.h>
+#include <json/JsonText.h>
 
 #include <QDateTime>
 #include <QLocale>

@@ -1,8 +1,5 @@
-#include <server/Database.h>
-#include <server/JsonWriter.h>
-#include <server/Sql.h>
+#include <json/JsonWriter.h>
 
-#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -134,48 +131,6 @@ TEST(JsonWriter, ParsedValuesAreEchoedUnchanged)
         const QJsonArray parsed = QJsonDocument::fromJson(json).array();
         ASSERT_FALSE(parsed.isEmpty());
         EXPECT_EQ(written(parsed), viaDocument(parsed));
-    }
-}
-
-TEST(JsonWriter, PacketsAreWrittenAsTheCodecWritesThem)
-{
-    QRandomGenerator random(8122026);
-    const QList<ngc::FieldDef> fields{{QStringLiteral("CODE"), ngc::FieldType::String, 4},
-                                      {QStringLiteral("NAME"), ngc::FieldType::String, 0},
-                                      {QStringLiteral("PRICE"), ngc::FieldType::Float, 0},
-                                      {QStringLiteral("WHEN"), ngc::FieldType::DateTime, 0},
-                                      {QStringLiteral("COUNT"), ngc::FieldType::Integer, 0},
-                                      {QStringLiteral("FLAG"), ngc::FieldType::Boolean, 0}};
-    for (int packetIndex = 0; packetIndex < 50; ++packetIndex) {
-        ngc::DataPacket packet;
-        packet.fields = fields;
-        const int rows = random.bounded(5);
-        for (int r = 0; r < rows; ++r) {
-            auto maybeNull = [&](const QVariant &value) {
-                return random.bounded(6) == 0 ? QVariant() : value;
-            };
-            const qint64 msecs = 1'700'000'000'000 + random.bounded(100'000'000);
-            const QDateTime when = QDateTime::fromMSecsSinceEpoch(
-                random.bounded(2) ? msecs : msecs / 1000 * 1000, Qt::LocalTime);
-            ngc::Row row{
-                maybeNull(randomText(random)),
-                maybeNull(QString()),
-                maybeNull(
-                    random.bounded(3) == 0
-                        ? kEdgeNumbers[random.bounded(static_cast<int>(std::size(kEdgeNumbers)))]
-                        : random.generateDouble() * 1000),
-                maybeNull(random.bounded(8) == 0 ? QVariant(QDateTime()) : QVariant(when)),
-                maybeNull(static_cast<qint64>(random.generate64())),
-                maybeNull(random.bounded(2) == 1),
-            };
-            // Rows shorter than the field list are padded with nulls by the codec.
-            if (random.bounded(10) == 0)
-                row.removeLast();
-            packet.rows.append(row);
-        }
-        ngc::JsonWriter writer;
-        writer.packet(packet);
-        EXPECT_EQ(writer.take(), ngc::packetToJson(packet)) << "packet " << packetIndex;
     }
 }
 
