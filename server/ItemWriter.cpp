@@ -460,7 +460,7 @@ QByteArray ItemWriter::setItemCole(Call &call)
     const bool validityRequired = call.args.at(2).toBool();
     std::array<ReplicationDimension, 4> dimensions;
     for (int i = 0; i < 4; ++i) {
-        const int choice = call.args.at(4 + i).toInt();
+        const int choice = static_cast<int>(call.args.at(4 + i).toDouble());
         if (choice < ReplicationDimension::Same || choice > ReplicationDimension::List)
             throw InvalidParams(
                 QStringLiteral("argument %1: a replication choice is 0, 1 or 2").arg(5 + i));

@@ -7,6 +7,7 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <charconv>
 
 namespace ngc {
 
@@ -123,6 +124,18 @@ bool JsonSpan::toBool() const
     if (!m_text)
         return m_json && m_json->toBool();
     return first() == 't';
+}
+
+double JsonSpan::toDouble() const
+{
+    if (!m_text)
+        return m_json ? m_json->toDouble() : 0;
+    if (type() != QJsonValue::Double)
+        return 0;
+    const std::string_view digits = m_text->bytes(m_span);
+    double number = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    return number;
 }
 
 QString JsonSpan::toString() const

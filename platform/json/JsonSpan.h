@@ -46,6 +46,7 @@ public:
     QList<JsonSpan> elements() const;
 
     bool toBool() const;      // false for anything but true
+    double toDouble() const;  // 0 for anything but a number
     QString toString() const; // empty for anything but a string
     QJsonValue toJson() const;
     operator QJsonValue() const { return toJson(); }
