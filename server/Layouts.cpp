@@ -151,11 +151,12 @@ const QStringList &Layouts::itemKeys()
     return keys;
 }
 
-const QString &Layouts::itemKeyFilter()
+QString Layouts::itemKeyFilter(QStringView alias)
 {
-    static const QString filter =
-        itemKeys().join(QStringLiteral(" = ? AND ")) + QStringLiteral(" = ?");
-    return filter;
+    QStringList terms;
+    for (const QString &key : itemKeys())
+        terms.append(alias.isEmpty() ? key : alias.toString() + QLatin1Char('.') + key);
+    return terms.join(QStringLiteral(" = ? AND ")) + QStringLiteral(" = ?");
 }
 
 int Layouts::indexOf(const QList<FieldDef> &layout, const QString &name)

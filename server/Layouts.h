@@ -34,8 +34,9 @@ public:
     // The item's key fields in the order every method takes them: branch, collection, product,
     // brand, supplier, region.
     static const QStringList &itemKeys();
-    // "CDFILIAL = ? AND ... AND CDREGIAO = ?": an item picked by its keys, bound in that order.
-    static const QString &itemKeyFilter();
+    // "CDFILIAL = ? AND ... AND CDREGIAO = ?": an item picked by its keys, bound in that order;
+    // with an alias, each key is qualified by it ("I.CDFILIAL = ? AND ...").
+    static QString itemKeyFilter(QStringView alias = {});
 
     // Index of a field by name, -1 when absent.
     static int indexOf(const QList<FieldDef> &layout, const QString &name);

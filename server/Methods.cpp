@@ -51,8 +51,7 @@ QByteArray getParaSupri(Call &call)
 
 QByteArray getItemCole(Call &call)
 {
-    return Sql::packetJson(
-        call.session().db(), Layouts::itemCole(),
+    static const QString sql =
         QStringLiteral(
             "SELECT I.CDFILIAL, I.NRCOLEPRECO, I.CDPRODUTO, P.CDARVPROD, I.CDMARCA, I.CDFORNECED, "
             "I.CDREGIAO, I.CDTIPCOB, T.NMTIPOCOBR, I.VRPRECUNIITM, I.VRPRECECOITM, I.VRPERDESITM, "
@@ -63,23 +62,20 @@ QByteArray getItemCole(Call &call)
             "LEFT JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO "
             "LEFT JOIN TIPOCOBR T ON T.CDTIPCOB = I.CDTIPCOB "
             "LEFT JOIN FORMPGTO F ON F.CDFORMPGTO = I.CDFORMPGTO "
-            "LEFT JOIN MARCA M ON M.CDMARCA = I.CDSEGMARCCOL "
-            "WHERE I.CDFILIAL = ? AND I.NRCOLEPRECO = ? AND I.CDPRODUTO = ? AND I.CDMARCA = ? "
-            "AND I.CDFORNECED = ? AND I.CDREGIAO = ?"),
-        call.itemKeys(0));
+            "LEFT JOIN MARCA M ON M.CDMARCA = I.CDSEGMARCCOL WHERE ") +
+        Layouts::itemKeyFilter(u"I");
+    return Sql::packetJson(call.session().db(), Layouts::itemCole(), sql, call.itemKeys(0));
 }
 
 QByteArray getPzoPgtItmCol(Call &call)
 {
-    return Sql::packetJson(
-        call.session().db(), Layouts::pzoPgtItmCol(),
+    static const QString sql =
         QStringLiteral("SELECT Z.CDFILIAL, Z.NRCOLEPRECO, Z.CDFORNECED, Z.CDPRODUTO, P.CDARVPROD, "
                        "Z.CDMARCA, Z.CDREGIAO, Z.NRDIASPGTCOL, Z.VRPERCPGTCOL "
                        "FROM PZOPGTITMCOL Z LEFT JOIN PRODUTO P ON P.CDPRODUTO = Z.CDPRODUTO "
-                       "WHERE Z.CDFILIAL = ? AND Z.NRCOLEPRECO = ? AND Z.CDPRODUTO = ? "
-                       "AND Z.CDMARCA = ? AND Z.CDFORNECED = ? AND Z.CDREGIAO = ? "
-                       "ORDER BY Z.NRDIASPGTCOL"),
-        call.itemKeys(0));
+                       "WHERE ") +
+        Layouts::itemKeyFilter(u"Z") + QStringLiteral(" ORDER BY Z.NRDIASPGTCOL");
+    return Sql::packetJson(call.session().db(), Layouts::pzoPgtItmCol(), sql, call.itemKeys(0));
 }
 
 // Tax amounts are not stored: they follow from the item's price, quantity and discount at the
@@ -88,8 +84,7 @@ QByteArray getPzoPgtItmCol(Call &call)
 QByteArray getImpColet(Call &call)
 {
     const QList<FieldDef> &layout = Layouts::impColet();
-    auto rows = Sql::rows(
-        call.session().db(),
+    static const QString sql =
         QStringLiteral(
             "SELECT X.CDIMPOSTO, T.NMIMPOSTO, X.VRALIQIMPCOL, CAST(NULL AS DOUBLE PRECISION), "
             "X.IDIMPDIGCOL, X.CDFILIAL, X.NRCOLEPRECO, X.CDFORNECED, X.CDPRODUTO, P.CDARVPROD, "
@@ -100,10 +95,9 @@ QByteArray getImpColet(Call &call)
             "AND I.CDPRODUTO = X.CDPRODUTO AND I.CDMARCA = X.CDMARCA "
             "AND I.CDFORNECED = X.CDFORNECED AND I.CDREGIAO = X.CDREGIAO "
             "JOIN IMPOSTO T ON T.CDIMPOSTO = X.CDIMPOSTO "
-            "LEFT JOIN PRODUTO P ON P.CDPRODUTO = X.CDPRODUTO "
-            "WHERE X.CDFILIAL = ? AND X.NRCOLEPRECO = ? AND X.CDPRODUTO = ? AND X.CDMARCA = ? "
-            "AND X.CDFORNECED = ? AND X.CDREGIAO = ? ORDER BY X.CDIMPOSTO"),
-        call.itemKeys(0));
+            "LEFT JOIN PRODUTO P ON P.CDPRODUTO = X.CDPRODUTO WHERE ") +
+        Layouts::itemKeyFilter(u"X") + QStringLiteral(" ORDER BY X.CDIMPOSTO");
+    auto rows = Sql::rows(call.session().db(), sql, call.itemKeys(0));
     // The statement's last three columns are the item's price, quantity and discount.
     const int amount = Layouts::indexOf(layout, QStringLiteral("VRIMPCOLETA"));
     const int rate = Layouts::indexOf(layout, QStringLiteral("VRALIQIMPCOL"));
@@ -166,10 +160,9 @@ QByteArray getVerifColeApr(Call &call)
 // gives exactly 100, which the client compares without tolerance.
 QByteArray getSomaPerc(Call &call)
 {
-    const auto rows = Sql::rows(call.session().db(),
-                                QStringLiteral("SELECT VRPERCPGTCOL FROM PZOPGTITMCOL WHERE ") +
-                                    Layouts::itemKeyFilter(),
-                                call.itemKeys(0));
+    static const QString sql =
+        QStringLiteral("SELECT VRPERCPGTCOL FROM PZOPGTITMCOL WHERE ") + Layouts::itemKeyFilter();
+    const auto rows = Sql::rows(call.session().db(), sql, call.itemKeys(0));
     qint64 cents = 0;
     for (const QVariantList &row : rows)
         cents += TaxMath::toCents(row[0].toDouble());
@@ -181,11 +174,10 @@ QByteArray getVerifPzoPgtItmCol(Call &call)
     const int days = ItemWriter::parseTerm(text(call, 0));
     QVariantList binds = call.itemKeys(1);
     binds.append(days);
-    return Sql::packetJson(
-        call.session().db(), Layouts::verifPzoPgtItmCol(),
+    static const QString sql =
         QStringLiteral("SELECT NRDIASPGTCOL, VRPERCPGTCOL FROM PZOPGTITMCOL WHERE ") +
-            Layouts::itemKeyFilter() + QStringLiteral(" AND NRDIASPGTCOL = ?"),
-        binds);
+        Layouts::itemKeyFilter() + QStringLiteral(" AND NRDIASPGTCOL = ?");
+    return Sql::packetJson(call.session().db(), Layouts::verifPzoPgtItmCol(), sql, binds);
 }
 
 QByteArray getTipoCobr(Call &call)
