@@ -4,6 +4,7 @@
 #include <server/Transaction.h>
 
 #include <atomic>
+#include <chrono>
 #include <latch>
 #include <thread>
 
@@ -81,18 +82,28 @@ TEST(Transaction, APostgreSqlDeadlockIsRunAgainUntilBothCommit)
     std::latch bothLocked(2);
     std::atomic<int> attempts{0};
     std::atomic<int> failures{0};
+    std::atomic<bool> committed{false};
     const auto writer = [&](int first, int second) {
         try {
             auto own = database.session();
             bool waited = false;
             Transaction::run(own, [&] {
                 ++attempts;
+                // The aborted one runs again once the other has committed: woken the moment its
+                // victim rolls back, the other may otherwise find the first row taken again by
+                // the retry, and PostgreSQL rightly reports a second deadlock.
+                if (waited) {
+                    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+                    while (!committed && std::chrono::steady_clock::now() < until)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
                 const QString update = QStringLiteral("UPDATE T SET N = N + 1 WHERE K = ?");
                 Sql::exec(own.db(), update, {first});
                 if (!std::exchange(waited, true))
                     bothLocked.arrive_and_wait();
                 Sql::exec(own.db(), update, {second});
             });
+            committed = true;
         } catch (const std::exception &e) {
             ADD_FAILURE() << e.what();
             ++failures;
