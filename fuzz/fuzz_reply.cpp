@@ -1,9 +1,9 @@
-// Feeds arbitrary bytes to the scanner the connection reads replies with. Whatever it accepts, a
+// Feeds arbitrary bytes to the scanner the connection reads replies with. Whatever it accepts, Qt's
 // JSON document parser must accept too, and every part of it read in place (kinds, members found
 // by name, elements by index, strings, truth values) must be what the parsed document holds.
 
-#include <net/JsonScanner.h>
-#include <net/JsonSpan.h>
+#include <json/JsonScanner.h>
+#include <json/JsonSpan.h>
 
 #include <QByteArray>
 #include <QJsonArray>
@@ -42,7 +42,6 @@ void compare(const ngc::JsonSpan &span, const QJsonValue &value, int depth)
                 continue;
             const QByteArray name = key.toLatin1();
             const ngc::JsonSpan member = span.member(QLatin1StringView(name));
-            check(span.memberCount(QLatin1StringView(name)) >= 1);
             compare(member, it.value(), depth + 1);
         }
         break;
@@ -78,13 +77,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const auto scanner = std::make_shared<const ngc::JsonScanner>(text);
     if (!scanner->isValid())
         return 0;
-    // A document must be an object or an array; a scalar is read as the only element of one.
-    QByteArray wrapped("[");
-    wrapped.append(text.data(), static_cast<qsizetype>(size)).append(']');
+    // Qt's parser drops a byte-order mark that starts a string, where the scanner keeps the
+    // character; such texts are not compared.
+    if (text.find("\"\xEF\xBB\xBF") != std::string::npos)
+        return 0;
+    // A document must be an object or an array; a scalar is read as the only element of one (a
+    // container is not wrapped: that would take it one level deeper than the scanner read it).
+    const std::string_view root = scanner->bytes(scanner->root());
+    const bool container = root.front() == '{' || root.front() == '[';
+    QByteArray bytes(text.data(), static_cast<qsizetype>(size));
+    if (!container)
+        bytes = "[" + bytes + "]";
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(wrapped, &error);
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     check(error.error == QJsonParseError::NoError);
-    check(document.array().size() == 1);
-    compare(ngc::JsonSpan(scanner, scanner->root()), document.array().at(0), 0);
+    QJsonValue value;
+    if (document.isObject())
+        value = document.object();
+    else if (container)
+        value = document.array();
+    else
+        value = document.array().at(0);
+    compare(ngc::JsonSpan(scanner, scanner->root()), value, 0);
     return 0;
 }

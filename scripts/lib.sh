@@ -10,6 +10,9 @@ NGC_PACKAGES=(
     libcpp-httplib-dev libssl-dev zlib1g-dev libbrotli-dev openssl ca-certificates libboost1.81-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     postgresql
+    # libpq-dev: the server prepares its PostgreSQL statements with the client library itself,
+    # and the load benchmark measures a bare libpq point select beside it
+    libpq-dev
     # dpkg-shlibdeps computes the packages' dependencies; systemd-analyze checks the service unit
     dpkg-dev systemd
 )

@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include "PgStatement.h"
 #include "SqliteStatement.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <array>
@@ -30,26 +32,24 @@ std::atomic<quint64> g_nextThreadId{1};
 // ones are dropped and the cache starts over.
 constexpr qsizetype kMaxPreparedPerConnection = 64;
 
-// What one connection keeps between requests, by SQL text: the statements prepared through Qt
-// and, on SQLite, those compiled on its own handle. Both must be gone before the connection
-// closes.
+// The statements one connection keeps between requests, by SQL text. They must be gone before
+// the connection closes (SQLite refuses to close a connection with live statements).
 struct ConnectionStatements {
-    std::unordered_map<QString, QSqlQuery> queries;
-    std::unordered_map<QString, std::unique_ptr<SqliteStatement>> sqlite;
-    // The SQLite statements found last, by the address of their text: a request's SQL is one of
-    // the server's constants, and hashing a join of a few hundred characters on every call costs
+    std::unordered_map<QString, std::unique_ptr<Statement>> byText;
+    // The statements found last, by the address of their text: a request's SQL is one of the
+    // server's constants, and hashing a join of a few hundred characters on every call costs
     // more than this look. The kept copy of the text holds its storage, so an address found here
     // is that text. Emptied whenever a statement goes.
     struct Recent {
         QString sql;
-        SqliteStatement *statement = nullptr;
+        Statement *statement = nullptr;
     };
     std::array<Recent, 4> recent;
     size_t nextRecent = 0;
     void forgetRecent() { recent = {}; }
-    // The connection's SQLite handle, looked up once; null on another driver.
-    sqlite3 *handle = nullptr;
-    bool handleKnown = false;
+    // The handle beneath the Qt connection, looked up with its first statement.
+    sqlite3 *sqlite = nullptr;
+    PGconn *postgres = nullptr;
 };
 
 // Connections are named per database object and per thread; the names opened by a thread are
@@ -244,60 +244,49 @@ void Database::Session::discard()
     m_db.close();
 }
 
-QSqlQuery &Database::prepared(QSqlDatabase &db, const QString &sql)
-{
-    auto &statements = t_connections.prepared[db.connectionName()].queries;
-    const auto found = statements.find(sql);
-    if (found != statements.end())
-        return found->second;
-    if (static_cast<qsizetype>(statements.size()) >= kMaxPreparedPerConnection)
-        statements.clear();
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        throw DatabaseError("cannot prepare statement", query.lastError());
-    return statements.try_emplace(sql, std::move(query)).first->second;
-}
-
-void Database::forgetPrepared(QSqlDatabase &db, const QString &sql)
-{
-    const auto statements = t_connections.prepared.find(db.connectionName());
-    if (statements != t_connections.prepared.end()) {
-        statements->second.queries.erase(sql);
-        statements->second.sqlite.erase(sql);
-        statements->second.forgetRecent();
-    }
-}
-
-SqliteStatement *Database::sqliteStatement(QSqlDatabase &db, const QString &sql)
+Statement &Database::statement(QSqlDatabase &db, const QString &sql)
 {
     ConnectionStatements &connection = t_connections.prepared[db.connectionName()];
-    if (!connection.handleKnown) {
-        const QVariant handle = db.driver()->handle();
-        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-            connection.handle = *static_cast<sqlite3 *const *>(handle.constData());
-        connection.handleKnown = true;
-    }
-    if (!connection.handle)
-        return nullptr;
     for (const ConnectionStatements::Recent &recent : connection.recent) {
         if (recent.statement && recent.sql.constData() == sql.constData() &&
             recent.sql.size() == sql.size())
-            return recent.statement;
+            return *recent.statement;
     }
-    auto &statements = connection.sqlite;
+    auto &statements = connection.byText;
     auto found = statements.find(sql);
     if (found == statements.end()) {
+        if (!connection.sqlite && !connection.postgres) {
+            const QVariant handle = db.driver()->handle();
+            if (qstrcmp(handle.typeName(), "sqlite3*") == 0)
+                connection.sqlite = *static_cast<sqlite3 *const *>(handle.constData());
+            else if (qstrcmp(handle.typeName(), "pg_conn*") == 0)
+                connection.postgres = *static_cast<PGconn *const *>(handle.constData());
+            if (!connection.sqlite && !connection.postgres)
+                throw DatabaseError("the connection has no handle to prepare statements on");
+        }
         if (static_cast<qsizetype>(statements.size()) >= kMaxPreparedPerConnection) {
             statements.clear();
             connection.forgetRecent();
         }
-        auto statement = std::make_unique<SqliteStatement>(connection.handle, sql);
+        std::unique_ptr<Statement> statement;
+        if (connection.sqlite)
+            statement = std::make_unique<SqliteStatement>(connection.sqlite, sql);
+        else
+            statement = std::make_unique<PgStatement>(connection.postgres, sql);
         found = statements.emplace(sql, std::move(statement)).first;
     }
     connection.recent[connection.nextRecent] = {found->first, found->second.get()};
     connection.nextRecent = (connection.nextRecent + 1) % connection.recent.size();
-    return found->second.get();
+    return *found->second;
+}
+
+void Database::forgetStatement(QSqlDatabase &db, const QString &sql)
+{
+    const auto statements = t_connections.prepared.find(db.connectionName());
+    if (statements != t_connections.prepared.end()) {
+        statements->second.byText.erase(sql);
+        statements->second.forgetRecent();
+    }
 }
 
 } // namespace ngc

@@ -11,7 +11,7 @@
 
 namespace ngc {
 
-class SqliteStatement;
+class Statement;
 
 // Raised when the database cannot be reached or a statement fails for a reason that is not the
 // caller's input (the text carries the driver's message for the log, not for a user).
@@ -103,19 +103,16 @@ public:
     };
     Session session();
 
-    // The calling thread's prepared statement for `sql` on `db`: prepared on first use and kept
-    // for the next call with the same text, since compiling a join costs several times what
-    // running it does. Only values change between calls, so callers bind them anew each time and
-    // finish() the statement once read, so that it holds no snapshot or lock in between. Throws
-    // DatabaseError when the statement cannot be prepared.
-    static QSqlQuery &prepared(QSqlDatabase &db, const QString &sql);
+    // The calling thread's statement for `sql` on `db`: prepared on first use and kept for the
+    // next call with the same text, since compiling a join costs several times what running it
+    // does. On SQLite it runs on SQLite's own handle under the Qt connection, elsewhere through Qt
+    // SQL. Only values change between calls, so callers bind them anew each time and reset the
+    // statement once read, so that it holds no snapshot or lock in between (Sql does both).
+    // Throws DatabaseError when the statement cannot be prepared.
+    static Statement &statement(QSqlDatabase &db, const QString &sql);
     // Drops the statement kept for `sql` on `db`, after it failed in a way that may have left it
     // unusable.
-    static void forgetPrepared(QSqlDatabase &db, const QString &sql);
-    // On SQLite, the thread's statement for `sql` compiled on the connection's own handle, kept
-    // like prepared() ones (forgetPrepared() drops it too); null on another database. Callers
-    // reset it once read. Throws DatabaseError when the text does not compile.
-    static SqliteStatement *sqliteStatement(QSqlDatabase &db, const QString &sql);
+    static void forgetStatement(QSqlDatabase &db, const QString &sql);
 
 private:
     QSqlDatabase open(const QString &connectionName) const;

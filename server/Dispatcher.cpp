@@ -1,13 +1,12 @@
 #include "Dispatcher.h"
 
-#include "JsonWriter.h"
 #include "Methods.h"
 #include "RequestError.h"
 
+#include <json/JsonScanner.h>
+#include <json/JsonWriter.h>
+
 #include <QElapsedTimer>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QtGlobal>
 
 #include <cmath>
@@ -15,30 +14,50 @@
 
 namespace ngc {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-QByteArray serialise(const QJsonObject &response)
+void writeBack(JsonWriter &writer, const JsonSpan &value);
+
+// An error response; keys in the order a QJsonObject keeps them, as in every response here. An
+// absent id is written as null.
+QByteArray errorText(const JsonSpan &id, int code, const QString &message)
 {
-    return QJsonDocument(response).toJson(QJsonDocument::Compact);
+    JsonWriter writer;
+    writer.raw("{\"error\":{\"code\":");
+    writer.integer(code);
+    writer.raw(",\"message\":");
+    writer.string(message);
+    writer.raw("},\"id\":");
+    if (id.isUndefined())
+        writer.null();
+    else
+        writeBack(writer, id);
+    writer.raw(",\"jsonrpc\":\"2.0\"}");
+    return writer.take();
 }
 
-QJsonObject error(const QJsonValue &id, int code, const QString &message)
+// A value of the request written back as it reads: a string without escapes as it came (its
+// bytes are already what the writer would write for it), anything else from its value.
+void writeBack(JsonWriter &writer, const JsonSpan &value)
 {
-    return {{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
-            {QStringLiteral("id"), id},
-            {QStringLiteral("error"),
-             QJsonObject{{QStringLiteral("code"), code}, {QStringLiteral("message"), message}}}};
+    const QByteArray raw = value.rawJson();
+    if (value.isString() && !raw.contains('\\'))
+        writer.raw(raw);
+    else
+        writer.value(value.toJson());
 }
 
-// A result envelope written as text; keys in the order QJsonDocument sorts them, so the bytes are
-// what it would give. `reply` writes the reply object's members.
+// A result envelope written as text; keys in the order a QJsonObject keeps them, so the bytes
+// are what Qt's document writer would give. `reply` writes the reply object's members.
 template <typename Reply>
-QByteArray resultText(const QJsonValue &id, const MethodSpec &spec, const QJsonArray &args,
+QByteArray resultText(const JsonSpan &id, const MethodSpec &spec, const QList<JsonSpan> &args,
                       Reply reply)
 {
     JsonWriter writer;
     writer.raw("{\"id\":");
-    writer.value(id);
+    writeBack(writer, id);
     writer.raw(",\"jsonrpc\":\"2.0\",\"result\":{\"refs\":[");
     // One entry per argument: the final value of a by-reference argument, null for the others.
     for (qsizetype i = 0; i < spec.args.size(); ++i) {
@@ -46,7 +65,7 @@ QByteArray resultText(const QJsonValue &id, const MethodSpec &spec, const QJsonA
             writer.raw(",");
         const ArgKind kind = spec.args[i].kind;
         if (kind == ArgKind::StringRef || kind == ArgKind::VariantRef)
-            writer.value(args.at(i));
+            writeBack(writer, args.at(i));
         else
             writer.null();
     }
@@ -56,9 +75,9 @@ QByteArray resultText(const QJsonValue &id, const MethodSpec &spec, const QJsonA
     return writer.take();
 }
 
-bool isInt32(const QJsonValue &value)
+bool isInt32(const JsonSpan &value)
 {
-    if (!value.isDouble())
+    if (value.type() != QJsonValue::Double)
         return false;
     const double number = value.toDouble();
     return std::floor(number) == number &&
@@ -84,20 +103,20 @@ QString kindName(ArgKind kind)
     return {};
 }
 
-bool matches(const QJsonValue &value, ArgKind kind)
+bool matches(const JsonSpan &value, ArgKind kind)
 {
     switch (kind) {
     case ArgKind::StringValue:
     case ArgKind::StringRef:
         return value.isString();
     case ArgKind::VariantValue:
-        return value.isNull() || value.isObject();
+        return value.type() == QJsonValue::Null || value.isObject();
     case ArgKind::VariantRef:
-        if (value.isNull())
+        if (value.type() == QJsonValue::Null)
             return true;
         if (!value.isArray())
             return false;
-        for (const QJsonValue &entry : value.toArray()) {
+        for (const JsonSpan &entry : value.elements()) {
             if (!entry.isString())
                 return false;
         }
@@ -110,7 +129,7 @@ bool matches(const QJsonValue &value, ArgKind kind)
     return false;
 }
 
-void checkArguments(const MethodSpec &spec, const QJsonArray &params)
+void checkArguments(const MethodSpec &spec, const QList<JsonSpan> &params)
 {
     if (params.size() != spec.args.size())
         throw InvalidParams(QStringLiteral("%1 takes %2 arguments, %3 given")
@@ -123,12 +142,13 @@ void checkArguments(const MethodSpec &spec, const QJsonArray &params)
             throw InvalidParams(QStringLiteral("argument %1 (%2) must be %3")
                                     .arg(i + 1)
                                     .arg(arg.name, kindName(arg.kind)));
-        if (arg.maxLength > 0 && params[i].toString().size() > arg.maxLength)
+        const qsizetype length = arg.maxLength > 0 ? params[i].toString().size() : 0;
+        if (length > arg.maxLength)
             throw InvalidParams(QStringLiteral("argument %1 (%2): %3 characters exceed the "
                                                "column size %4")
                                     .arg(i + 1)
                                     .arg(arg.name)
-                                    .arg(params[i].toString().size())
+                                    .arg(length)
                                     .arg(arg.maxLength));
     }
 }
@@ -142,29 +162,36 @@ Dispatcher::Dispatcher(Database &database, std::function<void(const RequestLog &
 
 QByteArray Dispatcher::errorResponse(int code, const QString &message)
 {
-    return serialise(error(QJsonValue::Null, code, message));
+    return errorText(JsonSpan(), code, message);
 }
 
 QByteArray Dispatcher::handle(const QString &object, const QByteArray &request) const
 {
-    QJsonParseError parseError{};
-    const QJsonDocument document = QJsonDocument::fromJson(request, &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
+    // The request is read in place: only its envelope and its arguments are looked at, and an
+    // argument becomes a value of its own only where a method asks for one.
+    const auto text =
+        std::make_shared<const JsonScanner>(std::string(request.constData(), request.size()));
+    const JsonSpan document = text->isValid() ? JsonSpan(text, text->root()) : JsonSpan();
+    // A document is a request object or a batch of them; a lone scalar is no document.
+    if (!document.isObject() && !document.isArray()) {
         RequestLog entry{object, {}, 0, QStringLiteral("error %1").arg(ParseError), false};
         if (m_log)
             m_log(entry);
         return errorResponse(ParseError,
-                             QStringLiteral("Parse error: ") + parseError.errorString());
+                             QStringLiteral("Parse error: ") +
+                                 (text->isValid()
+                                      ? QStringLiteral("the body is neither an object nor an array")
+                                      : QString::fromStdString(text->error())));
     }
     if (!document.isArray())
-        return answer(object, document.isObject() ? QJsonValue(document.object()) : QJsonValue());
-    const QJsonArray batch = document.array();
+        return answer(object, document);
+    const QList<JsonSpan> batch = document.elements();
     if (batch.isEmpty())
-        return answer(object, QJsonValue());
+        return answer(object, JsonSpan());
     // The replies in the order of the requests; notifications leave no trace in the array, and a
     // batch of nothing else is answered with nothing.
     QByteArray replies;
-    for (const QJsonValue &element : batch) {
+    for (const JsonSpan &element : batch) {
         const QByteArray reply = answer(object, element);
         if (reply.isEmpty())
             continue;
@@ -176,7 +203,7 @@ QByteArray Dispatcher::handle(const QString &object, const QByteArray &request) 
     return replies;
 }
 
-QByteArray Dispatcher::answer(const QString &object, const QJsonValue &request) const
+QByteArray Dispatcher::answer(const QString &object, const JsonSpan &request) const
 {
     QElapsedTimer timer;
     timer.start();
@@ -191,31 +218,30 @@ QByteArray Dispatcher::answer(const QString &object, const QJsonValue &request) 
             m_log(entry);
         return notification ? QByteArray() : response;
     };
-    auto fail = [&](const QJsonValue &id, int code, const QString &message) {
-        return finish(serialise(error(id, code, message)), QStringLiteral("error %1").arg(code));
+    auto fail = [&](const JsonSpan &id, int code, const QString &message) {
+        return finish(errorText(id, code, message), QStringLiteral("error %1").arg(code));
     };
-    auto invalid = [&](const QJsonValue &id, const QString &message) {
+    auto invalid = [&](const JsonSpan &id, const QString &message) {
         notification = false;
-        return fail(id.isUndefined() ? QJsonValue(QJsonValue::Null) : id, InvalidRequest,
-                    QStringLiteral("Invalid Request: ") + message);
+        return fail(id, InvalidRequest, QStringLiteral("Invalid Request: ") + message);
     };
 
     if (!request.isObject())
-        return invalid(QJsonValue::Null,
+        return invalid(JsonSpan(),
                        QStringLiteral("a request object or a non-empty array of them is expected"));
-    const QJsonObject body = request.toObject();
-    const QJsonValue id = body.value(QStringLiteral("id"));
+    const JsonSpan id = request.member("id"_L1);
     notification = id.isUndefined();
-    if (!(id.isDouble() || id.isString() || id.isNull() || notification))
-        return invalid(QJsonValue::Null,
-                       QStringLiteral("\"id\" must be a number, a string or null"));
-    if (body.value(QStringLiteral("jsonrpc")).toString() != QLatin1String("2.0"))
+    const QJsonValue::Type idType = id.type();
+    if (!(idType == QJsonValue::Double || idType == QJsonValue::String ||
+          idType == QJsonValue::Null || notification))
+        return invalid(JsonSpan(), QStringLiteral("\"id\" must be a number, a string or null"));
+    if (request.member("jsonrpc"_L1).toString() != QLatin1String("2.0"))
         return invalid(id, QStringLiteral("\"jsonrpc\" must be \"2.0\""));
-    const QJsonValue method = body.value(QStringLiteral("method"));
+    const JsonSpan method = request.member("method"_L1);
     if (!method.isString())
         return invalid(id, QStringLiteral("\"method\" must be a string"));
     entry.method = method.toString();
-    const QJsonValue params = body.value(QStringLiteral("params"));
+    const JsonSpan params = request.member("params"_L1);
     if (!params.isUndefined() && !params.isArray() && !params.isObject())
         return invalid(id, QStringLiteral("\"params\" must be an array"));
 
@@ -233,9 +259,10 @@ QByteArray Dispatcher::answer(const QString &object, const QJsonValue &request) 
                     QStringLiteral("Invalid params: %1 takes its arguments by position, as an "
                                    "array, not by name")
                         .arg(entry.method));
+    const QList<JsonSpan> arguments = params.elements();
     try {
-        checkArguments(*spec, params.toArray());
-        Call call(m_database, params.toArray());
+        checkArguments(*spec, arguments);
+        Call call(m_database, arguments);
         QByteArray data;
         try {
             data = spec->run(call);
@@ -258,7 +285,7 @@ QByteArray Dispatcher::answer(const QString &object, const QJsonValue &request) 
         return fail(id, InvalidParamsCode,
                     QStringLiteral("Invalid params: ") + QString::fromStdString(e.what()));
     } catch (const BusinessFailure &e) {
-        return finish(resultText(id, *spec, params.toArray(),
+        return finish(resultText(id, *spec, arguments,
                                  [&e](JsonWriter &reply) {
                                      reply.raw("\"message\":");
                                      reply.string(e.userMessage());

@@ -2,6 +2,8 @@
 
 #include "Database.h"
 
+#include <json/JsonSpan.h>
+
 #include <QByteArray>
 #include <QString>
 
@@ -43,7 +45,7 @@ public:
 
 private:
     // One request of a document, which may be anything a batch can hold.
-    QByteArray answer(const QString &object, const QJsonValue &request) const;
+    QByteArray answer(const QString &object, const JsonSpan &request) const;
 
     Database &m_database;
     std::function<void(const RequestLog &)> m_log;

@@ -7,8 +7,10 @@
 
 #include <data/DataPacket.h>
 
+#include <json/JsonTokenizer.h>
+#include <json/JsonWriter.h>
+
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QSet>
 
 #include <algorithm>
@@ -25,12 +27,7 @@ const QString kItemMissing = QStringLiteral(
 const QString kTermLostUpdate = QStringLiteral(
     "O prazo de pagamento foi alterado por outro usuário. Verifique os dados e tente novamente.");
 
-const QStringList kItemKeys{QStringLiteral("CDFILIAL"),   QStringLiteral("NRCOLEPRECO"),
-                            QStringLiteral("CDPRODUTO"),  QStringLiteral("CDMARCA"),
-                            QStringLiteral("CDFORNECED"), QStringLiteral("CDREGIAO")};
-const QString kItemWhere =
-    QStringLiteral(" WHERE CDFILIAL = ? AND NRCOLEPRECO = ? AND CDPRODUTO = ? AND CDMARCA = ? "
-                   "AND CDFORNECED = ? AND CDREGIAO = ?");
+const QString kItemWhere = QStringLiteral(" WHERE ") + Layouts::itemKeyFilter();
 
 // Columns the item packet carries for display only; they live in other tables.
 const QSet<QString> kJoinedItemFields{QStringLiteral("CDARVPROD"), QStringLiteral("NMTIPOCOBR"),
@@ -81,7 +78,7 @@ FieldType typeOf(const QList<FieldDef> &layout, const QString &name)
 QVariantList keyValues(const QList<FieldDef> &layout, const Row &row)
 {
     QVariantList keys;
-    for (const QString &key : kItemKeys)
+    for (const QString &key : Layouts::itemKeys())
         keys.append(storedValue(layout, row, key));
     return keys;
 }
@@ -103,7 +100,7 @@ DeltaPacket decodeDeltaArgument(const QJsonValue &value, const QList<FieldDef> &
     }
     for (const DeltaChange &change : delta.changes) {
         const Row &row = change.op == DeltaChange::Op::Delete ? change.oldRow : change.newRow;
-        for (const QString &key : kItemKeys) {
+        for (const QString &key : Layouts::itemKeys()) {
             if (storedValue(layout, row, key).isNull())
                 throw InvalidParams(
                     QStringLiteral("argument 1 (delta): key field %1 is empty").arg(key));
@@ -167,7 +164,7 @@ QStringList parseNullFields(const QJsonValue &value)
         if (Layouts::indexOf(layout, name) < 0)
             throw InvalidParams(
                 QStringLiteral("argument 2 (vaCamposNulos): unknown field \"%1\"").arg(name));
-        if (kItemKeys.contains(name))
+        if (Layouts::itemKeys().contains(name))
             throw InvalidParams(
                 QStringLiteral("argument 2 (vaCamposNulos): key field %1 cannot be null")
                     .arg(name));
@@ -390,16 +387,20 @@ QStringList ItemWriter::parseSelection(const QString &text, int maxLength, const
 {
     if (text.trimmed().isEmpty())
         return {};
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray())
-        throw InvalidParams(
-            QStringLiteral("%1: a selection must be a JSON array of key strings").arg(argName));
+    const QString malformed =
+        QStringLiteral("%1: a selection must be a JSON array of key strings").arg(argName);
+    QJsonValue document;
+    try {
+        document = parseJson(text.toUtf8());
+    } catch (const JsonError &) {
+        throw InvalidParams(malformed);
+    }
+    if (!document.isArray())
+        throw InvalidParams(malformed);
     QStringList keys;
-    for (const QJsonValue &entry : document.array()) {
+    for (const QJsonValue &entry : document.toArray()) {
         if (!entry.isString())
-            throw InvalidParams(
-                QStringLiteral("%1: a selection must be a JSON array of key strings").arg(argName));
+            throw InvalidParams(malformed);
         const QString key = entry.toString();
         if (key.size() > maxLength)
             throw InvalidParams(QStringLiteral("%1: key \"%2\" is longer than %3 characters")
@@ -440,8 +441,9 @@ int ItemWriter::replicateDiscount(Database::Session &session, const QString &bra
             binds.append(dimension.value);
         } else if (dimension.choice == ReplicationDimension::List) {
             sql += QStringLiteral(" AND ") + column + listFilter;
-            binds.append(QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(dimension.keys))
-                                               .toJson(QJsonDocument::Compact)));
+            JsonWriter keys;
+            keys.strings(dimension.keys);
+            binds.append(QString::fromUtf8(keys.take()));
         }
     }
     return Sql::exec(session.db(), sql, binds);
@@ -458,7 +460,7 @@ QByteArray ItemWriter::setItemCole(Call &call)
     const bool validityRequired = call.args.at(2).toBool();
     std::array<ReplicationDimension, 4> dimensions;
     for (int i = 0; i < 4; ++i) {
-        const int choice = call.args.at(4 + i).toInt();
+        const int choice = static_cast<int>(call.args.at(4 + i).toDouble());
         if (choice < ReplicationDimension::Same || choice > ReplicationDimension::List)
             throw InvalidParams(
                 QStringLiteral("argument %1: a replication choice is 0, 1 or 2").arg(5 + i));
@@ -508,9 +510,7 @@ QByteArray ItemWriter::setPzoPgtItmCol(Call &call)
 
 QByteArray ItemWriter::deletaPrazoPg(Call &call)
 {
-    QVariantList keys;
-    for (int i = 0; i < 6; ++i)
-        keys.append(call.args.at(i).toString());
+    const QVariantList keys = call.itemKeys(0);
     Transaction::run(call.session(), [&] {
         ensureCollectionOpen(call.session().db(), keys[0], keys[1]);
         Sql::exec(call.session().db(), QStringLiteral("DELETE FROM PZOPGTITMCOL") + kItemWhere,

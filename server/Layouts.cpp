@@ -143,6 +143,22 @@ const QList<FieldDef> &Layouts::marcaAutoriz()
     return fields;
 }
 
+const QStringList &Layouts::itemKeys()
+{
+    static const QStringList keys{QStringLiteral("CDFILIAL"),   QStringLiteral("NRCOLEPRECO"),
+                                  QStringLiteral("CDPRODUTO"),  QStringLiteral("CDMARCA"),
+                                  QStringLiteral("CDFORNECED"), QStringLiteral("CDREGIAO")};
+    return keys;
+}
+
+QString Layouts::itemKeyFilter(QStringView alias)
+{
+    QStringList terms;
+    for (const QString &key : itemKeys())
+        terms.append(alias.isEmpty() ? key : alias.toString() + QLatin1Char('.') + key);
+    return terms.join(QStringLiteral(" = ? AND ")) + QStringLiteral(" = ?");
+}
+
 int Layouts::indexOf(const QList<FieldDef> &layout, const QString &name)
 {
     for (int i = 0; i < layout.size(); ++i) {

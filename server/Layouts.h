@@ -3,6 +3,7 @@
 #include <data/DataPacket.h>
 
 #include <QList>
+#include <QStringList>
 
 namespace ngc {
 
@@ -29,6 +30,13 @@ public:
     static const QList<FieldDef> &verifColeApr();
     static const QList<FieldDef> &verifPzoPgtItmCol();
     static const QList<FieldDef> &marcaAutoriz();
+
+    // The item's key fields in the order every method takes them: branch, collection, product,
+    // brand, supplier, region.
+    static const QStringList &itemKeys();
+    // "CDFILIAL = ? AND ... AND CDREGIAO = ?": an item picked by its keys, bound in that order;
+    // with an alias, each key is qualified by it ("I.CDFILIAL = ? AND ...").
+    static QString itemKeyFilter(QStringView alias = {});
 
     // Index of a field by name, -1 when absent.
     static int indexOf(const QList<FieldDef> &layout, const QString &name);

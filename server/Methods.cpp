@@ -1,8 +1,8 @@
 #include "Methods.h"
 
 #include "ItemWriter.h"
-#include "JsonWriter.h"
 #include "Layouts.h"
+#include "PacketWriter.h"
 #include "RequestError.h"
 #include "Sql.h"
 #include "TaxMath.h"
@@ -15,24 +15,11 @@ namespace ngc {
 
 namespace {
 
-QByteArray packetText(const DataPacket &packet)
+// A packet of rows a method worked out itself.
+QByteArray packetOf(const QList<FieldDef> &layout, QList<QVariantList> rows)
 {
-    JsonWriter writer;
-    writer.packet(packet);
-    return writer.take();
-}
-
-QByteArray packetsText(std::initializer_list<const DataPacket *> packets)
-{
-    JsonWriter writer;
-    writer.raw("[");
-    for (const DataPacket *packet : packets) {
-        if (packet != *packets.begin())
-            writer.raw(",");
-        writer.packet(*packet);
-    }
-    writer.raw("]");
-    return writer.take();
+    RowList list(static_cast<int>(layout.size()), std::move(rows));
+    return PacketWriter::write(layout, list);
 }
 
 // A health check for monitors and a baseline for measurements: it touches neither the
@@ -47,39 +34,24 @@ QString text(const Call &call, int index)
     return call.args.at(index).toString();
 }
 
-// The six item keys as they arrive (branch, collection, product, brand, supplier, region),
-// starting at argument `first`.
-QVariantList itemKeys(const Call &call, int first)
-{
-    QVariantList keys;
-    for (int i = first; i < first + 6; ++i)
-        keys.append(text(call, i));
-    return keys;
-}
-
-const QString kItemWhere = QStringLiteral(
-    "CDFILIAL = ? AND NRCOLEPRECO = ? AND CDPRODUTO = ? AND CDMARCA = ? AND CDFORNECED = ? "
-    "AND CDREGIAO = ?");
-
 QByteArray getParaSupri(Call &call)
 {
-    DataPacket packet = Sql::packet(
-        call.session().db(), Layouts::paraSupri(),
+    auto rows = Sql::rows(
+        call.session().db(),
         QStringLiteral("SELECT IDPROSEMMAR, IDREPLICADESCONTO, IDCONSDESTITEMCOL FROM PARASUPRI "
                        "WHERE CDFILIAL = ?"),
         {text(call, 0)});
-    if (packet.rows.isEmpty()) {
+    if (rows.isEmpty()) {
         // A branch without parameters of its own: brands looked up per product, no replication,
         // taxes as one list.
-        packet.rows.append(Row{QStringLiteral("N"), QStringLiteral("N"), QStringLiteral("N")});
+        rows.append({QStringLiteral("N"), QStringLiteral("N"), QStringLiteral("N")});
     }
-    return packetText(packet);
+    return packetOf(Layouts::paraSupri(), std::move(rows));
 }
 
 QByteArray getItemCole(Call &call)
 {
-    return Sql::packetJson(
-        call.session().db(), Layouts::itemCole(),
+    static const QString sql =
         QStringLiteral(
             "SELECT I.CDFILIAL, I.NRCOLEPRECO, I.CDPRODUTO, P.CDARVPROD, I.CDMARCA, I.CDFORNECED, "
             "I.CDREGIAO, I.CDTIPCOB, T.NMTIPOCOBR, I.VRPRECUNIITM, I.VRPRECECOITM, I.VRPERDESITM, "
@@ -90,23 +62,20 @@ QByteArray getItemCole(Call &call)
             "LEFT JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO "
             "LEFT JOIN TIPOCOBR T ON T.CDTIPCOB = I.CDTIPCOB "
             "LEFT JOIN FORMPGTO F ON F.CDFORMPGTO = I.CDFORMPGTO "
-            "LEFT JOIN MARCA M ON M.CDMARCA = I.CDSEGMARCCOL "
-            "WHERE I.CDFILIAL = ? AND I.NRCOLEPRECO = ? AND I.CDPRODUTO = ? AND I.CDMARCA = ? "
-            "AND I.CDFORNECED = ? AND I.CDREGIAO = ?"),
-        itemKeys(call, 0));
+            "LEFT JOIN MARCA M ON M.CDMARCA = I.CDSEGMARCCOL WHERE ") +
+        Layouts::itemKeyFilter(u"I");
+    return Sql::packetJson(call.session().db(), Layouts::itemCole(), sql, call.itemKeys(0));
 }
 
 QByteArray getPzoPgtItmCol(Call &call)
 {
-    return Sql::packetJson(
-        call.session().db(), Layouts::pzoPgtItmCol(),
+    static const QString sql =
         QStringLiteral("SELECT Z.CDFILIAL, Z.NRCOLEPRECO, Z.CDFORNECED, Z.CDPRODUTO, P.CDARVPROD, "
                        "Z.CDMARCA, Z.CDREGIAO, Z.NRDIASPGTCOL, Z.VRPERCPGTCOL "
                        "FROM PZOPGTITMCOL Z LEFT JOIN PRODUTO P ON P.CDPRODUTO = Z.CDPRODUTO "
-                       "WHERE Z.CDFILIAL = ? AND Z.NRCOLEPRECO = ? AND Z.CDPRODUTO = ? "
-                       "AND Z.CDMARCA = ? AND Z.CDFORNECED = ? AND Z.CDREGIAO = ? "
-                       "ORDER BY Z.NRDIASPGTCOL"),
-        itemKeys(call, 0));
+                       "WHERE ") +
+        Layouts::itemKeyFilter(u"Z") + QStringLiteral(" ORDER BY Z.NRDIASPGTCOL");
+    return Sql::packetJson(call.session().db(), Layouts::pzoPgtItmCol(), sql, call.itemKeys(0));
 }
 
 // Tax amounts are not stored: they follow from the item's price, quantity and discount at the
@@ -115,8 +84,7 @@ QByteArray getPzoPgtItmCol(Call &call)
 QByteArray getImpColet(Call &call)
 {
     const QList<FieldDef> &layout = Layouts::impColet();
-    const auto rows = Sql::rows(
-        call.session().db(),
+    static const QString sql =
         QStringLiteral(
             "SELECT X.CDIMPOSTO, T.NMIMPOSTO, X.VRALIQIMPCOL, CAST(NULL AS DOUBLE PRECISION), "
             "X.IDIMPDIGCOL, X.CDFILIAL, X.NRCOLEPRECO, X.CDFORNECED, X.CDPRODUTO, P.CDARVPROD, "
@@ -127,23 +95,18 @@ QByteArray getImpColet(Call &call)
             "AND I.CDPRODUTO = X.CDPRODUTO AND I.CDMARCA = X.CDMARCA "
             "AND I.CDFORNECED = X.CDFORNECED AND I.CDREGIAO = X.CDREGIAO "
             "JOIN IMPOSTO T ON T.CDIMPOSTO = X.CDIMPOSTO "
-            "LEFT JOIN PRODUTO P ON P.CDPRODUTO = X.CDPRODUTO "
-            "WHERE X.CDFILIAL = ? AND X.NRCOLEPRECO = ? AND X.CDPRODUTO = ? AND X.CDMARCA = ? "
-            "AND X.CDFORNECED = ? AND X.CDREGIAO = ? ORDER BY X.CDIMPOSTO"),
-        itemKeys(call, 0));
-    DataPacket packet;
-    packet.fields = layout;
+            "LEFT JOIN PRODUTO P ON P.CDPRODUTO = X.CDPRODUTO WHERE ") +
+        Layouts::itemKeyFilter(u"X") + QStringLiteral(" ORDER BY X.CDIMPOSTO");
+    auto rows = Sql::rows(call.session().db(), sql, call.itemKeys(0));
+    // The statement's last three columns are the item's price, quantity and discount.
     const int amount = Layouts::indexOf(layout, QStringLiteral("VRIMPCOLETA"));
     const int rate = Layouts::indexOf(layout, QStringLiteral("VRALIQIMPCOL"));
-    for (const QVariantList &raw : rows) {
-        Row row;
-        for (int i = 0; i < layout.size(); ++i)
-            row.append(Sql::toWire(raw[i], layout[i].type));
-        const int base = static_cast<int>(layout.size());
-        row[amount] = TaxMath::amount(raw[base], raw[base + 1], raw[base + 2], raw[rate]);
-        packet.rows.append(row);
+    const auto base = layout.size();
+    for (QVariantList &row : rows) {
+        row[amount] = TaxMath::amount(row[base], row[base + 1], row[base + 2], row[rate]);
+        row.resize(base);
     }
-    return packetText(packet);
+    return packetOf(layout, std::move(rows));
 }
 
 // The complementary key names, within the buying branch, the collection and brand the item is
@@ -154,7 +117,7 @@ QByteArray getImpFilial(Call &call)
     QSqlDatabase &db = call.session().db();
     const QString branch = text(call, 0);
     const QString key = text(call, 1);
-    const DataPacket branches = Sql::packet(
+    const QByteArray branches = Sql::packetJson(
         db, Layouts::filialImp(),
         QStringLiteral("SELECT F.CDFILIAL, F.NMFILIAL FROM CHAVECOMPLFIL C "
                        "JOIN FILIAL F ON F.CDFILIAL = C.CDFILIAP "
@@ -168,7 +131,7 @@ QByteArray getImpFilial(Call &call)
                        "WHERE K.CDFILIAL = ? AND K.CDCHAVECOMPL = ? AND I.CDREGIAO = ? "
                        "AND I.CDFORNECED = ? AND I.CDPRODUTO = ?"),
         {branch, key, text(call, 2), text(call, 3), text(call, 4)});
-    const auto taxes =
+    auto taxes =
         Sql::rows(db,
                   QStringLiteral("SELECT T.CDIMPOSTO, T.NMIMPOSTO, T.SGIMPOSTO, R.CDFILIAL, "
                                  "R.VRPERCALIQUOTA FROM CHAVECOMPLFIL C "
@@ -177,71 +140,62 @@ QByteArray getImpFilial(Call &call)
                                  "WHERE C.CDFILIAL = ? AND C.CDCHAVECOMPL = ? "
                                  "ORDER BY R.CDFILIAL, T.CDIMPOSTO"),
                   {branch, key});
-    DataPacket taxPacket;
-    taxPacket.fields = Layouts::descImp();
-    for (const QVariantList &raw : taxes) {
-        Row row;
-        for (int i = 0; i < 5; ++i)
-            row.append(Sql::toWire(raw[i], taxPacket.fields[i].type));
+    for (QVariantList &row : taxes) {
         row.append(item.isEmpty() ? QVariant()
-                                  : TaxMath::amount(item[0][0], item[0][1], item[0][2], raw[4]));
-        taxPacket.rows.append(row);
+                                  : TaxMath::amount(item[0][0], item[0][1], item[0][2], row[4]));
     }
-    return packetsText({&branches, &taxPacket});
+    return PacketWriter::list({branches, packetOf(Layouts::descImp(), std::move(taxes))});
 }
 
 QByteArray getVerifColeApr(Call &call)
 {
-    return Sql::packetJson(call.session().db(), Layouts::verifColeApr(),
-                    QStringLiteral("SELECT CDFILIAL, NRCOLEPRECO, IDSITCOLE FROM COLEPRECO "
-                                   "WHERE CDFILIAL = ? AND NRCOLEPRECO = ? AND IDSITCOLE = 'A'"),
-                    {text(call, 0), text(call, 1)});
+    return Sql::packetJson(
+        call.session().db(), Layouts::verifColeApr(),
+        QStringLiteral("SELECT CDFILIAL, NRCOLEPRECO, IDSITCOLE FROM COLEPRECO "
+                       "WHERE CDFILIAL = ? AND NRCOLEPRECO = ? AND IDSITCOLE = 'A'"),
+        {text(call, 0), text(call, 1)});
 }
 
 // Summed in whole hundredths, so three instalments of 33.33 give 99.99 and 33.33 + 33.33 + 33.34
 // gives exactly 100, which the client compares without tolerance.
 QByteArray getSomaPerc(Call &call)
 {
-    const auto rows =
-        Sql::rows(call.session().db(),
-                  QStringLiteral("SELECT VRPERCPGTCOL FROM PZOPGTITMCOL WHERE ") + kItemWhere,
-                  itemKeys(call, 0));
+    static const QString sql =
+        QStringLiteral("SELECT VRPERCPGTCOL FROM PZOPGTITMCOL WHERE ") + Layouts::itemKeyFilter();
+    const auto rows = Sql::rows(call.session().db(), sql, call.itemKeys(0));
     qint64 cents = 0;
     for (const QVariantList &row : rows)
         cents += TaxMath::toCents(row[0].toDouble());
-    DataPacket packet;
-    packet.fields = Layouts::somaPerc();
-    packet.rows.append(Row{TaxMath::fromCents(cents)});
-    return packetText(packet);
+    return packetOf(Layouts::somaPerc(), {{TaxMath::fromCents(cents)}});
 }
 
 QByteArray getVerifPzoPgtItmCol(Call &call)
 {
     const int days = ItemWriter::parseTerm(text(call, 0));
-    QVariantList binds = itemKeys(call, 1);
+    QVariantList binds = call.itemKeys(1);
     binds.append(days);
-    return Sql::packetJson(call.session().db(), Layouts::verifPzoPgtItmCol(),
-                    QStringLiteral("SELECT NRDIASPGTCOL, VRPERCPGTCOL FROM PZOPGTITMCOL WHERE ") +
-                        kItemWhere + QStringLiteral(" AND NRDIASPGTCOL = ?"),
-                    binds);
+    static const QString sql =
+        QStringLiteral("SELECT NRDIASPGTCOL, VRPERCPGTCOL FROM PZOPGTITMCOL WHERE ") +
+        Layouts::itemKeyFilter() + QStringLiteral(" AND NRDIASPGTCOL = ?");
+    return Sql::packetJson(call.session().db(), Layouts::verifPzoPgtItmCol(), sql, binds);
 }
 
 QByteArray getTipoCobr(Call &call)
 {
     return Sql::packetJson(call.session().db(), Layouts::tipoCobr(),
-                    QStringLiteral("SELECT CDTIPCOB, NMTIPOCOBR FROM TIPOCOBR "
-                                   "WHERE (CDTIPCOB = ? OR ? = 'T') ORDER BY CDTIPCOB"),
-                    {text(call, 0), text(call, 1)});
+                           QStringLiteral("SELECT CDTIPCOB, NMTIPOCOBR FROM TIPOCOBR "
+                                          "WHERE (CDTIPCOB = ? OR ? = 'T') ORDER BY CDTIPCOB"),
+                           {text(call, 0), text(call, 1)});
 }
 
 QByteArray getPesqMarca(Call &call)
 {
     return Sql::packetJson(call.session().db(), Layouts::pesqMarca(),
-                    QStringLiteral("SELECT M.CDMARCA, M.NMMARCA FROM CHAVEMARCA K "
-                                   "JOIN MARCA M ON M.CDMARCA = K.CDMARCA "
-                                   "WHERE K.CDCHAVEMARCA = ? AND (M.CDMARCA = ? OR ? = 'T') "
-                                   "ORDER BY M.CDMARCA"),
-                    {text(call, 0), text(call, 1), text(call, 2)});
+                           QStringLiteral("SELECT M.CDMARCA, M.NMMARCA FROM CHAVEMARCA K "
+                                          "JOIN MARCA M ON M.CDMARCA = K.CDMARCA "
+                                          "WHERE K.CDCHAVEMARCA = ? AND (M.CDMARCA = ? OR ? = 'T') "
+                                          "ORDER BY M.CDMARCA"),
+                           {text(call, 0), text(call, 1), text(call, 2)});
 }
 
 // An approval is valid through the day stored in DTVALAUTORIZ; a brand without any approval
@@ -249,11 +203,12 @@ QByteArray getPesqMarca(Call &call)
 QByteArray getMarcaAutoriz(Call &call)
 {
     const QString today = QDate::currentDate().toString(Qt::ISODate) + QStringLiteral("T00:00:00");
-    return Sql::packetJson(call.session().db(), Layouts::marcaAutoriz(),
-                    QStringLiteral("SELECT CDMARCA, IDSITAUTORIZ, DTVALAUTORIZ FROM MARCAAUTORIZ "
-                                   "WHERE CDFILIAL = ? AND CDPRODUTO = ? AND CDMARCA = ? "
-                                   "AND (IDSITAUTORIZ = 'R' OR DTVALAUTORIZ < ?)"),
-                    {text(call, 0), text(call, 1), text(call, 2), today});
+    return Sql::packetJson(
+        call.session().db(), Layouts::marcaAutoriz(),
+        QStringLiteral("SELECT CDMARCA, IDSITAUTORIZ, DTVALAUTORIZ FROM MARCAAUTORIZ "
+                       "WHERE CDFILIAL = ? AND CDPRODUTO = ? AND CDMARCA = ? "
+                       "AND (IDSITAUTORIZ = 'R' OR DTVALAUTORIZ < ?)"),
+        {text(call, 0), text(call, 1), text(call, 2), today});
 }
 
 QByteArray getDescPesq(Call &call)
@@ -263,35 +218,35 @@ QByteArray getDescPesq(Call &call)
     const QString where = QStringLiteral(" WHERE I.CDFILIAL = ? AND I.NRCOLEPRECO = ? ");
     const QString mark = QStringLiteral("SELECT DISTINCT CAST(NULL AS VARCHAR(1)), I.CDFILIAL, "
                                         "I.NRCOLEPRECO, ");
-    const DataPacket products =
-        Sql::packet(db, Layouts::pesqProd(),
-                    mark +
-                        QStringLiteral("I.CDPRODUTO, P.CDARVPROD, P.NMPRODUTO FROM ITEMCOLE I "
-                                       "JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO") +
-                        where + QStringLiteral("ORDER BY I.CDPRODUTO"),
-                    keys);
-    const DataPacket regions =
-        Sql::packet(db, Layouts::pesqReg(),
-                    mark +
-                        QStringLiteral("I.CDREGIAO, R.NMREGIAO FROM ITEMCOLE I "
-                                       "JOIN REGIAO R ON R.CDREGIAO = I.CDREGIAO") +
-                        where + QStringLiteral("ORDER BY I.CDREGIAO"),
-                    keys);
-    const DataPacket suppliers = Sql::packet(
+    const QByteArray products =
+        Sql::packetJson(db, Layouts::pesqProd(),
+                        mark +
+                            QStringLiteral("I.CDPRODUTO, P.CDARVPROD, P.NMPRODUTO FROM ITEMCOLE I "
+                                           "JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO") +
+                            where + QStringLiteral("ORDER BY I.CDPRODUTO"),
+                        keys);
+    const QByteArray regions =
+        Sql::packetJson(db, Layouts::pesqReg(),
+                        mark +
+                            QStringLiteral("I.CDREGIAO, R.NMREGIAO FROM ITEMCOLE I "
+                                           "JOIN REGIAO R ON R.CDREGIAO = I.CDREGIAO") +
+                            where + QStringLiteral("ORDER BY I.CDREGIAO"),
+                        keys);
+    const QByteArray suppliers = Sql::packetJson(
         db, Layouts::pesqForn(),
         mark +
             QStringLiteral("I.CDFORNECED, F.NMFANTFORN, F.IDTPIJURFORN, F.NRINSJURFORN "
                            "FROM ITEMCOLE I JOIN FORNECED F ON F.CDFORNECED = I.CDFORNECED") +
             where + QStringLiteral("ORDER BY I.CDFORNECED"),
         keys);
-    const DataPacket brands =
-        Sql::packet(db, Layouts::pesqMarcaDesc(),
-                    mark +
-                        QStringLiteral("I.CDMARCA, M.NMMARCA FROM ITEMCOLE I "
-                                       "JOIN MARCA M ON M.CDMARCA = I.CDMARCA") +
-                        where + QStringLiteral("ORDER BY I.CDMARCA"),
-                    keys);
-    return packetsText({&products, &regions, &suppliers, &brands});
+    const QByteArray brands =
+        Sql::packetJson(db, Layouts::pesqMarcaDesc(),
+                        mark +
+                            QStringLiteral("I.CDMARCA, M.NMMARCA FROM ITEMCOLE I "
+                                           "JOIN MARCA M ON M.CDMARCA = I.CDMARCA") +
+                            where + QStringLiteral("ORDER BY I.CDMARCA"),
+                        keys);
+    return PacketWriter::list({products, regions, suppliers, brands});
 }
 
 ArgSpec str(ArgKind kind, const char *name, int maxLength)

@@ -2,9 +2,9 @@
 
 #include "Database.h"
 
+#include <json/JsonSpan.h>
+
 #include <QByteArray>
-#include <QJsonArray>
-#include <QJsonValue>
 #include <QList>
 #include <QString>
 
@@ -29,11 +29,12 @@ struct ArgSpec {
     int maxLength = 0; // strings: the column the value is compared with; 0 means unchecked
 };
 
-// One call being served: its arguments, already checked against the method's signature, and the
-// session it runs in. A method may change by-reference arguments in place.
+// One call being served: its arguments, already checked against the method's signature and read
+// in place from the request, and the session it runs in. By-reference arguments go back as they
+// came.
 class Call final {
 public:
-    Call(Database &database, QJsonArray arguments)
+    Call(Database &database, QList<JsonSpan> arguments)
         : args(std::move(arguments)), m_database(database)
     {
     }
@@ -48,7 +49,16 @@ public:
     }
     bool hasSession() const { return m_session.has_value(); }
 
-    QJsonArray args;
+    // The six item keys as they arrive (see Layouts::itemKeys), starting at argument `first`.
+    QVariantList itemKeys(int first) const
+    {
+        QVariantList keys;
+        for (int i = first; i < first + 6; ++i)
+            keys.append(args.at(i).toString());
+        return keys;
+    }
+
+    QList<JsonSpan> args;
 
 private:
     Database &m_database;

@@ -39,7 +39,7 @@ int SqliteStatement::bindText(int index, const QString &text)
                              SQLITE_TRANSIENT);
 }
 
-void SqliteStatement::bind(const QVariantList &values)
+void SqliteStatement::execute(const QVariantList &values)
 {
     for (qsizetype i = 0; i < values.size(); ++i) {
         const QVariant &value = values[i];
@@ -80,7 +80,7 @@ void SqliteStatement::bind(const QVariantList &values)
     }
 }
 
-bool SqliteStatement::step()
+bool SqliteStatement::next()
 {
     switch (sqlite3_step(m_statement)) {
     case SQLITE_ROW:
@@ -90,6 +90,11 @@ bool SqliteStatement::step()
     default:
         fail("statement failed");
     }
+}
+
+int SqliteStatement::rowsAffected() const
+{
+    return sqlite3_changes(sqlite3_db_handle(m_statement));
 }
 
 void SqliteStatement::reset()
@@ -111,7 +116,7 @@ SqliteStatement::Kind SqliteStatement::kind(int column) const
     case SQLITE_FLOAT:
         return Kind::Float;
     case SQLITE_BLOB:
-        return Kind::Blob;
+        return Kind::Other;
     case SQLITE_NULL:
         return Kind::Null;
     default:
@@ -142,9 +147,10 @@ QVariant SqliteStatement::value(int column) const
         return QVariant::fromValue<qlonglong>(integer(column));
     case Kind::Float:
         return real(column);
-    case Kind::Blob: {
+    case Kind::Other: {
         const void *data = sqlite3_column_blob(m_statement, column);
-        return QByteArray(static_cast<const char *>(data), sqlite3_column_bytes(m_statement, column));
+        return QByteArray(static_cast<const char *>(data),
+                          sqlite3_column_bytes(m_statement, column));
     }
     case Kind::Null:
         return {};

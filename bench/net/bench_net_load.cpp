@@ -12,7 +12,8 @@
 // --compare PATH runs every phase against a second server program too (another build of
 // ngc-appserver, "before"), side by side in the same run: the throughput rows alternate between
 // the two servers, so both see the same load from the rest of the machine.
-// NGC_TEST_PG_URL, when set, repeats the throughput phase on PostgreSQL.
+// NGC_TEST_PG_URL, when set, repeats the throughput phase on PostgreSQL and measures GetItemCole
+// there against a bare libpq point select of the same row.
 //
 // The crowd phase holds 2,000 idle connections, then 300 that send their headers a byte a
 // second, and measures a normal client's calls beside each crowd. The scaleout phase (PostgreSQL
@@ -29,6 +30,7 @@
 #include <net/TNetConnection.h>
 
 #include <httplib.h>
+#include <libpq-fe.h>
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -165,8 +167,13 @@ private:
 
 enum class Method { NoOp, CheapRead, GetItemCole, SetItemCole };
 
-// How the load is made: the connection a screen uses, or a bare HTTP client.
-enum class Driver { Connection, Bare };
+// How the load is made: the connection a screen uses, a bare HTTP client, or (the baseline on
+// PostgreSQL, GetItemCole only) a bare libpq client reading the row from the database itself.
+enum class Driver { Connection, Bare, Libpq };
+
+// The database and schema the libpq baseline reads.
+QString g_libpqUrl;
+QString g_libpqSchema;
 
 const char *name(Method method)
 {
@@ -228,6 +235,69 @@ private:
     std::string m_body;
 };
 
+// The baseline for GetItemCole on PostgreSQL: a client of PostgreSQL's own library, on a
+// connection of its own, running the very statement the server runs for the demo item (prepared
+// once, its text result left unread) over and over. It is what reading the row costs with no HTTP,
+// no JSON and no server in between.
+class LibpqClient {
+public:
+    LibpqClient(const QString &url, const QString &schema)
+    {
+        // The server's URL may carry its own "?schema="; the library takes the rest as it is.
+        const QByteArray conninfo = url.section(QLatin1Char('?'), 0, 0).toUtf8();
+        m_connection = PQconnectdb(conninfo.constData());
+        if (PQstatus(m_connection) != CONNECTION_OK)
+            fail("cannot connect");
+        const QByteArray path = "SET search_path TO " + schema.toUtf8();
+        check(PQexec(m_connection, path.constData()), PGRES_COMMAND_OK, "cannot set the schema");
+        check(PQprepare(m_connection, "item", kItemSql, 6, nullptr), PGRES_COMMAND_OK,
+              "cannot prepare");
+    }
+    ~LibpqClient() { PQfinish(m_connection); }
+    LibpqClient(const LibpqClient &) = delete;
+    LibpqClient &operator=(const LibpqClient &) = delete;
+
+    bool call()
+    {
+        PGresult *result = PQexecPrepared(m_connection, "item", 6, m_keys, nullptr, nullptr, 0);
+        const bool found = PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) == 1;
+        PQclear(result);
+        return found;
+    }
+
+private:
+    // GetItemCole's statement, as the server prepares it.
+    static constexpr const char *kItemSql =
+        "SELECT I.CDFILIAL, I.NRCOLEPRECO, I.CDPRODUTO, P.CDARVPROD, I.CDMARCA, I.CDFORNECED, "
+        "I.CDREGIAO, I.CDTIPCOB, T.NMTIPOCOBR, I.VRPRECUNIITM, I.VRPRECECOITM, I.VRPERDESITM, "
+        "I.QTACMPITMCOL, I.CDFORMPGTO, F.NMFORMPGTO, I.IDTPFOPGTCOL, I.NRPARCPGTCOL, "
+        "I.NRDIAPGFXCOL, I.IDUTDIAPGCOL, I.IDTIPFREITM, I.NRPZOENTCOL, I.DTINIVALITM, "
+        "I.DTFINVALITM, I.CDSEGMARCCOL, M.NMMARCA, I.VRFRETEFORN "
+        "FROM ITEMCOLE I "
+        "LEFT JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO "
+        "LEFT JOIN TIPOCOBR T ON T.CDTIPCOB = I.CDTIPCOB "
+        "LEFT JOIN FORMPGTO F ON F.CDFORMPGTO = I.CDFORMPGTO "
+        "LEFT JOIN MARCA M ON M.CDMARCA = I.CDSEGMARCCOL "
+        "WHERE I.CDFILIAL = $1 AND I.NRCOLEPRECO = $2 AND I.CDPRODUTO = $3 AND I.CDMARCA = $4 "
+        "AND I.CDFORNECED = $5 AND I.CDREGIAO = $6";
+
+    [[noreturn]] void fail(const char *what)
+    {
+        throw std::runtime_error(std::string(what) + ": " + PQerrorMessage(m_connection));
+    }
+    void check(PGresult *result, ExecStatusType wanted, const char *what)
+    {
+        const bool ok = PQresultStatus(result) == wanted;
+        PQclear(result);
+        if (!ok)
+            fail(what);
+    }
+
+    PGconn *m_connection = nullptr;
+    const char *const m_keys[6] = {demo::cdFilial, demo::nrColePreco, demo::cdProduto,
+                                   demo::cdMarca,  demo::cdForneced,  demo::cdRegiao};
+};
+
 struct LoadResult {
     double callsPerSecond = 0;
     double p50 = 0;
@@ -277,8 +347,11 @@ LoadResult runLoad(const std::vector<int> &ports, Method method, int connections
             std::unique_ptr<Client> client;
             std::unique_ptr<BareClient> bare;
             const int port = ports[static_cast<std::size_t>(i) % ports.size()];
+            std::unique_ptr<LibpqClient> libpq;
             if (driver == Driver::Bare)
                 bare = std::make_unique<BareClient>(port, method);
+            else if (driver == Driver::Libpq)
+                libpq = std::make_unique<LibpqClient>(g_libpqUrl, g_libpqSchema);
             else
                 client =
                     std::make_unique<Client>(port, method == Method::CheapRead ? kSupri : kPlan,
@@ -290,6 +363,8 @@ LoadResult runLoad(const std::vector<int> &ports, Method method, int connections
                     bool done = false;
                     if (bare) {
                         done = bare->call();
+                    } else if (libpq) {
+                        done = libpq->call();
                     } else {
                         switch (method) {
                         case Method::NoOp:
@@ -385,8 +460,36 @@ void throughputTable(const QString &title, const std::vector<Target> &targets, d
     }
 }
 
+// GetItemCole through each server, with both drivers, against the libpq baseline reading the
+// same row from the first server's schema; each connection count in turn, all in one run.
+void libpqTable(const std::vector<Target> &targets, double seconds)
+{
+    std::printf("\n### PostgreSQL, GetItemCole against a bare libpq point select of the same "
+                "row\n\n");
+    std::printf("| connections | client | server | calls/s | p50 ms | p99 ms | of libpq |\n");
+    std::printf("|---:|---|---|---:|---:|---:|---:|\n");
+    for (int connections : {1, 8, 32}) {
+        const LoadResult base =
+            runLoad({0}, Method::GetItemCole, connections, seconds, Driver::Libpq);
+        std::printf("| %d | libpq | - | %.0f | %.3f | %.3f | 1.00 |\n", connections,
+                    base.callsPerSecond, base.p50, base.p99);
+        for (const Target &target : targets) {
+            for (Driver driver : {Driver::Bare, Driver::Connection}) {
+                const LoadResult r =
+                    runLoad({target.port}, Method::GetItemCole, connections, seconds, driver);
+                std::printf("| %d | %s | %s | %.0f | %.3f | %.3f | %.2f |\n", connections,
+                            driver == Driver::Bare ? "bare HTTP" : "TNetConnection",
+                            qPrintable(target.label), r.callsPerSecond, r.p50, r.p99,
+                            r.callsPerSecond / base.callsPerSecond);
+            }
+        }
+        std::fflush(stdout);
+    }
+}
+
 void throughputPhase(const QString &title,
-                     const std::function<QStringList(const QString &)> &argsFor, double seconds)
+                     const std::function<QStringList(const QString &)> &argsFor, double seconds,
+                     bool againstLibpq = false)
 {
     const std::vector<Running> servers = startAll(argsFor);
     std::vector<Target> targets;
@@ -394,6 +497,8 @@ void throughputPhase(const QString &title,
         targets.push_back({server.label, server.process->port()});
     throughputTable(title, targets, seconds, Driver::Bare);
     throughputTable(title, targets, seconds, Driver::Connection);
+    if (againstLibpq && (g_onlyMethod.isEmpty() || g_onlyMethod == QLatin1String("GetItemCole")))
+        libpqTable(targets, seconds);
 }
 
 // A normal client's calls beside a crowd: each call waits at most `timeout`, and the client
@@ -609,7 +714,9 @@ int main(int argc, char **argv)
             throughputPhase(QStringLiteral("SQLite file (WAL)"),
                             sqliteFile(QStringLiteral("bench-")), seconds);
             const QString pg = qEnvironmentVariable("NGC_TEST_PG_URL");
-            if (!pg.isEmpty())
+            if (!pg.isEmpty()) {
+                g_libpqUrl = pg;
+                g_libpqSchema = QStringLiteral("bench_") + g_programs.front().label;
                 throughputPhase(
                     QStringLiteral("PostgreSQL"),
                     [&pg](const QString &label) {
@@ -617,7 +724,8 @@ int main(int argc, char **argv)
                                            pg + (pg.contains(QLatin1Char('?')) ? u'&' : u'?') +
                                                QStringLiteral("schema=bench_") + label};
                     },
-                    seconds);
+                    seconds, true);
+            }
         }
         if (all("idle")) {
             for (const ServerProgram &program : g_programs)

@@ -5,10 +5,11 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <json/JsonTokenizer.h>
+#include <json/JsonWriter.h>
+
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QJsonParseError>
 #include <QSet>
 #include <QTime>
 
@@ -138,6 +139,44 @@ QJsonArray encodeRow(const QList<FieldDef> &fields, const Row &row)
     for (qsizetype i = 0; i < fields.size(); ++i)
         array.append(encodeValue(fields[i], i < row.size() ? row[i] : QVariant()));
     return array;
+}
+
+// encodeValue() written straight to text: the bytes the document writer gives for its value.
+void writeValue(JsonWriter &writer, const FieldDef &def, const QVariant &value)
+{
+    if (value.isNull()) {
+        writer.null();
+        return;
+    }
+    switch (def.type) {
+    case FieldType::String:
+        writer.string(value.toString());
+        return;
+    case FieldType::Float:
+        writer.number(value.toDouble());
+        return;
+    case FieldType::DateTime:
+        writeDateTime(writer, value.toDateTime());
+        return;
+    case FieldType::Integer:
+        writer.integer(value.toLongLong());
+        return;
+    case FieldType::Boolean:
+        writer.boolean(value.toBool());
+        return;
+    }
+    writer.null();
+}
+
+void writeRow(JsonWriter &writer, const QList<FieldDef> &fields, const Row &row)
+{
+    writer.raw("[");
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i != 0)
+            writer.raw(",");
+        writeValue(writer, fields[i], i < row.size() ? row[i] : QVariant());
+    }
+    writer.raw("]");
 }
 
 } // namespace
@@ -368,18 +407,6 @@ QJsonObject requireObject(const QJsonValue &json)
     return json.toObject();
 }
 
-QJsonValue parseJson(const QByteArray &json)
-{
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError)
-        fail(u"invalid JSON at offset %1: %2"_s.arg(QString::number(error.offset),
-                                                    error.errorString()));
-    if (document.isArray())
-        return document.array();
-    return document.object();
-}
-
 } // namespace
 
 QString fieldTypeName(FieldType type)
@@ -432,14 +459,82 @@ QJsonValue encodeDelta(const DeltaPacket &delta)
     return QJsonObject{{u"fields"_s, encodeFields(delta.fields)}, {u"changes"_s, changes}};
 }
 
+void writeFields(JsonWriter &writer, const QList<FieldDef> &fields)
+{
+    writer.raw("[");
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        const FieldDef &field = fields[i];
+        writer.raw(i == 0 ? "{\"name\":" : ",{\"name\":");
+        writer.string(field.name);
+        if (field.type == FieldType::String && field.size > 0) {
+            writer.raw(",\"size\":");
+            writer.integer(field.size);
+        }
+        writer.raw(",\"type\":\"");
+        writer.raw(fieldTypeName(field.type).toLatin1());
+        writer.raw("\"}");
+    }
+    writer.raw("]");
+}
+
+void writeDateTime(JsonWriter &writer, const QDateTime &value)
+{
+    if (value.isValid())
+        writer.string(dateTimeText(value));
+    else
+        writer.null();
+}
+
+// Written as the document writer writes encodePacket() and encodeDelta(): members in the order a
+// QJsonObject keeps them.
 QByteArray packetToJson(const DataPacket &packet)
 {
-    return QJsonDocument(encodePacket(packet).toObject()).toJson(QJsonDocument::Compact);
+    JsonWriter writer;
+    writer.raw("{\"fields\":");
+    writeFields(writer, packet.fields);
+    writer.raw(",\"rows\":[");
+    for (qsizetype r = 0; r < packet.rows.size(); ++r) {
+        if (r != 0)
+            writer.raw(",");
+        writeRow(writer, packet.fields, packet.rows[r]);
+    }
+    writer.raw("]}");
+    return writer.take();
 }
 
 QByteArray deltaToJson(const DeltaPacket &delta)
 {
-    return QJsonDocument(encodeDelta(delta).toObject()).toJson(QJsonDocument::Compact);
+    JsonWriter writer;
+    writer.raw("{\"changes\":[");
+    for (qsizetype c = 0; c < delta.changes.size(); ++c) {
+        const DeltaChange &change = delta.changes[c];
+        writer.raw(c == 0 ? "{" : ",{");
+        if (change.op != DeltaChange::Op::Delete) {
+            writer.raw("\"new\":");
+            writeRow(writer, delta.fields, change.newRow);
+            writer.raw(",");
+        }
+        if (change.op != DeltaChange::Op::Insert) {
+            writer.raw("\"old\":");
+            writeRow(writer, delta.fields, change.oldRow);
+            writer.raw(",");
+        }
+        switch (change.op) {
+        case DeltaChange::Op::Insert:
+            writer.raw("\"op\":\"insert\"}");
+            break;
+        case DeltaChange::Op::Update:
+            writer.raw("\"op\":\"update\"}");
+            break;
+        case DeltaChange::Op::Delete:
+            writer.raw("\"op\":\"delete\"}");
+            break;
+        }
+    }
+    writer.raw("],\"fields\":");
+    writeFields(writer, delta.fields);
+    writer.raw("}");
+    return writer.take();
 }
 
 DataPacket decodePacket(const QJsonValue &json)
@@ -508,7 +603,11 @@ DataPacket packetFromJson(const QByteArray &json)
 
 DeltaPacket deltaFromJson(const QByteArray &json)
 {
-    return decodeDelta(parseJson(json));
+    try {
+        return decodeDelta(parseJson(json));
+    } catch (const JsonError &error) {
+        fail(QString::fromUtf8(error.what()));
+    }
 }
 
 } // namespace ngc

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QJsonValue>
 #include <QList>
 #include <QString>
@@ -9,6 +10,8 @@
 #include <stdexcept>
 
 namespace ngc {
+
+class JsonWriter;
 
 // Field types a packet and a dataset know.
 enum class FieldType { String, Float, DateTime, Integer, Boolean };
@@ -67,6 +70,10 @@ QJsonValue encodePacket(const DataPacket &packet);
 QJsonValue encodeDelta(const DeltaPacket &delta);
 QByteArray packetToJson(const DataPacket &packet);
 QByteArray deltaToJson(const DeltaPacket &delta);
+// Parts of that encoding, for a writer that composes packets of its own (the server writes its
+// replies' packets from rows): the value of "fields", and one date-time (null when invalid).
+void writeFields(JsonWriter &writer, const QList<FieldDef> &fields);
+void writeDateTime(JsonWriter &writer, const QDateTime &value);
 
 // Decoding validates everything (JSON syntax, field list, types, row widths, value kinds, string
 // lengths) and throws PacketError before anything is returned, so a caller never sees half a

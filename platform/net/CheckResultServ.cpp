@@ -53,22 +53,10 @@ QJsonValue CheckResultServ(const QJsonValue &reply, bool showFailure, int index)
 
 DataPacket packetOf(const RemoteData &data)
 {
+    // A packet read in place is decoded from its bytes; one a caller built, or none at all, from
+    // its value.
     const QByteArray text = data.rawJson();
-    // Only an object can be a packet; for anything else, and for an object whose keys repeat (a
-    // document keeps the last, the text reader refuses), the document decoder says what is wrong.
-    if (text.isNull() || !data.isObject() || data.memberCount("fields"_L1) > 1 ||
-        data.memberCount("rows"_L1) > 1)
-        return decodePacket(data.toJson());
-    try {
-        return packetFromJson(text);
-    } catch (const PacketError &error) {
-        // The text reader is stricter about JSON than the document parser (a lone surrogate
-        // escape, say); where only it objects, the document decoder has the last word, as it had
-        // before packets were read from the text.
-        if (!std::string_view(error.what()).starts_with("invalid JSON"))
-            throw;
-        return decodePacket(data.toJson());
-    }
+    return text.isNull() ? decodePacket(data.toJson()) : packetFromJson(text);
 }
 
 DataPacket packetOf(const QJsonValue &data)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <net/JsonSpan.h>
+#include <json/JsonSpan.h>
 
 namespace ngc {
 

@@ -1,8 +1,9 @@
 #include "TNetConnection.h"
 
-#include <net/JsonScanner.h>
-#include <net/JsonSpan.h>
 #include <net/RpcRequest.h>
+
+#include <json/JsonScanner.h>
+#include <json/JsonSpan.h>
 
 #include <services/HostContext.h>
 
@@ -12,7 +13,6 @@
 #include <arpa/inet.h>
 
 #include <QFileInfo>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
 
@@ -334,22 +334,13 @@ RemoteReply TNetConnection::callOpen(const QString &method, const RemoteArgs &ar
     const int status = result->status;
     // The body is read in place: only the small parts of the envelope are parsed, the reply
     // stays in these bytes for CheckResultServ and the packet decoder.
+    // A body that is not JSON as this system writes it (a proxy's error page, a reply cut short)
+    // is refused below, with the server and the method named.
     const auto text = std::make_shared<const JsonScanner>(std::move(result->body));
+    const bool wellFormed = text->isValid();
     JsonSpan envelope;
-    bool wellFormed = text->isValid();
-    if (wellFormed) {
+    if (wellFormed)
         envelope = JsonSpan(text, text->root());
-    } else {
-        // What the strict scanner refuses may still be JSON a document parser takes (a
-        // byte-order mark, say); such a body is read as before.
-        QJsonParseError parseError;
-        const QJsonDocument document = QJsonDocument::fromJson(
-            QByteArray::fromRawData(text->text().data(), qsizetype(text->text().size())),
-            &parseError);
-        wellFormed = parseError.error == QJsonParseError::NoError;
-        if (document.isObject())
-            envelope = JsonSpan(document.object());
-    }
     const QString server = QStringLiteral("O servidor de aplicação ");
     const QString answer = QStringLiteral("Resposta inválida do servidor de aplicação ");
 

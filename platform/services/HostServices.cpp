@@ -1,7 +1,9 @@
 #include <services/HostServices.h>
 
+#include <json/JsonTokenizer.h>
+#include <json/JsonWriter.h>
+
 #include <QJsonArray>
-#include <QJsonDocument>
 
 namespace ngc {
 
@@ -56,17 +58,23 @@ QString selectionFromKeys(const QStringList &keys)
 {
     if (keys.isEmpty())
         return {};
-    return QString::fromUtf8(
-        QJsonDocument(QJsonArray::fromStringList(keys)).toJson(QJsonDocument::Compact));
+    JsonWriter writer;
+    writer.strings(keys);
+    return QString::fromUtf8(writer.take());
 }
 
 QStringList keysFromSelection(const QString &selection)
 {
-    const QJsonDocument document = QJsonDocument::fromJson(selection.toUtf8());
+    QJsonValue document;
+    try {
+        document = parseJson(selection.toUtf8());
+    } catch (const JsonError &) {
+        return {};
+    }
     QStringList keys;
     if (!document.isArray())
         return keys;
-    const QJsonArray array = document.array();
+    const QJsonArray array = document.toArray();
     for (const QJsonValue &value : array) {
         if (!value.isString())
             return {};

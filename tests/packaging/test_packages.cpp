@@ -55,16 +55,18 @@ TEST_F(Packages, EachPackageHoldsItsOwnFilesAndDependsOnWhatItsProgramsLink)
     const QByteArray server = NGC_FULL_SERVER_LIBDIR;
     const Case cases[] = {
         {"ngc-client",
-         {bin + "/ngc-host", client + "/libngc_data.so", client + "/libngc_services.so",
-          client + "/libngc_net.so", client + "/libngc_widgets.so", client + "/libngc_frame.so",
-          NGC_FULL_MODULEDIR "/libNgc27451.so", NGC_FULL_DATADIR "/applications/ngc-host.desktop"},
+         {bin + "/ngc-host", client + "/libngc_json.so", client + "/libngc_data.so",
+          client + "/libngc_services.so", client + "/libngc_net.so", client + "/libngc_widgets.so",
+          client + "/libngc_frame.so", NGC_FULL_MODULEDIR "/libNgc27451.so",
+          NGC_FULL_DATADIR "/applications/ngc-host.desktop"},
          {bin + "/ngc-appserver", server + "/libngc_server.so"},
          {"libqt6widgets6", "libqt6core6", "libssl3", "libc6", "libqt6sql6-sqlite"}},
         {"ngc-appserver",
-         {bin + "/ngc-appserver", server + "/libngc_server.so", server + "/libngc_data.so",
-          NGC_UNIT_FILE, NGC_SERVER_CONFIG_FILE, NGC_LOGROTATE_FILE},
+         {bin + "/ngc-appserver", server + "/libngc_server.so", server + "/libngc_json.so",
+          server + "/libngc_data.so", NGC_UNIT_FILE, NGC_SERVER_CONFIG_FILE, NGC_LOGROTATE_FILE},
          {bin + "/ngc-host", client + "/libngc_data.so"},
-         {"libqt6sql6", "libqt6core6", "libsqlite3-0", "libc6", "adduser", "libqt6sql6-psql"}},
+         {"libqt6sql6", "libqt6core6", "libsqlite3-0", "libpq5", "libc6", "adduser",
+          "libqt6sql6-psql"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.package);

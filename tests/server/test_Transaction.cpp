@@ -4,6 +4,7 @@
 #include <server/Transaction.h>
 
 #include <atomic>
+#include <chrono>
 #include <latch>
 #include <thread>
 

@@ -1,4 +1,4 @@
-#include <net/JsonScanner.h>
+#include <json/JsonScanner.h>
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,23 @@
 #pragma once
 
+#include <QByteArrayView>
+#include <QString>
+
+#include <string>
+#include <string_view>
+
 namespace ngc {
 
-// The bytes of JSON text are checked alike by every reader and writer here (the packet reader,
-// the connection's reply scanner, the server's writer), so that what one accepts the others
-// accept too.
+// The rules for the bytes of JSON text, in one place: what a string may hold when read (UTF-8 in
+// its shortest form, the escapes JSON knows) and how text is escaped and encoded when written.
+// The tokenizer, the writer and everything built on them follow these, so that what one writes
+// the other reads back unchanged.
+
+// JSON's white space: what may stand between its tokens.
+inline bool isJsonSpace(char c)
+{
+    return c == ' ' || c == '\n' || c == '\r' || c == '\t';
+}
 
 // The length of the escape sequence that starts with the backslash at `at` (before `end`): 2 for
 // \" \\ \/ \b \f \n \r \t, 6 for \u and four hexadecimal digits; 0 when it is none.
@@ -78,5 +91,24 @@ inline int utf8SequenceLength(const char *at, const char *end)
     }
     return length;
 }
+
+// Whether the bytes are well-formed UTF-8 throughout.
+bool isValidUtf8(QByteArrayView bytes);
+
+// The text of well-formed UTF-8 bytes, every character kept: QString::fromUtf8 drops a byte-order
+// mark at the start, which in a value is a character like any other.
+QString utf8ToString(QByteArrayView utf8);
+
+// The text of a string's bytes between its quotes, already checked (see JsonTokenizer): escapes
+// resolved, an escaped surrogate pair joined, and a lone escaped surrogate kept as that code unit
+// (as Qt's JSON parser keeps it).
+QString decodeJsonString(std::string_view raw);
+
+// Appends a quote, a backslash or a control character as JSON escapes it (\" \\ \b \f \n \r \t,
+// the others as \u00XX), or half a surrogate pair as \uXXXX: the writer's escapes, which are
+// those Qt's JSON writer uses.
+void appendJsonEscape(std::string &text, char16_t unit);
+// Appends one character as UTF-8.
+void appendUtf8(std::string &text, char32_t code);
 
 } // namespace ngc

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <net/JsonScanner.h>
+#include <json/JsonScanner.h>
 
 #include <QByteArray>
 #include <QJsonValue>
@@ -15,8 +15,8 @@ namespace ngc {
 
 // One JSON value of a received text, read in place: its kind, members and elements are found in
 // the scanned bytes, and a QJsonValue is built only when asked for. It can also stand for a value
-// that was parsed already (a text only a lenient parser took, or a value a caller built), and then
-// answers from that value; a default one is an absent value (QJsonValue::Undefined).
+// a caller built, and then answers from that value; a default one is an absent value
+// (QJsonValue::Undefined).
 //
 // Copies share the text. The value built on first use is kept in the object, so one object is
 // not to be read from two threads at once.
@@ -39,8 +39,6 @@ public:
     // The member of that name of an object (the last one should the name repeat, as a document
     // keeps it); absent for a missing member or a value that is no object.
     JsonSpan member(QLatin1StringView name) const;
-    // How many members of an object have that name.
-    qsizetype memberCount(QLatin1StringView name) const;
     // Elements of an array; 0 and absent for anything else.
     qsizetype size() const;
     JsonSpan at(qsizetype index) const;
@@ -48,6 +46,7 @@ public:
     QList<JsonSpan> elements() const;
 
     bool toBool() const;      // false for anything but true
+    double toDouble() const;  // 0 for anything but a number
     QString toString() const; // empty for anything but a string
     QJsonValue toJson() const;
     operator QJsonValue() const { return toJson(); }

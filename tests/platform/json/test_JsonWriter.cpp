@@ -1,8 +1,5 @@
-#include <server/Database.h>
-#include <server/JsonWriter.h>
-#include <server/Sql.h>
+#include <json/JsonWriter.h>
 
-#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -134,83 +131,6 @@ TEST(JsonWriter, ParsedValuesAreEchoedUnchanged)
         const QJsonArray parsed = QJsonDocument::fromJson(json).array();
         ASSERT_FALSE(parsed.isEmpty());
         EXPECT_EQ(written(parsed), viaDocument(parsed));
-    }
-}
-
-TEST(JsonWriter, PacketsAreWrittenAsTheCodecWritesThem)
-{
-    QRandomGenerator random(8122026);
-    const QList<ngc::FieldDef> fields{{QStringLiteral("CODE"), ngc::FieldType::String, 4},
-                                      {QStringLiteral("NAME"), ngc::FieldType::String, 0},
-                                      {QStringLiteral("PRICE"), ngc::FieldType::Float, 0},
-                                      {QStringLiteral("WHEN"), ngc::FieldType::DateTime, 0},
-                                      {QStringLiteral("COUNT"), ngc::FieldType::Integer, 0},
-                                      {QStringLiteral("FLAG"), ngc::FieldType::Boolean, 0}};
-    for (int packetIndex = 0; packetIndex < 50; ++packetIndex) {
-        ngc::DataPacket packet;
-        packet.fields = fields;
-        const int rows = random.bounded(5);
-        for (int r = 0; r < rows; ++r) {
-            auto maybeNull = [&](const QVariant &value) {
-                return random.bounded(6) == 0 ? QVariant() : value;
-            };
-            const qint64 msecs = 1'700'000'000'000 + random.bounded(100'000'000);
-            const QDateTime when = QDateTime::fromMSecsSinceEpoch(
-                random.bounded(2) ? msecs : msecs / 1000 * 1000, Qt::LocalTime);
-            ngc::Row row{
-                maybeNull(randomText(random)),
-                maybeNull(QString()),
-                maybeNull(
-                    random.bounded(3) == 0
-                        ? kEdgeNumbers[random.bounded(static_cast<int>(std::size(kEdgeNumbers)))]
-                        : random.generateDouble() * 1000),
-                maybeNull(random.bounded(8) == 0 ? QVariant(QDateTime()) : QVariant(when)),
-                maybeNull(static_cast<qint64>(random.generate64())),
-                maybeNull(random.bounded(2) == 1),
-            };
-            // Rows shorter than the field list are padded with nulls by the codec.
-            if (random.bounded(10) == 0)
-                row.removeLast();
-            packet.rows.append(row);
-        }
-        ngc::JsonWriter writer;
-        writer.packet(packet);
-        EXPECT_EQ(writer.take(), ngc::packetToJson(packet)) << "packet " << packetIndex;
-    }
-}
-
-// Rows read for a reply go straight from the statement to text; whatever the database holds, the
-// text must be that of the packet the same rows give.
-TEST(JsonWriter, RowsWrittenFromTheStatementMatchTheirPacket)
-{
-    ngc::Database database(QStringLiteral("sqlite::memory:"));
-    auto session = database.session();
-    QSqlDatabase &db = session.db();
-    ngc::Sql::exec(db, QStringLiteral("CREATE TABLE T (N INTEGER, S TEXT, D TEXT, F, I, B)"));
-    const QList<QVariantList> stored{
-        {1, QStringLiteral("0001"), QStringLiteral("2026-12-08T00:00:00"), 12.5, 7, 1},
-        {2, QString(), QStringLiteral("2026-12-08T10:20:30.456"), QStringLiteral("0.1"), 0, 0},
-        {3, QStringLiteral("Caf\u00e9 \"n\"\n"), QStringLiteral("2026-12-08 10:20:30"), 1e300,
-         QStringLiteral("42"), QVariant()},
-        {4, QString(), QStringLiteral("2026-02-30T00:00:00"), QVariant(), QVariant(), 1},
-        {5, QStringLiteral("x"), QStringLiteral("2026-12-08T00:00:00Z"), 20, 1, 0},
-        {6, QStringLiteral("y"), QStringLiteral("not a date"), -0.0, -5, 1},
-        {7, QStringLiteral("z"), QVariant(), 0.05, QVariant(), QVariant()},
-        {8, QStringLiteral("w"), QStringLiteral("2026-12-08T24:00:00"), 3, 9, 1},
-    };
-    for (const QVariantList &row : stored)
-        ngc::Sql::exec(db, QStringLiteral("INSERT INTO T VALUES (?, ?, ?, ?, ?, ?)"), row);
-    const QList<ngc::FieldDef> layout{{QStringLiteral("S"), ngc::FieldType::String, 10},
-                                      {QStringLiteral("D"), ngc::FieldType::DateTime, 0},
-                                      {QStringLiteral("F"), ngc::FieldType::Float, 0},
-                                      {QStringLiteral("I"), ngc::FieldType::Integer, 0},
-                                      {QStringLiteral("B"), ngc::FieldType::Boolean, 0}};
-    const QString sql = QStringLiteral("SELECT S, D, F, I, B FROM T WHERE N >= ? ORDER BY N");
-    for (int from : {1, 3, 99}) {
-        SCOPED_TRACE(from);
-        const ngc::DataPacket packet = ngc::Sql::packet(db, layout, sql, {from});
-        EXPECT_EQ(ngc::Sql::packetJson(db, layout, sql, {from}).toStdString(),
-                  ngc::packetToJson(packet).toStdString());
     }
 }
 

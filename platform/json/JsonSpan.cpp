@@ -1,31 +1,15 @@
 #include "JsonSpan.h"
 
-#include <algorithm>
+#include "JsonText.h"
+#include "JsonTokenizer.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+#include <charconv>
+
 namespace ngc {
-
-namespace {
-
-// The scanner accepted these bytes, so the document parser takes them too; a scalar is read as
-// the only element of an array because a document must be an object or an array.
-QJsonValue parse(std::string_view bytes)
-{
-    const auto size = qsizetype(bytes.size());
-    if (bytes.front() == '{')
-        return QJsonDocument::fromJson(QByteArray::fromRawData(bytes.data(), size)).object();
-    if (bytes.front() == '[')
-        return QJsonDocument::fromJson(QByteArray::fromRawData(bytes.data(), size)).array();
-    QByteArray wrapped;
-    wrapped.reserve(size + 2);
-    wrapped.append('[').append(bytes.data(), size).append(']');
-    return QJsonDocument::fromJson(wrapped).array().at(0);
-}
-
-} // namespace
 
 QJsonValue::Type JsonSpan::type() const
 {
@@ -58,7 +42,7 @@ bool JsonSpan::nameIs(JsonScanner::Span name, QLatin1StringView wanted) const
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (ascii && raw.find('\\') == std::string_view::npos)
         return raw == latin1;
-    return parse(m_text->bytes(name)).toString() == wanted;
+    return decodeJsonString(raw) == wanted;
 }
 
 JsonSpan JsonSpan::member(QLatin1StringView name) const
@@ -78,20 +62,6 @@ JsonSpan JsonSpan::member(QLatin1StringView name) const
         return true;
     });
     return found ? JsonSpan(m_text, *found) : JsonSpan();
-}
-
-qsizetype JsonSpan::memberCount(QLatin1StringView name) const
-{
-    if (!m_text)
-        return m_json && m_json->toObject().contains(name) ? 1 : 0;
-    if (first() != '{')
-        return 0;
-    qsizetype count = 0;
-    m_text->forEachMember(m_span, [&](JsonScanner::Span key, JsonScanner::Span) {
-        count += nameIs(key, name) ? 1 : 0;
-        return true;
-    });
-    return count;
 }
 
 qsizetype JsonSpan::size() const
@@ -156,22 +126,31 @@ bool JsonSpan::toBool() const
     return first() == 't';
 }
 
+double JsonSpan::toDouble() const
+{
+    if (!m_text)
+        return m_json ? m_json->toDouble() : 0;
+    if (type() != QJsonValue::Double)
+        return 0;
+    const std::string_view digits = m_text->bytes(m_span);
+    double number = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    return number;
+}
+
 QString JsonSpan::toString() const
 {
     if (!m_text)
         return m_json ? m_json->toString() : QString();
     if (first() != '"')
         return {};
-    const std::string_view raw = m_text->bytes({m_span.begin + 1, m_span.end - 1});
-    if (raw.find('\\') == std::string_view::npos)
-        return QString::fromUtf8(raw.data(), qsizetype(raw.size()));
-    return parse(m_text->bytes(m_span)).toString();
+    return decodeJsonString(m_text->bytes({m_span.begin + 1, m_span.end - 1}));
 }
 
 QJsonValue JsonSpan::toJson() const
 {
     if (!m_json)
-        m_json = m_text ? parse(m_text->bytes(m_span)) : QJsonValue(QJsonValue::Undefined);
+        m_json = m_text ? parseJson(m_text->bytes(m_span)) : QJsonValue(QJsonValue::Undefined);
     return *m_json;
 }
 

@@ -12,11 +12,8 @@ namespace ngc {
 // the few parts of a reply the connection needs can be found without building a document of the
 // rest (a data packet is decoded later, once, straight from its bytes).
 //
-// It accepts strict JSON only: the RFC 8259 grammar, valid UTF-8 in its shortest form, nesting up
-// to 1024 levels and numbers that are finite doubles. Everything it accepts QJsonDocument accepts
-// with the same meaning; some things it refuses (a byte-order mark, "1.", control characters in
-// strings, exponents beyond double) QJsonDocument takes, so a refusal means "ask the lenient
-// parser", not "the text is broken".
+// It reads with JsonTokenizer, so it accepts exactly what that accepts: strict JSON. A text it
+// refuses is not JSON this system writes, whatever a lenient parser might make of it.
 class JsonScanner final {
 public:
     // Byte offsets of one value (or one member name, quotes included): [begin, end).
@@ -28,6 +25,8 @@ public:
     explicit JsonScanner(std::string text);
 
     bool isValid() const { return m_valid; }
+    // Why the text was refused ("invalid JSON at offset 12: ..."); empty when it is valid.
+    const std::string &error() const { return m_error; }
     const std::string &text() const { return m_text; }
     // The top-level value without the white space around it; only when valid.
     Span root() const { return m_root; }
@@ -67,7 +66,7 @@ private:
         qsizetype end;
     };
 
-    bool scan();
+    void scan();
     // -1 when the container at span is empty, else the offset of its first item.
     qsizetype firstItem(Span container) const;
     // Reads the item at pos (a member when name is given, else an element) and returns the offset
@@ -81,6 +80,7 @@ private:
     std::vector<Container> m_containers;
     Span m_root;
     bool m_valid = false;
+    std::string m_error;
 };
 
 } // namespace ngc

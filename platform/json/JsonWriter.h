@@ -1,21 +1,21 @@
 #pragma once
 
-#include <data/DataPacket.h>
-
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QJsonValue>
+#include <QStringList>
 #include <QStringView>
 
 #include <string>
 
 namespace ngc {
 
-// Writes replies straight to JSON text, without building a tree of QJsonValues first: for a
-// packet of a few dozen columns the tree and its conversions cost several times the database
-// read. The bytes are exactly those QJsonDocument::toJson(Compact) gives for the same content
-// (the packet codec's encoding, for packets), so the client reads every value back as before,
-// floats bit for bit. Objects are written by hand; their keys go in the sorted order a QJsonObject
-// keeps.
+// The one writer of JSON text here: the client's requests, the server's replies and the packet
+// codec all write with it, straight to text, without building a tree of QJsonValues first. The
+// bytes are exactly those QJsonDocument::toJson(Compact) gives for the same content, so what one
+// side wrote the other reads back as it was, floats bit for bit. Objects are written by their
+// callers member by member; a caller that wants Qt's bytes writes the keys in the sorted order a
+// QJsonObject keeps.
 class JsonWriter final {
 public:
     JsonWriter() { m_text.reserve(4096); }
@@ -40,17 +40,12 @@ public:
     // leading byte-order mark is part of the text); otherwise writes nothing and returns false.
     [[nodiscard]] bool stringFromUtf8(QByteArrayView utf8);
     void value(const QJsonValue &value);
-    // The codec's date-time text: local time, milliseconds only when there are any; null when
-    // invalid.
-    void dateTime(const QDateTime &value);
-    // A packet's field list, the value of its "fields" member.
-    void fields(const QList<FieldDef> &fields);
-    void packet(const DataPacket &packet);
+    // An array of strings.
+    void strings(const QStringList &texts);
 
 private:
     // A number QJsonValue keeps as a double: the shortest text that reads back exactly.
     void fraction(double value);
-    void packetValue(const FieldDef &field, const QVariant &value);
 
     // A plain string: a reply is a few dozen short appends, which QByteArray makes several
     // times as dear.
