@@ -4,7 +4,7 @@
 // until it closes. The server must neither crash, nor hang, nor answer anything but HTTP.
 
 #include <server/AppServer.h>
-#include <server/Database.h>
+#include <server/storage/Database.h>
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

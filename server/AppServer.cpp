@@ -1,8 +1,8 @@
 #include "AppServer.h"
 
-#include "Schema.h"
-#include "Seed.h"
-#include "Sql.h"
+#include <server/storage/Schema.h>
+#include <server/storage/Seed.h>
+#include <server/storage/Sql.h>
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Database.h"
-#include "Dispatcher.h"
-#include "HttpServer.h"
+#include <server/storage/Database.h>
+#include <server/rpc/Dispatcher.h>
+#include <server/http/HttpServer.h>
 #include "Metrics.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Dispatcher.h"
+#include <server/rpc/Dispatcher.h>
 
 #include <QString>
 

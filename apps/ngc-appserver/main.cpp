@@ -1,6 +1,6 @@
 #include <server/AppServer.h>
 #include <server/ConfigFile.h>
-#include <server/Database.h>
+#include <server/storage/Database.h>
 #include <server/LogFile.h>
 
 #include <QCommandLineParser>

@@ -1,8 +1,8 @@
-#include <server/Database.h>
-#include <server/Dispatcher.h>
-#include <server/Schema.h>
-#include <server/Sql.h>
-#include <server/Transaction.h>
+#include <server/storage/Database.h>
+#include <server/rpc/Dispatcher.h>
+#include <server/storage/Schema.h>
+#include <server/storage/Sql.h>
+#include <server/storage/Transaction.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "QtStatement.h"
 
-#include <server/Database.h>
+#include <server/storage/Database.h>
 
 #include <QSqlError>
 #include <QSqlRecord>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <server/Statement.h>
+#include <server/storage/Statement.h>
 
 #include <QSqlQuery>
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <server/Database.h>
-#include <server/Dispatcher.h>
-#include <server/Schema.h>
-#include <server/Seed.h>
-#include <server/Sql.h>
+#include <server/storage/Database.h>
+#include <server/rpc/Dispatcher.h>
+#include <server/storage/Schema.h>
+#include <server/storage/Seed.h>
+#include <server/storage/Sql.h>
 
 #include <QCoreApplication>
 #include <QJsonArray>

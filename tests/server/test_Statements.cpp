@@ -1,7 +1,7 @@
 #include "QtStatement.h"
 #include "ServerTestSupport.h"
 
-#include <server/PacketWriter.h>
+#include <server/storage/PacketWriter.h>
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "ServerTestSupport.h"
 
-#include <server/RequestError.h>
-#include <server/Transaction.h>
+#include <server/storage/RequestError.h>
+#include <server/storage/Transaction.h>
 
 #include <atomic>
 #include <chrono>

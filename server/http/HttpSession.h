@@ -3,7 +3,7 @@
 // One connection of the HTTP shell (server/HttpServer.cpp), and what all connections share.
 // Internal to the shell.
 
-#include "Dispatcher.h"
+#include <server/rpc/Dispatcher.h>
 #include "HttpServer.h"
 #include "RequestLimit.h"
 

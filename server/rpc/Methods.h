@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Database.h"
+#include <server/storage/Database.h>
 
 #include <json/JsonSpan.h>
 

@@ -1,9 +1,9 @@
 #include "ItemWriter.h"
 
 #include "Layouts.h"
-#include "RequestError.h"
-#include "Sql.h"
-#include "Transaction.h"
+#include <server/storage/RequestError.h>
+#include <server/storage/Sql.h>
+#include <server/storage/Transaction.h>
 
 #include <data/DataPacket.h>
 

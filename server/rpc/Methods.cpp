@@ -2,9 +2,9 @@
 
 #include "ItemWriter.h"
 #include "Layouts.h"
-#include "PacketWriter.h"
-#include "RequestError.h"
-#include "Sql.h"
+#include <server/storage/PacketWriter.h>
+#include <server/storage/RequestError.h>
+#include <server/storage/Sql.h>
 #include "TaxMath.h"
 
 #include <data/DataPacket.h>

@@ -1,7 +1,7 @@
 #include "Dispatcher.h"
 
 #include "Methods.h"
-#include "RequestError.h"
+#include <server/storage/RequestError.h>
 
 #include <json/JsonScanner.h>
 #include <json/JsonWriter.h>
