@@ -436,11 +436,11 @@ TEST_F(LayoutTest, ConnectionsAskTheHostWhereTheServerIs)
     };
     for (const auto &[connection, server] : connections) {
         SCOPED_TRACE(server);
-        EXPECT_EQ(connection->serverName(), QLatin1String(server));
-        EXPECT_FALSE(connection->throwException());
+        EXPECT_EQ(connection->ServerName(), QLatin1String(server));
+        EXPECT_FALSE(connection->ThrowException());
         EXPECT_TRUE(connection->Connected());
-        EXPECT_EQ(connection->host(), QLatin1String("127.0.0.1"));
-        EXPECT_EQ(connection->port(), screentest::closedPort);
+        EXPECT_EQ(connection->Host(), QLatin1String("127.0.0.1"));
+        EXPECT_EQ(connection->Port(), screentest::closedPort);
     }
 
     // Each opening reads them again.
@@ -448,9 +448,9 @@ TEST_F(LayoutTest, ConnectionsAskTheHostWhereTheServerIs)
     ngc::HostContext::instance().serverPort = 18080;
     suprimentos->Close();
     suprimentos->Open();
-    EXPECT_EQ(suprimentos->host(), QLatin1String("localhost"));
-    EXPECT_EQ(suprimentos->port(), 18080);
-    EXPECT_EQ(info->port(), screentest::closedPort);
+    EXPECT_EQ(suprimentos->Host(), QLatin1String("localhost"));
+    EXPECT_EQ(suprimentos->Port(), 18080);
+    EXPECT_EQ(info->Port(), screentest::closedPort);
 
     ngc::CloseAction action = ngc::CloseAction::caHide;
     screentest::frame(*screen).FormClose(action);
