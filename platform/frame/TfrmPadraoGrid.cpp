@@ -371,7 +371,7 @@ void TfrmPadraoGrid::sbtVerificarClick()
     // The frame does not know where the data comes from; what it can verify is that the controls
     // show the current record as it is, dropping any text typed but not taken.
     if (dtsPadrao->State() == DataSetState::Browse)
-        dtsPadrao->notifyDataChanged(nullptr);
+        dtsPadrao->NotifyDataChanged(nullptr);
 }
 
 void TfrmPadraoGrid::sbtCancelarClick()

@@ -477,7 +477,7 @@ TEST_F(FrameTest, ProcurarSearchesAndVerificarRedisplaysOnlyWhileBrowsing)
 {
     bind();
     RedisplayCounter counter;
-    form.dtsPadrao->addLink(&counter);
+    form.dtsPadrao->AddLink(&counter);
 
     form.sbtProcurarClick();
     EXPECT_TRUE(ui.lists().isEmpty()) << "nothing to search in an empty dataset";
@@ -497,7 +497,7 @@ TEST_F(FrameTest, ProcurarSearchesAndVerificarRedisplaysOnlyWhileBrowsing)
     form.sbtProcurarClick();
     EXPECT_EQ(counter.count, 0) << "a pending edit is left as it is";
     EXPECT_EQ(ui.lists().size(), 1);
-    form.dtsPadrao->removeLink(&counter);
+    form.dtsPadrao->RemoveLink(&counter);
 }
 
 TEST_F(FrameTest, StandardCommandsFollowTheStateAndButtonsFollowTheirMenuItems)
