@@ -45,7 +45,7 @@ TfrmInfoPlanNeg::TfrmInfoPlanNeg(QWidget *parent) : TfrmPadraoGrid(parent)
     setTabOrders();
     wireEvents();
     // This class is final, so the creation handler reached from here is this screen's own.
-    create();
+    Create();
 }
 
 // The datasets and data sources of this class end before the frame's data source and the

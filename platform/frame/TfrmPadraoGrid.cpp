@@ -221,7 +221,7 @@ void TfrmPadraoGrid::bindHandlers()
     };
 }
 
-void TfrmPadraoGrid::create()
+void TfrmPadraoGrid::Create()
 {
     if (m_created)
         return;
@@ -258,7 +258,7 @@ void TfrmPadraoGrid::setVisible(bool visible)
 void TfrmPadraoGrid::showEvent(QShowEvent *e)
 {
     if (!m_created)
-        guarded([this] { create(); });
+        guarded([this] { Create(); });
     QDialog::showEvent(e);
 }
 

@@ -204,7 +204,7 @@ TEST_F(LayoutTest, WindowAndFrame)
 {
     EXPECT_EQ(screen->objectName(), QLatin1String("frmInfoPlanNeg"));
     EXPECT_EQ(screen->windowTitle(), QStringLiteral("Informações da Planilha"));
-    EXPECT_EQ(screen->clientArea()->size(), QSize(524, 406));
+    EXPECT_EQ(screen->ClientArea()->size(), QSize(524, 406));
     screen->layout()->activate();
     EXPECT_EQ(screen->minimumSize(), screen->maximumSize()); // not resizable
     EXPECT_EQ(screen->font().family(), QLatin1String("MS Sans Serif"));
