@@ -45,7 +45,7 @@ TfrmInfoPlanNeg::TfrmInfoPlanNeg(QWidget *parent) : TfrmPadraoGrid(parent)
     setTabOrders();
     wireEvents();
     // This class is final, so the creation handler reached from here is this screen's own.
-    create();
+    Create();
 }
 
 // The datasets and data sources of this class end before the frame's data source and the
@@ -121,18 +121,18 @@ void TfrmInfoPlanNeg::createConnections()
 {
     netInfoPlanNeg = new ngc::TNetConnection(QStringLiteral("Ngc27451.rdmInfoPlanNeg"), this);
     netInfoPlanNeg->setObjectName(QStringLiteral("netInfoPlanNeg"));
-    netInfoPlanNeg->setThrowException(false);
+    netInfoPlanNeg->SetThrowException(false);
 
     netSuprimentos = new ngc::TNetConnection(QStringLiteral("Ngc.rdmSuprimentos"), this);
     netSuprimentos->setObjectName(QStringLiteral("netSuprimentos"));
-    netSuprimentos->setThrowException(false);
+    netSuprimentos->SetThrowException(false);
 }
 
 // Host and port are asked of the host at every opening: it may have moved the server.
 void TfrmInfoPlanNeg::netBeforeConnect(ngc::TNetConnection &sender)
 {
     sender.SetHost(ngc::WebURL());
-    sender.setPort(ngc::WebPort());
+    sender.SetPort(ngc::WebPort());
 }
 
 // Binds every event of the connections, datasets and controls to its handler by name. Qt's own
@@ -152,8 +152,8 @@ void TfrmInfoPlanNeg::wireEvents()
         return [call = on(handler)] { ngc::guarded(call); };
     };
 
-    netInfoPlanNeg->setBeforeConnect(on(&TfrmInfoPlanNeg::netBeforeConnect));
-    netSuprimentos->setBeforeConnect(on(&TfrmInfoPlanNeg::netBeforeConnect));
+    netInfoPlanNeg->BeforeConnect = on(&TfrmInfoPlanNeg::netBeforeConnect);
+    netSuprimentos->BeforeConnect = on(&TfrmInfoPlanNeg::netBeforeConnect);
 
     cdsItemCole.BeforeEdit = on(&TfrmInfoPlanNeg::cdsItemColeBeforeEdit);
     cdsItemCole.BeforePost = on(&TfrmInfoPlanNeg::cdsItemColeBeforePost);

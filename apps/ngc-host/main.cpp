@@ -138,7 +138,7 @@ int main(int argc, char **argv)
     // A shared database that cannot be reached is said now, not at the buyer's first lookup.
     if (!options.context.sharedDb.isEmpty()) {
         try {
-            ngc::TADOIBQuery::sharedDatabase();
+            ngc::TADOIBQuery::SharedDatabase();
         } catch (const std::exception &e) {
             const QString text = QString::fromUtf8(e.what());
             printErr(text);

@@ -98,7 +98,7 @@ public:
     Client(int port, const QString &object, Keys keys = {})
         : m_connection(object), m_keys(std::move(keys))
     {
-        m_connection.setPort(port);
+        m_connection.SetPort(port);
         m_connection.Open();
     }
 

@@ -88,7 +88,7 @@ void BM_BarePost(benchmark::State &state)
 void BM_ConnectionCall(benchmark::State &state)
 {
     ngc::TNetConnection connection(QStringLiteral("Ngc.rdmSuprimentos"));
-    connection.setPort(server().port());
+    connection.SetPort(server().port());
     connection.Open();
     QString filial = QStringLiteral("0001");
     for (auto _ : state) {
@@ -114,7 +114,7 @@ void appServerCall(benchmark::State &state, const QString &program, bool tls)
     ngc::TNetConnection connection(QStringLiteral("Ngc.rdmSuprimentos"));
     if (tls)
         connection.SetHost(QStringLiteral("https://127.0.0.1"));
-    connection.setPort(appServer->port());
+    connection.SetPort(appServer->port());
     connection.Open();
     QString filial = QString::fromLatin1(demo::cdFilial);
     for (auto _ : state) {

@@ -78,7 +78,7 @@ ngc::TNetConnection *connection(const QString &object, int port, QObject *parent
 {
     auto *net = new ngc::TNetConnection(object, parent);
     net->SetHost(QStringLiteral("127.0.0.1"));
-    net->setPort(port);
+    net->SetPort(port);
     net->Open();
     return net;
 }

@@ -203,14 +203,14 @@ void TClientDataSet::Impl::notifyState()
 {
     const std::vector<TDataSource *> snapshot = sources;
     for (TDataSource *source : snapshot)
-        source->notifyStateChanged();
+        source->NotifyStateChanged();
 }
 
 void TClientDataSet::Impl::notifyData(TField *field)
 {
     const std::vector<TDataSource *> snapshot = sources;
     for (TDataSource *source : snapshot)
-        source->notifyDataChanged(field);
+        source->NotifyDataChanged(field);
 }
 
 void TClientDataSet::Impl::fieldWritten(TField *field)
@@ -566,7 +566,7 @@ void TClientDataSet::Post()
     if (d->state != DataSetState::Edit && d->state != DataSetState::Insert)
         return;
     for (TDataSource *source : std::vector<TDataSource *>(d->sources))
-        source->notifyUpdateData();
+        source->NotifyUpdateData();
     d->fireEvent(BeforePost);
 
     const int recordIndex = d->currentRecord();
@@ -927,13 +927,13 @@ QString TClientDataSet::DisplayTextAt(int recNo, int fieldIndex) const
     return Fields(fieldIndex).DisplayText();
 }
 
-void TClientDataSet::attachSource(TDataSource *source)
+void TClientDataSet::AttachSource(TDataSource *source)
 {
     if (std::find(d->sources.begin(), d->sources.end(), source) == d->sources.end())
         d->sources.push_back(source);
 }
 
-void TClientDataSet::detachSource(TDataSource *source)
+void TClientDataSet::DetachSource(TDataSource *source)
 {
     const auto it = std::find(d->sources.begin(), d->sources.end(), source);
     if (it != d->sources.end())

@@ -125,8 +125,8 @@ public:
     QString DisplayTextAt(int recNo, int fieldIndex) const;
 
     // Data sources bound to this dataset (kept by TDataSource::SetDataSet).
-    void attachSource(TDataSource *source);
-    void detachSource(TDataSource *source);
+    void AttachSource(TDataSource *source);
+    void DetachSource(TDataSource *source);
 
     struct Impl;
 

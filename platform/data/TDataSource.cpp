@@ -7,7 +7,7 @@ namespace ngc {
 DataLink::~DataLink()
 {
     if (m_source)
-        m_source->removeLink(this);
+        m_source->RemoveLink(this);
 }
 
 bool DataLink::relinkTo(TDataSource *source)
@@ -15,9 +15,9 @@ bool DataLink::relinkTo(TDataSource *source)
     if (m_source == source)
         return false;
     if (source)
-        source->addLink(this);
+        source->AddLink(this);
     else
-        m_source->removeLink(this);
+        m_source->RemoveLink(this);
     return true;
 }
 
@@ -29,7 +29,7 @@ TDataSource::TDataSource(QString name, TClientDataSet *dataSet) : m_name(std::mo
 TDataSource::~TDataSource()
 {
     if (m_dataSet)
-        m_dataSet->detachSource(this);
+        m_dataSet->DetachSource(this);
     for (DataLink *link : m_links)
         link->m_source = nullptr;
 }
@@ -39,12 +39,12 @@ void TDataSource::SetDataSet(TClientDataSet *dataSet)
     if (dataSet == m_dataSet)
         return;
     if (m_dataSet)
-        m_dataSet->detachSource(this);
+        m_dataSet->DetachSource(this);
     m_dataSet = dataSet;
     if (m_dataSet)
-        m_dataSet->attachSource(this);
-    notifyStateChanged();
-    notifyDataChanged(nullptr);
+        m_dataSet->AttachSource(this);
+    NotifyStateChanged();
+    NotifyDataChanged(nullptr);
 }
 
 DataSetState TDataSource::State() const
@@ -52,17 +52,17 @@ DataSetState TDataSource::State() const
     return m_dataSet ? m_dataSet->State() : DataSetState::Inactive;
 }
 
-void TDataSource::addLink(DataLink *link)
+void TDataSource::AddLink(DataLink *link)
 {
     if (!link || link->m_source == this)
         return;
     if (link->m_source)
-        link->m_source->removeLink(link);
+        link->m_source->RemoveLink(link);
     m_links.push_back(link);
     link->m_source = this;
 }
 
-void TDataSource::removeLink(DataLink *link)
+void TDataSource::RemoveLink(DataLink *link)
 {
     const auto it = std::find(m_links.begin(), m_links.end(), link);
     if (it == m_links.end())
@@ -84,21 +84,21 @@ static void forEachLink(const std::vector<DataLink *> &links, TDataSource *sourc
     }
 }
 
-void TDataSource::notifyStateChanged()
+void TDataSource::NotifyStateChanged()
 {
     forEachLink(m_links, this, [](DataLink *link) { link->stateChanged(); });
     if (OnStateChange)
         OnStateChange(*this);
 }
 
-void TDataSource::notifyDataChanged(TField *field)
+void TDataSource::NotifyDataChanged(TField *field)
 {
     forEachLink(m_links, this, [field](DataLink *link) { link->dataChanged(field); });
     if (OnDataChange)
         OnDataChange(*this, field);
 }
 
-void TDataSource::notifyUpdateData()
+void TDataSource::NotifyUpdateData()
 {
     forEachLink(m_links, this, [](DataLink *link) { link->updateData(); });
 }

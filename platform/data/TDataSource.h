@@ -56,13 +56,13 @@ public:
 
     // A link is registered with one data source at a time: adding it here removes it from the
     // source it had.
-    void addLink(DataLink *link);
-    void removeLink(DataLink *link);
+    void AddLink(DataLink *link);
+    void RemoveLink(DataLink *link);
 
     // Called by the dataset.
-    void notifyStateChanged();
-    void notifyDataChanged(TField *field);
-    void notifyUpdateData();
+    void NotifyStateChanged();
+    void NotifyDataChanged(TField *field);
+    void NotifyUpdateData();
 
 private:
     QString m_name;

@@ -40,7 +40,8 @@ public:
     QString EditMask;
     GetTextHandler OnGetText;
     SetTextHandler OnSetText;
-    QString displayLabel() const { return DisplayLabel.isEmpty() ? m_def.name : DisplayLabel; }
+    // The label shown for the field: DisplayLabel, or the field name when that is empty.
+    QString DisplayName() const { return DisplayLabel.isEmpty() ? m_def.name : DisplayLabel; }
 
     // The value in the current record; on an empty or inactive dataset a null value.
     QVariant Value() const;

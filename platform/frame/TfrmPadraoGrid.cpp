@@ -221,7 +221,7 @@ void TfrmPadraoGrid::bindHandlers()
     };
 }
 
-void TfrmPadraoGrid::create()
+void TfrmPadraoGrid::Create()
 {
     if (m_created)
         return;
@@ -258,7 +258,7 @@ void TfrmPadraoGrid::setVisible(bool visible)
 void TfrmPadraoGrid::showEvent(QShowEvent *e)
 {
     if (!m_created)
-        guarded([this] { create(); });
+        guarded([this] { Create(); });
     QDialog::showEvent(e);
 }
 
@@ -371,7 +371,7 @@ void TfrmPadraoGrid::sbtVerificarClick()
     // The frame does not know where the data comes from; what it can verify is that the controls
     // show the current record as it is, dropping any text typed but not taken.
     if (dtsPadrao->State() == DataSetState::Browse)
-        dtsPadrao->notifyDataChanged(nullptr);
+        dtsPadrao->NotifyDataChanged(nullptr);
 }
 
 void TfrmPadraoGrid::sbtCancelarClick()

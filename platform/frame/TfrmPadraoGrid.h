@@ -49,8 +49,8 @@ enum class CloseAction {
 // Listagem. Esc closes the window, as its close button does.
 //
 // Two-phase creation: C++ does not dispatch virtual calls from a constructor, so FormCreate cannot
-// run there. Construct the form, then call create() once before showing it; make<T>() does both.
-// A form that is shown without create() having run gets it at that moment, before any activation.
+// run there. Construct the form, then call Create() once before showing it; Make<T>() does both.
+// A form that is shown without Create() having run gets it at that moment, before any activation.
 class TfrmPadraoGrid : public QDialog {
     Q_OBJECT
 public:
@@ -61,14 +61,14 @@ public:
 
     // Runs FormCreate the first time it is called; later calls do nothing. Errors from FormCreate
     // reach the caller (a form whose creation failed must not be shown).
-    void create();
-    bool isCreated() const { return m_created; }
+    void Create();
+    bool IsCreated() const { return m_created; }
 
     // Constructs a form of type T and runs its creation.
-    template <class T, class... Args> static T *make(Args &&...args)
+    template <class T, class... Args> static T *Make(Args &&...args)
     {
         auto form = std::make_unique<T>(std::forward<Args>(args)...);
-        form->create();
+        form->Create();
         return form.release();
     }
 
@@ -129,7 +129,7 @@ public:
     TMessages *msgPadrao = nullptr;   // the screen's own catalog, filled by the screen
 
     // The client area below the menu bar; a screen's own top-level components go here.
-    QWidget *clientArea() const { return m_client; }
+    QWidget *ClientArea() const { return m_client; }
 
     // Every way of closing the dialog ends here (close(), Esc, the window's close button,
     // accept/reject): FormClose decides what becomes of the window.

@@ -115,7 +115,7 @@ void TNetConnection::SetHost(const QString &host)
     m_host = name;
 }
 
-TNetConnection::TraceHook TNetConnection::setTraceHook(TraceHook hook)
+TNetConnection::TraceHook TNetConnection::SetTraceHook(TraceHook hook)
 {
     std::lock_guard lock(g_traceMutex);
     std::swap(g_traceHook, hook);
@@ -134,8 +134,8 @@ void TNetConnection::Open()
 {
     if (m_open)
         return;
-    if (m_beforeConnect)
-        m_beforeConnect(*this);
+    if (BeforeConnect)
+        BeforeConnect(*this);
 
     // The name and host end up in the request line; anything beyond a plain name could change
     // the request itself.
@@ -212,13 +212,13 @@ void TNetConnection::applyTimeouts() const
     client.set_write_timeout(readSec, readUsec);
 }
 
-void TNetConnection::setConnectTimeout(std::chrono::milliseconds timeout)
+void TNetConnection::SetConnectTimeout(std::chrono::milliseconds timeout)
 {
     m_connectTimeout = timeout;
     applyTimeouts();
 }
 
-void TNetConnection::setReadTimeout(std::chrono::milliseconds timeout)
+void TNetConnection::SetReadTimeout(std::chrono::milliseconds timeout)
 {
     m_readTimeout = timeout;
     applyTimeouts();

@@ -42,34 +42,31 @@ public:
     explicit TNetConnection(const QString &serverName, QObject *parent = nullptr);
     ~TNetConnection() override;
 
-    // The remote object's name; the path of every call is /rpc/<serverName>.
-    QString serverName() const { return m_serverName; }
-    void setServerName(const QString &name) { m_serverName = name; }
+    // The remote object's name; the path of every call is /rpc/<ServerName>.
+    QString ServerName() const { return m_serverName; }
+    void SetServerName(const QString &name) { m_serverName = name; }
 
     // Host name or address of the application server; "http://name" is taken as "name", and
     // "https://name" as "name" reached over TLS, its certificate verified against the host
     // context's CA file or else the system's authorities. Host and port take effect at the next
     // opening.
-    QString host() const { return m_host; }
-    bool usesTls() const { return m_tls; }
+    QString Host() const { return m_host; }
+    bool UsesTls() const { return m_tls; }
     void SetHost(const QString &host);
-    int port() const { return m_port; }
-    void setPort(int port) { m_port = port; }
-
-    // Runs at every opening, before anything else.
-    void setBeforeConnect(BeforeConnectHandler handler) { m_beforeConnect = std::move(handler); }
+    int Port() const { return m_port; }
+    void SetPort(int port) { m_port = port; }
 
     // With ThrowException a reply that reports a failure ({"ok":false}) is raised as a NetError
     // by Call; without it the reply is returned for CheckResultServ to show. Transport and
     // protocol failures are raised either way.
-    bool throwException() const { return m_throwException; }
-    void setThrowException(bool on) { m_throwException = on; }
+    bool ThrowException() const { return m_throwException; }
+    void SetThrowException(bool on) { m_throwException = on; }
 
     // Time-outs take effect at once, also on an open connection.
-    std::chrono::milliseconds connectTimeout() const { return m_connectTimeout; }
-    void setConnectTimeout(std::chrono::milliseconds timeout);
-    std::chrono::milliseconds readTimeout() const { return m_readTimeout; }
-    void setReadTimeout(std::chrono::milliseconds timeout);
+    std::chrono::milliseconds ConnectTimeout() const { return m_connectTimeout; }
+    void SetConnectTimeout(std::chrono::milliseconds timeout);
+    std::chrono::milliseconds ReadTimeout() const { return m_readTimeout; }
+    void SetReadTimeout(std::chrono::milliseconds timeout);
 
     // Opening an open connection and closing a closed one do nothing. Opening checks the
     // settings (NetError when host, port or server name are unusable) but does not touch the
@@ -86,9 +83,12 @@ public:
     // The reply stays in the received bytes until someone asks for it as a QJsonValue.
     RemoteReply Call(const QString &method, const RemoteArgs &args = {});
 
+    // Runs at every opening, before anything else.
+    BeforeConnectHandler BeforeConnect;
+
     // One hook for every connection of the process, run after each call (also a failed one),
     // on the calling thread. Returns the hook it replaces; an empty function removes it.
-    static TraceHook setTraceHook(TraceHook hook);
+    static TraceHook SetTraceHook(TraceHook hook);
 
 private:
     struct Transport;
@@ -106,7 +106,6 @@ private:
     int m_port = 8080;
     bool m_tls = false;
     QString m_caFile;
-    BeforeConnectHandler m_beforeConnect;
     bool m_throwException = false;
     std::chrono::milliseconds m_connectTimeout{5000};
     std::chrono::milliseconds m_readTimeout{60000};

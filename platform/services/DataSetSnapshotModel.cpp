@@ -61,7 +61,7 @@ QVariant DataSetSnapshotModel::headerData(int section, Qt::Orientation orientati
         return section + 1;
     if (section < 0 || section >= m_fields.size())
         return {};
-    return m_dataSet->Fields(m_fields.at(section)).displayLabel();
+    return m_dataSet->Fields(m_fields.at(section)).DisplayName();
 }
 
 Qt::ItemFlags DataSetSnapshotModel::flags(const QModelIndex &index) const

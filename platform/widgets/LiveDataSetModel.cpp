@@ -200,7 +200,7 @@ QVariant LiveDataSetModel::headerData(int section, Qt::Orientation orientation, 
         if (!column.Title.isEmpty())
             return column.Title;
         if (const TField *field = FieldAt(section))
-            return field->displayLabel();
+            return field->DisplayName();
         return column.FieldName;
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(column.TitleAlignment);

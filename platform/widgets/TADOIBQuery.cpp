@@ -279,7 +279,7 @@ void forgetStatement(const QSqlDatabase &db, const QString &text)
 
 } // namespace
 
-QSqlDatabase TADOIBQuery::sharedDatabase()
+QSqlDatabase TADOIBQuery::SharedDatabase()
 {
     const QString url = HostContext::instance().sharedDb;
     if (url.isEmpty())
@@ -291,7 +291,7 @@ void TADOIBQuery::Open()
 {
     if (Active())
         return;
-    const QSqlDatabase db = sharedDatabase();
+    const QSqlDatabase db = SharedDatabase();
     const QString text = m_sql.join(QLatin1Char('\n'));
     const std::shared_ptr<Statement> statement = preparedStatement(db, text, m_name);
     try {

@@ -79,7 +79,7 @@ public:
 
     // The shared database's connection for the calling thread, opened on first use. Throws
     // QueryError naming the database when there is none configured or it cannot be opened.
-    static QSqlDatabase sharedDatabase();
+    static QSqlDatabase SharedDatabase();
 
 private:
     // Runs a prepared statement with the values of the parameters of its placeholders, in

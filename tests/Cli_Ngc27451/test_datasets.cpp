@@ -158,7 +158,7 @@ TEST_F(DataSetLayoutTest, EveryFieldHasItsPlaceTypeAndPresentation)
         if (row.type == FieldType::String) {
             EXPECT_EQ(field->Size(), row.size);
         }
-        EXPECT_EQ(field->displayLabel(), row.label[0] ? QString::fromUtf8(row.label) : fieldName);
+        EXPECT_EQ(field->DisplayName(), row.label[0] ? QString::fromUtf8(row.label) : fieldName);
         if (fieldName != QLatin1String("VRFRETEFORN")) {
             EXPECT_EQ(field->DisplayFormat, QLatin1String(row.format));
             EXPECT_EQ(field->EditFormat, QLatin1String(row.format));

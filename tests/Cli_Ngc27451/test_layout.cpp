@@ -204,7 +204,7 @@ TEST_F(LayoutTest, WindowAndFrame)
 {
     EXPECT_EQ(screen->objectName(), QLatin1String("frmInfoPlanNeg"));
     EXPECT_EQ(screen->windowTitle(), QStringLiteral("Informações da Planilha"));
-    EXPECT_EQ(screen->clientArea()->size(), QSize(524, 406));
+    EXPECT_EQ(screen->ClientArea()->size(), QSize(524, 406));
     screen->layout()->activate();
     EXPECT_EQ(screen->minimumSize(), screen->maximumSize()); // not resizable
     EXPECT_EQ(screen->font().family(), QLatin1String("MS Sans Serif"));
@@ -436,11 +436,11 @@ TEST_F(LayoutTest, ConnectionsAskTheHostWhereTheServerIs)
     };
     for (const auto &[connection, server] : connections) {
         SCOPED_TRACE(server);
-        EXPECT_EQ(connection->serverName(), QLatin1String(server));
-        EXPECT_FALSE(connection->throwException());
+        EXPECT_EQ(connection->ServerName(), QLatin1String(server));
+        EXPECT_FALSE(connection->ThrowException());
         EXPECT_TRUE(connection->Connected());
-        EXPECT_EQ(connection->host(), QLatin1String("127.0.0.1"));
-        EXPECT_EQ(connection->port(), screentest::closedPort);
+        EXPECT_EQ(connection->Host(), QLatin1String("127.0.0.1"));
+        EXPECT_EQ(connection->Port(), screentest::closedPort);
     }
 
     // Each opening reads them again.
@@ -448,9 +448,9 @@ TEST_F(LayoutTest, ConnectionsAskTheHostWhereTheServerIs)
     ngc::HostContext::instance().serverPort = 18080;
     suprimentos->Close();
     suprimentos->Open();
-    EXPECT_EQ(suprimentos->host(), QLatin1String("localhost"));
-    EXPECT_EQ(suprimentos->port(), 18080);
-    EXPECT_EQ(info->port(), screentest::closedPort);
+    EXPECT_EQ(suprimentos->Host(), QLatin1String("localhost"));
+    EXPECT_EQ(suprimentos->Port(), 18080);
+    EXPECT_EQ(info->Port(), screentest::closedPort);
 
     ngc::CloseAction action = ngc::CloseAction::caHide;
     screentest::frame(*screen).FormClose(action);

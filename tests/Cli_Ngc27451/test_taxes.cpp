@@ -156,7 +156,7 @@ TEST_F(TaxesTest, FailedReloadKeepsBothLists)
     ngc::TClientDataSet &cdsItemCole = dataSet(form, "cdsItemCole");
     cdsFilialImp.SetRecNo(3);
     const ngc::TNetConnection::TraceHook recording =
-        ngc::TNetConnection::setTraceHook([&](const ngc::CallTrace &call) {
+        ngc::TNetConnection::SetTraceHook([&](const ngc::CallTrace &call) {
             recording(call);
             if (call.method == QLatin1String("SetItemCole"))
                 server().kill();
@@ -164,7 +164,7 @@ TEST_F(TaxesTest, FailedReloadKeepsBothLists)
     cdsItemCole.Edit();
     cdsItemCole.FieldByName(QStringLiteral("VRPERDESITM")).SetAsFloat(50.0);
     EXPECT_ANY_THROW(cdsItemCole.Post());
-    ngc::TNetConnection::setTraceHook(recording);
+    ngc::TNetConnection::SetTraceHook(recording);
     EXPECT_EQ(recorder.methods().last(), QStringLiteral("GetImpFilial"));
     EXPECT_EQ(cdsFilialImp.RecordCount(), 3);
     EXPECT_EQ(cdsFilialImp.RecNo(), 3);

@@ -77,19 +77,19 @@ QJsonValue AppServer::call(const QString &object, const QString &method,
                            const ngc::RemoteArgs &args)
 {
     // The test's own reads are not the screen's calls: keep them out of any recording.
-    auto hook = ngc::TNetConnection::setTraceHook({});
+    auto hook = ngc::TNetConnection::SetTraceHook({});
     ngc::TNetConnection connection(object);
     connection.SetHost(QStringLiteral("127.0.0.1"));
-    connection.setPort(port());
+    connection.SetPort(port());
     connection.Open();
     QJsonValue reply;
     try {
         reply = connection.Call(method, args);
     } catch (...) {
-        ngc::TNetConnection::setTraceHook(hook);
+        ngc::TNetConnection::SetTraceHook(hook);
         throw;
     }
-    ngc::TNetConnection::setTraceHook(hook);
+    ngc::TNetConnection::SetTraceHook(hook);
     return ngc::CheckResultServ(reply, false, 0);
 }
 
@@ -124,13 +124,13 @@ ngc::DataPacket AppServer::taxList(LaunchKeys k)
 
 CallRecorder::CallRecorder()
 {
-    m_previous = ngc::TNetConnection::setTraceHook(
+    m_previous = ngc::TNetConnection::SetTraceHook(
         [this](const ngc::CallTrace &trace) { m_calls.append(trace); });
 }
 
 CallRecorder::~CallRecorder()
 {
-    ngc::TNetConnection::setTraceHook(m_previous);
+    ngc::TNetConnection::SetTraceHook(m_previous);
 }
 
 QStringList CallRecorder::methods() const

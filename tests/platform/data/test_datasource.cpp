@@ -53,8 +53,8 @@ TEST(DataSource, TellsEveryLinkAboutStateAndData)
     QStringList log;
     RecordingLink a(&log, "a");
     RecordingLink b(&log, "b");
-    first.addLink(&a);
-    second.addLink(&b);
+    first.AddLink(&a);
+    second.AddLink(&b);
     first.OnStateChange = [&](TDataSource &source) { log << source.Name() + ":OnStateChange"; };
     first.OnDataChange = [&](TDataSource &, TField *) { log << "dts1:OnDataChange"; };
 
@@ -78,7 +78,7 @@ TEST(DataSource, PendingTextIsWrittenBeforeBeforePost)
     TDataSource source("dts", &ds);
     QStringList log;
     RecordingLink edit(&log, "edit");
-    source.addLink(&edit);
+    source.AddLink(&edit);
     QString seenByBeforePost;
     ds.BeforePost = [&](TClientDataSet &self) { seenByBeforePost = self.Fields(0).AsString(); };
 
@@ -105,7 +105,7 @@ TEST(DataSource, DataSetCanBeSwitchedAtRunTime)
     TDataSource source("dtsPesqMarca", &products);
     QStringList log;
     RecordingLink grid(&log, "grid");
-    source.addLink(&grid);
+    source.AddLink(&grid);
 
     source.SetDataSet(&all);
     EXPECT_EQ(log, QStringList({"grid:state", "grid:data(*)"}));
@@ -125,7 +125,7 @@ TEST(DataSource, EitherSideMayBeDestroyedFirst)
         ds->SetData(twoRows());
         TDataSource source("dts", ds.get());
         RecordingLink link(&log, "l");
-        source.addLink(&link);
+        source.AddLink(&link);
         ds.reset();
         EXPECT_EQ(source.DataSet(), nullptr);
         EXPECT_EQ(source.State(), DataSetState::Inactive);
@@ -135,7 +135,7 @@ TEST(DataSource, EitherSideMayBeDestroyedFirst)
         ds.SetData(twoRows());
         auto source = std::make_unique<TDataSource>("dts", &ds);
         RecordingLink link(&log, "l");
-        source->addLink(&link);
+        source->AddLink(&link);
         source.reset();
         EXPECT_EQ(link.linkedSource(), nullptr);
         ds.Next(); // nobody left to tell
@@ -145,7 +145,7 @@ TEST(DataSource, EitherSideMayBeDestroyedFirst)
         ds.SetData(twoRows());
         TDataSource source("dts", &ds);
         auto link = std::make_unique<RecordingLink>(&log, "l");
-        source.addLink(link.get());
+        source.AddLink(link.get());
         link.reset();
         ds.Next();
     }
@@ -166,8 +166,8 @@ TEST(DataSource, ALinkMayLeaveWhileBeingNotified)
         }
         void dataChanged(TField *) override { victim->reset(); }
     } first(&log, &second);
-    source.addLink(&first);
-    source.addLink(second.get());
+    source.AddLink(&first);
+    source.AddLink(second.get());
     ds.Next();
     EXPECT_EQ(second, nullptr);
     EXPECT_TRUE(log.isEmpty());
@@ -180,8 +180,8 @@ TEST(DataSource, ALinkBelongsToOneSource)
     TDataSource two("two", &ds);
     QStringList log;
     RecordingLink link(&log, "l");
-    one.addLink(&link);
-    two.addLink(&link);
+    one.AddLink(&link);
+    two.AddLink(&link);
     EXPECT_EQ(link.linkedSource(), &two);
     ds.AddField({"A", FieldType::String, 1});
     ds.Open();

@@ -176,9 +176,9 @@ TEST(Field, PresentationDefaults)
 {
     TClientDataSet ds;
     TField &field = ds.AddField({"VRPERCPGTCOL", FieldType::Float, 0});
-    EXPECT_EQ(field.displayLabel(), "VRPERCPGTCOL");
+    EXPECT_EQ(field.DisplayName(), "VRPERCPGTCOL");
     field.DisplayLabel = "Percentual";
-    EXPECT_EQ(field.displayLabel(), "Percentual");
+    EXPECT_EQ(field.DisplayName(), "Percentual");
     EXPECT_TRUE(field.Visible);
     EXPECT_EQ(field.Index(), 0);
     EXPECT_EQ(&ds.FieldByName("vrpercpgtcol"), &field);

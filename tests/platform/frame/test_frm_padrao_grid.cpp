@@ -128,7 +128,7 @@ public:
     void bind()
     {
         form.callBase = true;
-        form.create();
+        form.Create();
         form.dtsPadrao->SetDataSet(&dataSet);
     }
 
@@ -166,7 +166,7 @@ const Command kCommands[] = {
 
 TEST_F(FrameTest, EachButtonAndItsMenuItemRunTheSameOverriddenHandler)
 {
-    form.create();
+    form.Create();
     form.show();
     for (const Command &command : kCommands) {
         SCOPED_TRACE(command.handler);
@@ -190,7 +190,7 @@ TEST_F(FrameTest, EachButtonAndItsMenuItemRunTheSameOverriddenHandler)
 
 TEST_F(FrameTest, ShortcutsRunTheHandlersOfEnabledItemsOnly)
 {
-    form.create();
+    form.Create();
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     const std::tuple<Qt::Key, Qt::KeyboardModifiers, const char *, const char *> keys[] = {
@@ -215,7 +215,7 @@ TEST_F(FrameTest, ShortcutsRunTheHandlersOfEnabledItemsOnly)
 
 TEST_F(FrameTest, HandlersRunInsideTheGuard)
 {
-    form.create();
+    form.Create();
     form.show();
     button("sbtAlterar")->setEnabled(true);
     item("mnuAlterar")->setEnabled(true);
@@ -235,11 +235,11 @@ TEST_F(FrameTest, HandlersRunInsideTheGuard)
 
 TEST_F(FrameTest, CreationRunsTheDerivedFormCreateOnceAndBeforeActivation)
 {
-    std::unique_ptr<RecordingForm> made(TfrmPadraoGrid::make<RecordingForm>());
-    made->create();
+    std::unique_ptr<RecordingForm> made(TfrmPadraoGrid::Make<RecordingForm>());
+    made->Create();
     EXPECT_EQ(made->calls, QStringList{QStringLiteral("FormCreate")});
 
-    // A form shown without create() gets its creation first.
+    // A form shown without Create() gets its creation first.
     RecordingForm lazy;
     lazy.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&lazy));
@@ -251,7 +251,7 @@ TEST_F(FrameTest, CreationRunsTheDerivedFormCreateOnceAndBeforeActivation)
 
 TEST_F(FrameTest, ActivationRunsFormActivateEachTime)
 {
-    form.create();
+    form.Create();
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     EXPECT_EQ(form.calls.count(QStringLiteral("FormActivate")), 1);
@@ -276,7 +276,7 @@ TEST_F(FrameTest, EveryWayOfClosingRunsFormCloseOnceAndHidesTheInstance)
     for (const auto &way : ways) {
         SCOPED_TRACE(way.first);
         const auto &closeIt = way.second;
-        QPointer<RecordingForm> f(TfrmPadraoGrid::make<RecordingForm>());
+        QPointer<RecordingForm> f(TfrmPadraoGrid::Make<RecordingForm>());
         QTimer::singleShot(0, f, [&closeIt, &f] { closeIt(*f); });
         f->exec();
         RecordingForm *const closed = f.data();
@@ -321,8 +321,8 @@ public:
 // hiding; a window shown again, or merely deactivated, tells its controls as always.
 TEST_F(FrameTest, ClosingTheActiveWindowTakesTheFocusAndHidesItsControls)
 {
-    form.create();
-    auto *edit = new QLineEdit(form.clientArea());
+    form.Create();
+    auto *edit = new QLineEdit(form.ClientArea());
     ControlEvents events;
     edit->installEventFilter(&events);
     form.show();
@@ -359,7 +359,7 @@ TEST_F(FrameTest, ClosingTheActiveWindowTakesTheFocusAndHidesItsControls)
 
 TEST_F(FrameTest, FormCloseDecidesWhatBecomesOfTheWindow)
 {
-    form.create();
+    form.Create();
     form.show();
 
     form.closeAction = CloseAction::caNone;
@@ -380,7 +380,7 @@ TEST_F(FrameTest, FormCloseDecidesWhatBecomesOfTheWindow)
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.calls.count(QStringLiteral("FormClose")), 3);
 
-    RecordingForm *const toFree = TfrmPadraoGrid::make<RecordingForm>();
+    RecordingForm *const toFree = TfrmPadraoGrid::Make<RecordingForm>();
     ASSERT_NE(toFree, nullptr);
     QPointer<RecordingForm> freed(toFree);
     toFree->closeAction = CloseAction::caFree;
@@ -477,7 +477,7 @@ TEST_F(FrameTest, ProcurarSearchesAndVerificarRedisplaysOnlyWhileBrowsing)
 {
     bind();
     RedisplayCounter counter;
-    form.dtsPadrao->addLink(&counter);
+    form.dtsPadrao->AddLink(&counter);
 
     form.sbtProcurarClick();
     EXPECT_TRUE(ui.lists().isEmpty()) << "nothing to search in an empty dataset";
@@ -497,7 +497,7 @@ TEST_F(FrameTest, ProcurarSearchesAndVerificarRedisplaysOnlyWhileBrowsing)
     form.sbtProcurarClick();
     EXPECT_EQ(counter.count, 0) << "a pending edit is left as it is";
     EXPECT_EQ(ui.lists().size(), 1);
-    form.dtsPadrao->removeLink(&counter);
+    form.dtsPadrao->RemoveLink(&counter);
 }
 
 TEST_F(FrameTest, StandardCommandsFollowTheStateAndButtonsFollowTheirMenuItems)
@@ -549,11 +549,11 @@ TEST_F(FrameTest, StandardCommandsFollowTheStateAndButtonsFollowTheirMenuItems)
 
 TEST_F(FrameTest, LayoutKeepsTheClientAreaAndTheNamedPlaces)
 {
-    form.create();
+    form.Create();
     form.show();
-    EXPECT_EQ(form.clientArea()->size(), QSize(524, 406));
+    EXPECT_EQ(form.ClientArea()->size(), QSize(524, 406));
     EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "the window is not resizable";
-    EXPECT_EQ(form.clientArea()->y(), form.mnuMenu->geometry().bottom() + 1);
+    EXPECT_EQ(form.ClientArea()->y(), form.mnuMenu->geometry().bottom() + 1);
     EXPECT_EQ(form.pgcPadrao->geometry(), QRect(0, 28, 524, 360));
     EXPECT_EQ(form.panNavigator->geometry().top(), 388);
     EXPECT_EQ(form.panMenu->geometry().width(), 524);
@@ -596,7 +596,7 @@ private:
 TEST(FrameLifetime, DestroyingAScreenRunsNoneOfItsHandlers)
 {
     int calls = 0;
-    auto *form = TfrmPadraoGrid::make<OwningForm>(calls);
+    auto *form = TfrmPadraoGrid::Make<OwningForm>(calls);
     const int created = calls;
     form->cdsOwn.Insert();
     EXPECT_GT(calls, created) << "bound: state changes reach the screen";

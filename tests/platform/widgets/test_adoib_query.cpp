@@ -165,7 +165,7 @@ TEST_P(QueryTest, DeclaredFieldsKeepTheirPresentationAndTheRowsCanOnlyBeListed)
     query.Open();
     TDataSource source(QStringLiteral("dtsPesqMarca"), &query.DataSet());
     TClientDataSet &ds = query.DataSet();
-    EXPECT_EQ(ds.FieldByName(QStringLiteral("CDMARCA")).displayLabel(), QStringLiteral("Código"));
+    EXPECT_EQ(ds.FieldByName(QStringLiteral("CDMARCA")).DisplayName(), QStringLiteral("Código"));
     ASSERT_TRUE(ds.Locate(QStringLiteral("CDMARCA"), QStringLiteral("00003")));
     EXPECT_EQ(ds.FieldByName(QStringLiteral("NMMARCA")).AsString().size(), 20)
         << "cut to the declared size";

@@ -114,7 +114,7 @@ protected:
     void SetUp() override
     {
         for (TNetConnection *connection : {&plan, &supri}) {
-            connection->setPort(s_server->port());
+            connection->SetPort(s_server->port());
             connection->Open();
         }
     }
@@ -299,7 +299,7 @@ TEST_F(AppServerLoopback, RefusalsAndProtocolFaultsComeBackAsSuch)
     EXPECT_THROW(plan.Call(QStringLiteral("GetNothing"), keys()), NetError);
     EXPECT_THROW(plan.Call(QStringLiteral("GetItemCole"), {RemoteArg::integer(1)}), NetError);
     TNetConnection unknown(QStringLiteral("Ngc.rdmDesconhecido"));
-    unknown.setPort(s_server->port());
+    unknown.SetPort(s_server->port());
     unknown.Open();
     EXPECT_THROW(unknown.Call(QStringLiteral("GetParaSupri"), {RemoteArg::stringRef(&cdFilial)}),
                  NetError);
@@ -348,8 +348,8 @@ TEST(AppServerTls, TheClientVerifiesTheServersCertificate)
         context.set(true, c.caFile, false);
         TNetConnection connection(QStringLiteral("Ngc27451.rdmInfoPlanNeg"));
         connection.SetHost(QString::fromLatin1(c.host));
-        connection.setPort(c.port);
-        connection.setReadTimeout(std::chrono::seconds(5));
+        connection.SetPort(c.port);
+        connection.SetReadTimeout(std::chrono::seconds(5));
         connection.Open();
         QString error;
         try {

@@ -31,7 +31,7 @@ std::unique_ptr<TNetConnection> openConnection(int port)
 {
     auto connection = std::make_unique<TNetConnection>(kObject);
     connection->SetHost(QStringLiteral("127.0.0.1"));
-    connection->setPort(port);
+    connection->SetPort(port);
     connection->Open();
     return connection;
 }
@@ -104,9 +104,9 @@ struct TraceRecorder {
     TraceRecorder()
     {
         m_previous =
-            TNetConnection::setTraceHook([this](const CallTrace &t) { calls.push_back(t); });
+            TNetConnection::SetTraceHook([this](const CallTrace &t) { calls.push_back(t); });
     }
-    ~TraceRecorder() { TNetConnection::setTraceHook(m_previous); }
+    ~TraceRecorder() { TNetConnection::SetTraceHook(m_previous); }
     std::vector<CallTrace> calls;
 
 private:
@@ -378,9 +378,9 @@ TEST(TNetConnection, TimeOutsEndTheCallWithAClearError)
     for (const Case &c : {Case{"read", stalling.port(), "não respondeu em 0.2 s"},
                           Case{"connect", full.port(), "sem resposta em 0.2 s"}}) {
         TNetConnection connection(kObject);
-        connection.setPort(c.port);
-        connection.setConnectTimeout(200ms);
-        connection.setReadTimeout(200ms);
+        connection.SetPort(c.port);
+        connection.SetConnectTimeout(200ms);
+        connection.SetReadTimeout(200ms);
         connection.Open();
         QString key = QStringLiteral("0001");
         const auto started = std::chrono::steady_clock::now();
@@ -408,11 +408,11 @@ TEST(TNetConnection, CallAfterATimeOutGetsItsOwnReply)
                      request, RpcTestServer::okReply(request.value(QStringLiteral("method"))), {}));
     });
     auto connection = openConnection(server.port());
-    connection->setReadTimeout(100ms);
+    connection->SetReadTimeout(100ms);
     EXPECT_THROW(connection->Call(QStringLiteral("GetItemCole")), NetError);
     // Let the late answer reach the old socket before asking again.
     std::this_thread::sleep_for(500ms);
-    connection->setReadTimeout(5s);
+    connection->SetReadTimeout(5s);
     EXPECT_EQ(connection->Call(QStringLiteral("GetSomaPerc")),
               QJsonValue(RpcTestServer::okReply(QStringLiteral("GetSomaPerc"))));
 }
@@ -422,17 +422,17 @@ TEST(TNetConnection, OpeningRunsBeforeConnectAndChecksTheSettings)
     RpcTestServer server;
     TNetConnection connection(kObject);
     int openings = 0;
-    connection.setBeforeConnect([&](TNetConnection &sender) {
+    connection.BeforeConnect = [&](TNetConnection &sender) {
         ++openings;
         sender.SetHost(QStringLiteral("http://127.0.0.1/"));
-        sender.setPort(server.port());
-    });
+        sender.SetPort(server.port());
+    };
 
     EXPECT_THROW(connection.Call(QStringLiteral("GetItemCole")), NetError);
     connection.SetConnected(true);
     connection.Open();
     EXPECT_EQ(openings, 1);
-    EXPECT_EQ(connection.host(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(connection.Host(), QStringLiteral("127.0.0.1"));
     connection.Call(QStringLiteral("GetItemCole"));
     connection.SetConnected(false);
     EXPECT_FALSE(connection.Connected());
@@ -458,7 +458,7 @@ TEST(TNetConnection, OpeningRunsBeforeConnectAndChecksTheSettings)
         TNetConnection bad(c.object);
         if (!c.host.isNull())
             bad.SetHost(c.host);
-        bad.setPort(c.port);
+        bad.SetPort(c.port);
         EXPECT_THROW(bad.Open(), NetError) << c.name;
         EXPECT_FALSE(bad.Connected()) << c.name;
     }
@@ -483,7 +483,7 @@ TEST(TNetConnection, SendsTheHostTokenOnlyWhenThereIsOne)
     // A token that would smuggle a header of its own is refused before anything is sent.
     writeToken("s3cret\r\nX-Injected: 1");
     TNetConnection injected(kObject);
-    injected.setPort(server.port());
+    injected.SetPort(server.port());
     EXPECT_THROW(injected.Open(), NetError);
     EXPECT_FALSE(injected.Connected());
     context.tokenFile.clear();
@@ -528,7 +528,7 @@ TEST(TNetConnection, FailureInTheReplyIsRaisedOnlyWithThrowException)
               QJsonValue(refused));
     EXPECT_EQ(key, QStringLiteral("0002"));
 
-    connection->setThrowException(true);
+    connection->SetThrowException(true);
     key = QStringLiteral("0001");
     try {
         connection->Call(QStringLiteral("GetItemCole"), {RemoteArg::stringRef(&key)});
@@ -666,7 +666,7 @@ TEST(TNetConnection, TheTokenGoesOverPlainHttpOnlyToThisMachineUnlessAllowed)
         context.set(c.token, {}, c.allowed);
         TNetConnection connection(kObject);
         connection.SetHost(QString::fromLatin1(c.host));
-        connection.setPort(8080);
+        connection.SetPort(8080);
         if (c.opens) {
             EXPECT_NO_THROW(connection.Open());
         } else {
