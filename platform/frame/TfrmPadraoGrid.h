@@ -62,7 +62,6 @@ public:
     // Runs FormCreate the first time it is called; later calls do nothing. Errors from FormCreate
     // reach the caller (a form whose creation failed must not be shown).
     void Create();
-    bool IsCreated() const { return m_created; }
 
     // Constructs a form of type T and runs its creation.
     template <class T, class... Args> static T *Make(Args &&...args)
