@@ -1,6 +1,6 @@
 #pragma once
 
-// One connection of the HTTP shell (server/HttpServer.cpp), and what all connections share.
+// One connection of the HTTP shell (server/http/HttpServer.cpp), and what all connections share.
 // Internal to the shell.
 
 #include <server/rpc/Dispatcher.h>
