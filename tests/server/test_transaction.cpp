@@ -4,7 +4,6 @@
 #include <server/storage/Transaction.h>
 
 #include <atomic>
-#include <chrono>
 #include <latch>
 #include <thread>
 
