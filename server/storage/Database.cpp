@@ -83,6 +83,9 @@ const QString &connectionName(quint64 databaseId)
     return found->second;
 }
 
+// PostgreSQL's advisory lock that set-up takes, the same in every server of this program.
+constexpr qint64 kSetupLockKey = 0x6e67632d73657475; // "ngc-setu"
+
 void execOrThrow(QSqlDatabase &db, const QString &sql)
 {
     QSqlQuery query(db);
@@ -199,7 +202,12 @@ void Database::connect(QSqlDatabase &db) const
         execOrThrow(db, QStringLiteral("SET client_min_messages TO WARNING"));
         if (!m_url.schema.isEmpty()) {
             // The name is a checked identifier (see DatabaseUrl::parse); SET takes no parameters.
-            execOrThrow(db, QStringLiteral("CREATE SCHEMA IF NOT EXISTS ") + m_url.schema);
+            // Under the set-up lock: two connections creating the same new schema at once
+            // would both find it missing, and one would fail.
+            execOrThrow(db, QStringLiteral("DO $$BEGIN PERFORM pg_advisory_xact_lock(%1); "
+                                           "CREATE SCHEMA IF NOT EXISTS %2; END$$")
+                                .arg(kSetupLockKey)
+                                .arg(m_url.schema));
             execOrThrow(db, QStringLiteral("SET search_path TO ") + m_url.schema);
         }
         return;
@@ -211,6 +219,22 @@ void Database::connect(QSqlDatabase &db) const
         // cut can take back the last ones, and never leaves a transaction half applied.
         execOrThrow(db, QStringLiteral("PRAGMA synchronous = NORMAL"));
     }
+}
+
+Database::SetupLock::SetupLock(Session &session)
+{
+    if (!session.isPostgres())
+        return;
+    m_db = session.db();
+    execOrThrow(m_db, QStringLiteral("SELECT pg_advisory_lock(%1)").arg(kSetupLockKey));
+    m_held = true;
+}
+
+Database::SetupLock::~SetupLock()
+{
+    // A connection that broke meanwhile took the lock with it.
+    if (m_held)
+        QSqlQuery(m_db).exec(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(kSetupLockKey));
 }
 
 Database::Session Database::session()

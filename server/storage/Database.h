@@ -103,6 +103,23 @@ public:
     };
     Session session();
 
+    // Keeps the set-up of a PostgreSQL database (its tables, their migrations, the demo data) to
+    // one server at a time, for as long as it lives: servers started together on a new database
+    // would otherwise each find the tables missing and create them twice. The others wait here,
+    // then find the work done. SQLite needs nothing: its set-up transactions take the file's
+    // write lock when they begin. Throws DatabaseError when the lock cannot be taken.
+    class SetupLock final {
+    public:
+        explicit SetupLock(Session &session);
+        ~SetupLock();
+        SetupLock(const SetupLock &) = delete;
+        SetupLock &operator=(const SetupLock &) = delete;
+
+    private:
+        QSqlDatabase m_db;
+        bool m_held = false;
+    };
+
     // The calling thread's statement for `sql` on `db`: prepared on first use and kept for the
     // next call with the same text, since compiling a join costs several times what running it
     // does. On SQLite it runs on SQLite's own handle under the Qt connection, elsewhere through Qt

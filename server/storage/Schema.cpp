@@ -121,14 +121,11 @@ int Schema::currentVersion(Database::Session &session)
 
 void Schema::migrate(Database::Session &session)
 {
+    const Database::SetupLock setup(session);
     Sql::exec(session.db(), QStringLiteral("CREATE TABLE IF NOT EXISTS SCHEMAVERSAO "
                                            "(NRVERSAO INTEGER PRIMARY KEY)"));
     for (const Migration &migration : migrations()) {
         Transaction transaction(session);
-        if (session.isPostgres()) {
-            // A second instance starting at the same moment waits here and then sees the version.
-            Sql::exec(session.db(), QStringLiteral("LOCK TABLE SCHEMAVERSAO IN EXCLUSIVE MODE"));
-        }
         if (currentVersion(session) >= migration.version)
             continue;
         for (const QString &statement : migration.statements)

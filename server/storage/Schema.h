@@ -6,7 +6,7 @@ namespace ngc {
 
 // Creates and migrates the tables. Each migration runs once, in its own transaction, and records
 // its number in SCHEMAVERSAO; running it again finds nothing to do, also when several server
-// instances start together on one PostgreSQL database.
+// instances start together on one PostgreSQL database (Database::SetupLock).
 class Schema final {
 public:
     Schema() = delete;

@@ -156,6 +156,7 @@ QList<QVariantList> items(const QString &collection)
 bool Seed::demo(Database::Session &session)
 {
     QSqlDatabase &db = session.db();
+    const Database::SetupLock setup(session);
     Transaction transaction(session);
     if (Sql::exists(
             db, QStringLiteral("SELECT 1 FROM COLEPRECO WHERE CDFILIAL = ? AND NRCOLEPRECO = ?"),

@@ -12,7 +12,7 @@ public:
     Seed() = delete;
 
     // Loads the demo data in one transaction; returns false, changing nothing, when it is already
-    // there.
+    // there, also when another server loaded it a moment before.
     static bool demo(Database::Session &session);
 };
 

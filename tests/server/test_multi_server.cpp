@@ -1,5 +1,6 @@
 #include "HttpTestClient.h"
 
+#include <server/AppServer.h>
 #include <support/AppServerProcess.h>
 
 #include <QCoreApplication>
@@ -13,9 +14,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <latch>
 #include <map>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 // Several ngc-appserver processes on one PostgreSQL database, as behind a load balancer: each
 // request may go to either, and they share nothing but the database.
@@ -86,6 +89,30 @@ QString save(int port, const Item &item, double discount, bool replicate)
     return QString::fromUtf8(QJsonDocument(response).toJson(QJsonDocument::Compact));
 }
 
+QString schemaUrl(const QString &base, const QString &schema)
+{
+    return base + (base.contains(QLatin1Char('?')) ? "&" : "?") + QStringLiteral("schema=") + schema;
+}
+
+void dropSchema(const QString &base, const QString &schema)
+{
+    const QUrl url(base);
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("multi-server"));
+        db.setHostName(url.host());
+        db.setPort(url.port(5432));
+        db.setUserName(url.userName());
+        db.setPassword(url.password());
+        db.setDatabaseName(url.path().mid(1));
+        ASSERT_TRUE(db.open());
+        QSqlQuery(db).exec(QStringLiteral("SET client_min_messages TO WARNING"));
+        QSqlQuery(db).exec(QStringLiteral("DROP SCHEMA IF EXISTS ") + schema +
+                           QStringLiteral(" CASCADE"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("multi-server"));
+}
+
 class MultiServer : public testing::Test {
 protected:
     void SetUp() override
@@ -94,11 +121,9 @@ protected:
         if (base.isEmpty())
             GTEST_SKIP() << "NGC_TEST_PG_URL is not set";
         m_schema = QStringLiteral("ms_%1").arg(QCoreApplication::applicationPid());
-        const QString url = base + (base.contains(QLatin1Char('?')) ? "&" : "?") +
-                            QStringLiteral("schema=") + m_schema;
-        dropSchema(base);
-        const QStringList args{QStringLiteral("--db"), url, QStringLiteral("--seed"),
-                               QStringLiteral("demo")};
+        dropSchema(base, m_schema);
+        const QStringList args{QStringLiteral("--db"), schemaUrl(base, m_schema),
+                               QStringLiteral("--seed"), QStringLiteral("demo")};
         first = std::make_unique<AppServerProcess>(QStringLiteral(NGC_APPSERVER_PATH), args);
         second = std::make_unique<AppServerProcess>(QStringLiteral(NGC_APPSERVER_PATH), args);
         m_base = base;
@@ -108,32 +133,13 @@ protected:
         first.reset();
         second.reset();
         if (!m_base.isEmpty())
-            dropSchema(m_base);
+            dropSchema(m_base, m_schema);
     }
 
     std::unique_ptr<AppServerProcess> first;
     std::unique_ptr<AppServerProcess> second;
 
 private:
-    void dropSchema(const QString &base)
-    {
-        const QUrl url(base);
-        {
-            QSqlDatabase db =
-                QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("multi-server"));
-            db.setHostName(url.host());
-            db.setPort(url.port(5432));
-            db.setUserName(url.userName());
-            db.setPassword(url.password());
-            db.setDatabaseName(url.path().mid(1));
-            ASSERT_TRUE(db.open());
-            QSqlQuery(db).exec(QStringLiteral("SET client_min_messages TO WARNING"));
-            QSqlQuery(db).exec(QStringLiteral("DROP SCHEMA IF EXISTS ") + m_schema +
-                               QStringLiteral(" CASCADE"));
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("multi-server"));
-    }
-
     QString m_schema;
     QString m_base;
 };
@@ -214,6 +220,47 @@ TEST_F(MultiServer, ConcurrentSavesAndReplicationsThroughTwoServersLoseNothing)
     }
     EXPECT_GT(acknowledged[contended[0][2].toString() + contended[0][4].toString()], 0);
     EXPECT_FALSE(written[QStringLiteral("*")].isEmpty()) << "no replication was saved";
+}
+
+// Servers started at the same moment on a new database, with the demo data: one creates the
+// schema, the tables and the data while the others wait, and every one of them comes up and
+// serves the item. A few rounds, since the servers must meet for it to matter.
+TEST(MultiServerStart, ServersStartedTogetherOnANewDatabaseAllComeUp)
+{
+    const QString base = qEnvironmentVariable("NGC_TEST_PG_URL");
+    if (base.isEmpty())
+        GTEST_SKIP() << "NGC_TEST_PG_URL is not set";
+    constexpr int kServers = 3;
+    for (int round = 0; round < 3; ++round) {
+        const QString schema =
+            QStringLiteral("start_%1_%2").arg(QCoreApplication::applicationPid()).arg(round);
+        dropSchema(base, schema);
+        ngc::ServerConfig config;
+        config.http.host = QStringLiteral("127.0.0.1");
+        config.http.port = 0;
+        config.databaseUrl = schemaUrl(base, schema);
+        config.seedDemo = true;
+        std::latch together(kServers);
+        std::vector<std::string> outcomes(kServers);
+        std::vector<std::thread> servers;
+        for (int i = 0; i < kServers; ++i) {
+            servers.emplace_back([&, i] {
+                together.arrive_and_wait();
+                try {
+                    ngc::AppServer server(config);
+                    const Item item = read(server.port(), itemKeys("1001", "00001", "1001", "001"));
+                    outcomes[size_t(i)] = item.row.isEmpty() ? "no item" : "up";
+                } catch (const std::exception &error) {
+                    outcomes[size_t(i)] = error.what();
+                }
+            });
+        }
+        for (std::thread &server : servers)
+            server.join();
+        for (const std::string &outcome : outcomes)
+            EXPECT_EQ(outcome, "up") << "round " << round;
+        dropSchema(base, schema);
+    }
 }
 
 } // namespace
