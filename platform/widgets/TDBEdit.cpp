@@ -34,6 +34,8 @@ TDBEdit::TDBEdit(QWidget *parent, const QString &name)
     if (!name.isEmpty())
         setObjectName(name);
     connect(this, &QLineEdit::textChanged, this, [this] { onTextChanged(); });
+    connect(this, &QLineEdit::textEdited, this,
+            [this](const QString &edited) { onTextEdited(edited); });
 }
 
 TDBEdit::~TDBEdit() = default;
@@ -127,6 +129,27 @@ void TDBEdit::onTextChanged()
     m_lastText = now;
     if (OnChange)
         guarded(OnChange);
+}
+
+// A key starts the edit before it changes the text (keyPressEvent). What changes it without one
+// (the context menu's paste, cut, delete or undo, a drop) starts it here, afterwards, so that the
+// change reaches the field instead of only the screen; when the record cannot be edited, the
+// field's text comes back.
+void TDBEdit::onTextEdited(const QString &edited)
+{
+    if (!m_link.DataSource() || m_link.Editing())
+        return;
+    const int caret = cursorPosition();
+    bool editing = false;
+    guarded([&] { editing = m_link.Edit(); });
+    if (!editing)
+        return guarded([this] { showField(); });
+    // Starting the edit showed the field again.
+    if (text() != edited) {
+        setText(edited);
+        setCursorPosition(caret);
+    }
+    m_modified = true;
 }
 
 void TDBEdit::UpdateRecord()

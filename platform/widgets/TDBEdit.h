@@ -74,6 +74,7 @@ protected:
 private:
     void applyMask();
     void onTextChanged();
+    void onTextEdited(const QString &edited);
     void onEnterControl();
     void onExitControl();
 

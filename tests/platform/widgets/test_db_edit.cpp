@@ -2,6 +2,7 @@
 
 #include "WidgetTestSupport.h"
 
+#include <QClipboard>
 #include <QLineEdit>
 #include <QVBoxLayout>
 
@@ -217,6 +218,42 @@ TEST_F(DBEditTest, AReadOnlyEditNeverStartsAnEditNorWritesItsField)
     edit->clear();
     ds.Post();
     EXPECT_EQ(field("NMTIPOCOBR").AsString(), QStringLiteral("Boleto"));
+}
+
+// The context menu's paste and delete change the text without a key: they start the edit as a
+// key does, and reach the field; when the edit is refused the field's text comes back, rather
+// than a text the record does not hold.
+TEST_F(DBEditTest, ChangesWithoutAKeyStartTheEditOrAreTakenBack)
+{
+    const struct {
+        const char *name;
+        bool refuse;
+        bool paste; // else delete
+        const char *shown; // and written
+    } cases[] = {{"paste", false, true, "Boleto"},
+                 {"delete", false, false, ""},
+                 {"paste refused", true, true, "Carteira"}};
+    QApplication::clipboard()->setText(QStringLiteral("Boleto"));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ds.Edit();
+        field("NMTIPOCOBR").SetAsString(QStringLiteral("Carteira"));
+        ds.Post();
+        guard.refuse = c.refuse;
+        edit->setFocus(Qt::MouseFocusReason);
+        edit->selectAll();
+        if (c.paste)
+            edit->paste();
+        else
+            edit->del();
+        EXPECT_EQ(ds.State(), c.refuse ? DataSetState::Browse : DataSetState::Edit);
+        EXPECT_EQ(edit->text(), QLatin1String(c.shown));
+        other->setFocus(Qt::TabFocusReason);
+        EXPECT_EQ(field("NMTIPOCOBR").AsString(), QLatin1String(c.shown));
+        guard.refuse = false;
+        if (ds.State() == DataSetState::Edit)
+            ds.Post();
+    }
 }
 
 TEST_F(DBEditTest, EnterTextStartsTheEditAndWritesTheField)
