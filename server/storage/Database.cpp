@@ -202,10 +202,15 @@ void Database::connect(QSqlDatabase &db) const
         execOrThrow(db, QStringLiteral("SET client_min_messages TO WARNING"));
         if (!m_url.schema.isEmpty()) {
             // The name is a checked identifier (see DatabaseUrl::parse); SET takes no parameters.
-            // Under the set-up lock: two connections creating the same new schema at once
-            // would both find it missing, and one would fail.
-            execOrThrow(db, QStringLiteral("DO $$BEGIN PERFORM pg_advisory_xact_lock(%1); "
-                                           "CREATE SCHEMA IF NOT EXISTS %2; END$$")
+            // Created under the set-up lock: two connections creating the same new schema at
+            // once would both find it missing, and one would fail. One that exists is left
+            // alone, so that a role without the right to create schemas can use it.
+            execOrThrow(db, QStringLiteral("DO $$BEGIN "
+                                           "IF NOT EXISTS (SELECT 1 FROM pg_namespace "
+                                           "WHERE nspname = '%2') THEN "
+                                           "PERFORM pg_advisory_xact_lock(%1); "
+                                           "CREATE SCHEMA IF NOT EXISTS %2; "
+                                           "END IF; END$$")
                                 .arg(kSetupLockKey)
                                 .arg(m_url.schema));
             execOrThrow(db, QStringLiteral("SET search_path TO ") + m_url.schema);

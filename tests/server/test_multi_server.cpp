@@ -94,9 +94,11 @@ QString schemaUrl(const QString &base, const QString &schema)
     return base + (base.contains(QLatin1Char('?')) ? "&" : "?") + QStringLiteral("schema=") + schema;
 }
 
-void dropSchema(const QString &base, const QString &schema)
+// Runs statements as the test database's own user; false at the first that fails.
+bool administer(const QString &base, const QStringList &statements)
 {
     const QUrl url(base);
+    bool done = true;
     {
         QSqlDatabase db =
             QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("multi-server"));
@@ -105,12 +107,18 @@ void dropSchema(const QString &base, const QString &schema)
         db.setUserName(url.userName());
         db.setPassword(url.password());
         db.setDatabaseName(url.path().mid(1));
-        ASSERT_TRUE(db.open());
+        done = db.open();
         QSqlQuery(db).exec(QStringLiteral("SET client_min_messages TO WARNING"));
-        QSqlQuery(db).exec(QStringLiteral("DROP SCHEMA IF EXISTS ") + schema +
-                           QStringLiteral(" CASCADE"));
+        for (const QString &statement : statements)
+            done = done && QSqlQuery(db).exec(statement);
     }
     QSqlDatabase::removeDatabase(QStringLiteral("multi-server"));
+    return done;
+}
+
+void dropSchema(const QString &base, const QString &schema)
+{
+    ASSERT_TRUE(administer(base, {QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema)}));
 }
 
 class MultiServer : public testing::Test {
@@ -261,6 +269,43 @@ TEST(MultiServerStart, ServersStartedTogetherOnANewDatabaseAllComeUp)
             EXPECT_EQ(outcome, "up") << "round " << round;
         dropSchema(base, schema);
     }
+}
+
+// A role that may not create schemas, given one an administrator made: the server uses it and
+// creates its tables there.
+TEST(MultiServerStart, ARoleWithoutTheRightToCreateSchemasUsesOneMadeForIt)
+{
+    const QString base = qEnvironmentVariable("NGC_TEST_PG_URL");
+    if (base.isEmpty())
+        GTEST_SKIP() << "NGC_TEST_PG_URL is not set";
+    const QString name = QStringLiteral("limited_%1").arg(QCoreApplication::applicationPid());
+    const QStringList drop{QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(name),
+                           QStringLiteral("DROP ROLE IF EXISTS %1").arg(name)};
+    if (!administer(base, drop + QStringList{QStringLiteral("CREATE ROLE %1 LOGIN").arg(name),
+                                             QStringLiteral("CREATE SCHEMA %1").arg(name),
+                                             QStringLiteral("GRANT USAGE, CREATE ON SCHEMA %1 "
+                                                            "TO %1")
+                                                 .arg(name)}))
+        GTEST_SKIP() << "the test database's user cannot create roles";
+    QUrl url(base);
+    url.setUserName(name);
+    url.setPassword({});
+    ngc::ServerConfig config;
+    config.http.host = QStringLiteral("127.0.0.1");
+    config.http.port = 0;
+    config.databaseUrl = schemaUrl(url.toString(), name);
+    config.seedDemo = true;
+    std::string outcome;
+    try {
+        ngc::AppServer server(config);
+        outcome = read(server.port(), itemKeys("1001", "00001", "1001", "001")).row.isEmpty()
+                      ? "no item"
+                      : "up";
+    } catch (const std::exception &error) {
+        outcome = error.what();
+    }
+    EXPECT_EQ(outcome, "up");
+    EXPECT_TRUE(administer(base, drop));
 }
 
 } // namespace
