@@ -122,8 +122,8 @@ public:
 
     // The calling thread's statement for `sql` on `db`: prepared on first use and kept for the
     // next call with the same text, since compiling a join costs several times what running it
-    // does. On SQLite it runs on SQLite's own handle under the Qt connection, elsewhere through Qt
-    // SQL. Only values change between calls, so callers bind them anew each time and reset the
+    // does. It runs on the handle beneath the Qt connection: SQLite's own (SqliteStatement) or
+    // libpq's (PgStatement). Only values change between calls, so callers bind them anew each time and reset the
     // statement once read, so that it holds no snapshot or lock in between (Sql does both).
     // Throws DatabaseError when the statement cannot be prepared.
     static Statement &statement(QSqlDatabase &db, const QString &sql);

@@ -5,8 +5,8 @@
 namespace ngc {
 
 // A statement prepared on one connection and kept by it (see Database::statement), run again
-// with new values each time; its rows are read as a RowSource. Which interface runs it (SQLite's
-// own, Qt SQL) is the connection's business; callers see none of it.
+// with new values each time; its rows are read as a RowSource. Which library runs it (SQLite's
+// own or libpq) is the connection's business; callers see none of it.
 class Statement : public RowSource {
 public:
     // Binds the values to the parameters in order and runs the statement; its rows follow with
