@@ -31,6 +31,13 @@ inline QString postgresUrl()
     return qEnvironmentVariable("NGC_TEST_PG_URL");
 }
 
+// A PostgreSQL URL with the tables in `schema`.
+inline QString withSchema(const QString &url, const QString &schema)
+{
+    return url + (url.contains(QLatin1Char('?')) ? u'&' : u'?') + QStringLiteral("schema=") +
+           schema;
+}
+
 // Demo launch keys (six-key order: branch, collection, product, brand, supplier, region).
 inline QJsonArray demoKeys()
 {
@@ -49,10 +56,7 @@ protected:
             if (postgresUrl().isEmpty())
                 GTEST_SKIP() << "NGC_TEST_PG_URL is not set";
             m_schema = QStringLiteral("t_%1").arg(QCoreApplication::applicationPid());
-            url = postgresUrl() +
-                  (postgresUrl().contains(QLatin1Char('?')) ? QStringLiteral("&")
-                                                            : QStringLiteral("?")) +
-                  QStringLiteral("schema=") + m_schema;
+            url = withSchema(postgresUrl(), m_schema);
         }
         database = std::make_unique<ngc::Database>(url);
         auto s = database->session();

@@ -1,4 +1,5 @@
 #include "HttpTestClient.h"
+#include "ServerTestSupport.h"
 
 #include <server/AppServer.h>
 #include <support/AppServerProcess.h>
@@ -89,11 +90,6 @@ QString save(int port, const Item &item, double discount, bool replicate)
     return QString::fromUtf8(QJsonDocument(response).toJson(QJsonDocument::Compact));
 }
 
-QString schemaUrl(const QString &base, const QString &schema)
-{
-    return base + (base.contains(QLatin1Char('?')) ? "&" : "?") + QStringLiteral("schema=") + schema;
-}
-
 // Runs statements as the test database's own user; false at the first that fails.
 bool administer(const QString &base, const QStringList &statements)
 {
@@ -125,12 +121,12 @@ class MultiServer : public testing::Test {
 protected:
     void SetUp() override
     {
-        const QString base = qEnvironmentVariable("NGC_TEST_PG_URL");
+        const QString base = postgresUrl();
         if (base.isEmpty())
             GTEST_SKIP() << "NGC_TEST_PG_URL is not set";
         m_schema = QStringLiteral("ms_%1").arg(QCoreApplication::applicationPid());
         dropSchema(base, m_schema);
-        const QStringList args{QStringLiteral("--db"), schemaUrl(base, m_schema),
+        const QStringList args{QStringLiteral("--db"), withSchema(base, m_schema),
                                QStringLiteral("--seed"), QStringLiteral("demo")};
         first = std::make_unique<AppServerProcess>(QStringLiteral(NGC_APPSERVER_PATH), args);
         second = std::make_unique<AppServerProcess>(QStringLiteral(NGC_APPSERVER_PATH), args);
@@ -230,44 +226,51 @@ TEST_F(MultiServer, ConcurrentSavesAndReplicationsThroughTwoServersLoseNothing)
     EXPECT_FALSE(written[QStringLiteral("*")].isEmpty()) << "no replication was saved";
 }
 
+// Starts a server in this process on `url` with the demo data and reads the item through it:
+// "up", or what went wrong.
+std::string startAndRead(const QString &url)
+{
+    ngc::ServerConfig config;
+    config.http.host = QStringLiteral("127.0.0.1");
+    config.http.port = 0;
+    config.databaseUrl = url;
+    config.seedDemo = true;
+    try {
+        ngc::AppServer server(config);
+        return read(server.port(), itemKeys("1001", "00001", "1001", "001")).row.isEmpty()
+                   ? "no item"
+                   : "up";
+    } catch (const std::exception &error) {
+        return error.what();
+    }
+}
+
 // Servers started at the same moment on a new database, with the demo data: one creates the
 // schema, the tables and the data while the others wait, and every one of them comes up and
 // serves the item. A few rounds, since the servers must meet for it to matter.
 TEST(MultiServerStart, ServersStartedTogetherOnANewDatabaseAllComeUp)
 {
-    const QString base = qEnvironmentVariable("NGC_TEST_PG_URL");
-    if (base.isEmpty())
+    if (postgresUrl().isEmpty())
         GTEST_SKIP() << "NGC_TEST_PG_URL is not set";
     constexpr int kServers = 3;
     for (int round = 0; round < 3; ++round) {
         const QString schema =
             QStringLiteral("start_%1_%2").arg(QCoreApplication::applicationPid()).arg(round);
-        dropSchema(base, schema);
-        ngc::ServerConfig config;
-        config.http.host = QStringLiteral("127.0.0.1");
-        config.http.port = 0;
-        config.databaseUrl = schemaUrl(base, schema);
-        config.seedDemo = true;
+        dropSchema(postgresUrl(), schema);
         std::latch together(kServers);
         std::vector<std::string> outcomes(kServers);
         std::vector<std::thread> servers;
         for (int i = 0; i < kServers; ++i) {
             servers.emplace_back([&, i] {
                 together.arrive_and_wait();
-                try {
-                    ngc::AppServer server(config);
-                    const Item item = read(server.port(), itemKeys("1001", "00001", "1001", "001"));
-                    outcomes[size_t(i)] = item.row.isEmpty() ? "no item" : "up";
-                } catch (const std::exception &error) {
-                    outcomes[size_t(i)] = error.what();
-                }
+                outcomes[size_t(i)] = startAndRead(withSchema(postgresUrl(), schema));
             });
         }
         for (std::thread &server : servers)
             server.join();
         for (const std::string &outcome : outcomes)
             EXPECT_EQ(outcome, "up") << "round " << round;
-        dropSchema(base, schema);
+        dropSchema(postgresUrl(), schema);
     }
 }
 
@@ -275,37 +278,22 @@ TEST(MultiServerStart, ServersStartedTogetherOnANewDatabaseAllComeUp)
 // creates its tables there.
 TEST(MultiServerStart, ARoleWithoutTheRightToCreateSchemasUsesOneMadeForIt)
 {
-    const QString base = qEnvironmentVariable("NGC_TEST_PG_URL");
-    if (base.isEmpty())
+    if (postgresUrl().isEmpty())
         GTEST_SKIP() << "NGC_TEST_PG_URL is not set";
     const QString name = QStringLiteral("limited_%1").arg(QCoreApplication::applicationPid());
     const QStringList drop{QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(name),
                            QStringLiteral("DROP ROLE IF EXISTS %1").arg(name)};
-    if (!administer(base, drop + QStringList{QStringLiteral("CREATE ROLE %1 LOGIN").arg(name),
-                                             QStringLiteral("CREATE SCHEMA %1").arg(name),
-                                             QStringLiteral("GRANT USAGE, CREATE ON SCHEMA %1 "
-                                                            "TO %1")
-                                                 .arg(name)}))
+    if (!administer(postgresUrl(),
+                    drop + QStringList{QStringLiteral("CREATE ROLE %1 LOGIN").arg(name),
+                                       QStringLiteral("CREATE SCHEMA %1").arg(name),
+                                       QStringLiteral("GRANT USAGE, CREATE ON SCHEMA %1 TO %1")
+                                           .arg(name)}))
         GTEST_SKIP() << "the test database's user cannot create roles";
-    QUrl url(base);
+    QUrl url(postgresUrl());
     url.setUserName(name);
     url.setPassword({});
-    ngc::ServerConfig config;
-    config.http.host = QStringLiteral("127.0.0.1");
-    config.http.port = 0;
-    config.databaseUrl = schemaUrl(url.toString(), name);
-    config.seedDemo = true;
-    std::string outcome;
-    try {
-        ngc::AppServer server(config);
-        outcome = read(server.port(), itemKeys("1001", "00001", "1001", "001")).row.isEmpty()
-                      ? "no item"
-                      : "up";
-    } catch (const std::exception &error) {
-        outcome = error.what();
-    }
-    EXPECT_EQ(outcome, "up");
-    EXPECT_TRUE(administer(base, drop));
+    EXPECT_EQ(startAndRead(withSchema(url.toString(), name)), "up");
+    EXPECT_TRUE(administer(postgresUrl(), drop));
 }
 
 } // namespace

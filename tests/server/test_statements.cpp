@@ -162,10 +162,7 @@ TEST(KeptStatements, PostgresReadsGiveTheBytesOfTheQtPath)
     if (postgresUrl().isEmpty())
         GTEST_SKIP() << "NGC_TEST_PG_URL is not set";
     const QString schema = QStringLiteral("t_stmt_%1").arg(QCoreApplication::applicationPid());
-    ngc::Database database(
-        postgresUrl() +
-        (postgresUrl().contains(QLatin1Char('?')) ? QStringLiteral("&") : QStringLiteral("?")) +
-        QStringLiteral("schema=") + schema);
+    ngc::Database database(withSchema(postgresUrl(), schema));
     auto session = database.session();
     QSqlDatabase &db = session.db();
     ngc::Sql::exec(db, QStringLiteral("CREATE TABLE V (N INTEGER, T TEXT, C VARCHAR(30), "

@@ -71,10 +71,7 @@ TEST(Transaction, APostgreSqlDeadlockIsRunAgainUntilBothCommit)
     if (postgresUrl().isEmpty())
         GTEST_SKIP() << "NGC_TEST_PG_URL is not set";
     const QString schema = QStringLiteral("tx_%1").arg(QCoreApplication::applicationPid());
-    ngc::Database database(
-        postgresUrl() +
-        (postgresUrl().contains(QLatin1Char('?')) ? QStringLiteral("&") : QStringLiteral("?")) +
-        QStringLiteral("schema=") + schema);
+    ngc::Database database(withSchema(postgresUrl(), schema));
     auto session = database.session();
     Sql::exec(session.db(), QStringLiteral("DROP TABLE IF EXISTS T"));
     Sql::exec(session.db(), QStringLiteral("CREATE TABLE T (K INTEGER PRIMARY KEY, N INTEGER)"));
