@@ -266,7 +266,8 @@ public:
     }
 
 private:
-    // GetItemCole's statement, as the server prepares it.
+    // GetItemCole's statement, as the server prepares it (getItemCole in server/rpc/Methods.cpp,
+    // with its "?" numbered): a change there belongs here too.
     static constexpr const char *kItemSql =
         "SELECT I.CDFILIAL, I.NRCOLEPRECO, I.CDPRODUTO, P.CDARVPROD, I.CDMARCA, I.CDFORNECED, "
         "I.CDREGIAO, I.CDTIPCOB, T.NMTIPOCOBR, I.VRPRECUNIITM, I.VRPRECECOITM, I.VRPERDESITM, "
